@@ -1,0 +1,29 @@
+// Hotspot table operations, frame drawing and hit testing.
+#ifndef TAV_HOTSPOTS_HOTSPOTS_H
+#define TAV_HOTSPOTS_HOTSPOTS_H
+
+#include <tavoimg/tavoimg.h>
+
+enum { TAV_MARK_ONE = 10, TAV_MARK_ALL = 11, TAV_UNMARK_ONE = 12, TAV_UNMARK_ALL = 13 };
+
+int MarkHotspots(ImgStruct* record, int operation, int byName);
+void HotspotDisplayOffset(const ImgStruct* record, LONG* dx, LONG* dy);
+DWORD DrawMarkedHotspots(HWND window, ImgStruct* record, int erase);
+DWORD PaintMarkedHotspots(ImgStruct* record, HDC dc, const RECT* clipBox);
+
+// The tools every hotspot frame is drawn with (clip to the drawing area,
+// black or null brush, pen of HotspotPenWidth, R2_NOT); shared with the
+// hover test.
+struct FrameDrawing {
+  HDC dc;
+  HRGN region;
+  HPEN pen;
+  HGDIOBJ oldPen;
+  HGDIOBJ oldBrush;
+  int oldRop;
+};
+void BeginFrameDrawing(FrameDrawing& tools, HDC dc, const ImgStruct* record);
+void DrawFrame(FrameDrawing& tools, const TavRect& rect, LONG dx, LONG dy); // rect minus (dx, dy)
+void EndFrameDrawing(FrameDrawing& tools);
+
+#endif
