@@ -1,0 +1,330 @@
+// The MFC subset: CString, the file classes, AfxFormatString1 and the
+// extension-module chain that the resource search walks.
+#include "afx.h"
+
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <sys/stat.h>
+
+// ---------------------------------------------------------------- CString
+
+static char g_emptyString[1] = {0};
+
+CString::CString() : m_pchData(g_emptyString) {}
+CString::CString(const CString& other) : m_pchData(g_emptyString) { Assign(other.m_pchData, strlen(other.m_pchData)); }
+CString::CString(const char* text) : m_pchData(g_emptyString) {
+  if (text != nullptr)
+    Assign(text, strlen(text));
+}
+CString::CString(const char* text, int length) : m_pchData(g_emptyString) {
+  if (text != nullptr && length > 0)
+    Assign(text, strnlen(text, (size_t)length));
+}
+CString::~CString() { Empty(); }
+
+void CString::Assign(const char* text, size_t length) {
+  if (length == 0) {
+    Empty();
+    return;
+  }
+  char* data = (char*)malloc(length + 1);
+  if (data == nullptr)
+    return; // keeps the old value: no memory, no change
+  memcpy(data, text, length);
+  data[length] = 0;
+  Empty();
+  m_pchData = data;
+}
+
+CString& CString::operator=(const CString& other) {
+  if (this != &other)
+    Assign(other.m_pchData, strlen(other.m_pchData));
+  return *this;
+}
+CString& CString::operator=(const char* text) {
+  if (text == nullptr)
+    Empty();
+  else if (text != m_pchData)
+    Assign(text, strlen(text));
+  return *this;
+}
+CString& CString::operator+=(const char* text) {
+  if (text == nullptr || *text == 0)
+    return *this;
+  size_t a = strlen(m_pchData), b = strlen(text);
+  char* data = (char*)malloc(a + b + 1);
+  if (data == nullptr)
+    return *this;
+  memcpy(data, m_pchData, a);
+  memcpy(data + a, text, b + 1);
+  Empty();
+  m_pchData = data;
+  return *this;
+}
+CString& CString::operator+=(char c) {
+  char text[2] = {c, 0};
+  return *this += text;
+}
+
+int CString::GetLength() const { return (int)strlen(m_pchData); }
+void CString::Empty() {
+  if (m_pchData != g_emptyString)
+    free(m_pchData);
+  m_pchData = g_emptyString;
+}
+char CString::GetAt(int index) const { return (index >= 0 && index < GetLength()) ? m_pchData[index] : 0; }
+
+void CString::FormatMessage1(const char* pattern, const char* arg) {
+  CString result;
+  if (arg == nullptr)
+    arg = "";
+  for (const char* p = pattern; p != nullptr && *p != 0; ++p) {
+    if (p[0] == '%' && p[1] == '1') {
+      result += arg;
+      ++p;
+    } else {
+      result += *p;
+    }
+  }
+  *this = result;
+}
+
+bool operator==(const CString& a, const char* b) { return strcmp(a.m_pchData, b != nullptr ? b : "") == 0; }
+bool operator==(const CString& a, const CString& b) { return strcmp(a.m_pchData, b.m_pchData) == 0; }
+
+// ------------------------------------------------------- extension modules
+
+static CDynLinkLibrary* g_firstDLL = nullptr;
+
+BOOL AfxInitExtensionModule(AFX_EXTENSION_MODULE& state, HMODULE module) {
+  if (!state.bInitialized) {
+    state.hModule = module;
+    state.hResource = module;
+    state.bInitialized = TRUE;
+  }
+  return TRUE;
+}
+
+void AfxTermExtensionModule(AFX_EXTENSION_MODULE& state, BOOL) {
+  for (CDynLinkLibrary* dll = g_firstDLL; dll != nullptr;) {
+    CDynLinkLibrary* next = dll->m_pNextDLL;
+    if (dll->m_hModule == state.hModule)
+      delete dll;
+    dll = next;
+  }
+  state.bInitialized = FALSE;
+}
+
+CDynLinkLibrary::CDynLinkLibrary(AFX_EXTENSION_MODULE& state)
+    : m_hModule(state.hModule), m_hResource(state.hResource), m_pNextDLL(g_firstDLL) {
+  g_firstDLL = this;
+}
+
+CDynLinkLibrary::~CDynLinkLibrary() {
+  for (CDynLinkLibrary** link = &g_firstDLL; *link != nullptr; link = &(*link)->m_pNextDLL) {
+    if (*link == this) {
+      *link = m_pNextDLL;
+      break;
+    }
+  }
+}
+
+BOOL CString::LoadString(UINT id) {
+  char buffer[1024];
+  for (CDynLinkLibrary* dll = g_firstDLL; dll != nullptr; dll = dll->m_pNextDLL) {
+    int n = ::LoadStringA(dll->m_hResource, id, buffer, (int)sizeof buffer);
+    if (n > 0) {
+      *this = buffer;
+      return TRUE;
+    }
+  }
+  int n = ::LoadStringA(GetModuleHandleA(nullptr), id, buffer, (int)sizeof buffer);
+  if (n > 0) {
+    *this = buffer;
+    return TRUE;
+  }
+  Empty();
+  return FALSE;
+}
+
+void AfxFormatString1(CString& rString, UINT nIDS, LPCSTR lpsz1) {
+  CString pattern;
+  pattern.LoadString(nIDS);
+  rString.FormatMessage1(pattern, lpsz1);
+}
+
+// ------------------------------------------------------------------- CRect
+
+void CRect::NormalizeRect() {
+  if (left > right) {
+    LONG t = left;
+    left = right;
+    right = t;
+  }
+  if (top > bottom) {
+    LONG t = top;
+    top = bottom;
+    bottom = t;
+  }
+}
+
+// ------------------------------------------------------------------- CFile
+
+CFile::CFile() : m_file(nullptr) {}
+CFile::~CFile() {
+  if (m_file != nullptr)
+    fclose((FILE*)m_file);
+}
+
+BOOL CFile::Open(LPCSTR fileName, UINT openFlags, CFileException* error) {
+  Close();
+  if (fileName == nullptr || *fileName == 0) {
+    if (error != nullptr)
+      error->m_cause = CFileException::fileNotFound;
+    return FALSE;
+  }
+  const char* mode = "rb";
+  UINT access = openFlags & 3;
+  if (openFlags & modeCreate)
+    mode = (openFlags & modeNoTruncate) ? "ab+" : (access == modeReadWrite ? "wb+" : "wb");
+  else if (access == modeWrite || access == modeReadWrite)
+    mode = "rb+";
+  FILE* f = fopen(fileName, mode);
+  if (f == nullptr) {
+    if (error != nullptr)
+      error->m_cause = CFileException::fileNotFound;
+    return FALSE;
+  }
+  if ((openFlags & modeCreate) && (openFlags & modeNoTruncate))
+    fseek(f, 0, SEEK_SET);
+  // A folder opens on some systems; it is no file.
+  struct stat st;
+  if (fstat(fileno(f), &st) != 0 || S_ISDIR(st.st_mode)) {
+    fclose(f);
+    if (error != nullptr)
+      error->m_cause = CFileException::generic;
+    return FALSE;
+  }
+  m_file = f;
+  return TRUE;
+}
+
+UINT CFile::Read(void* buffer, UINT count) {
+  if (m_file == nullptr || buffer == nullptr || count == 0)
+    return 0;
+  return (UINT)fread(buffer, 1, count, (FILE*)m_file);
+}
+
+void CFile::Write(const void* buffer, UINT count) {
+  if (m_file != nullptr && buffer != nullptr && count != 0)
+    fwrite(buffer, 1, count, (FILE*)m_file);
+}
+
+LONG CFile::Seek(LONG offset, UINT from) {
+  if (m_file == nullptr)
+    throw new CFileException(CFileException::generic);
+  int whence = from == current ? SEEK_CUR : (from == end ? SEEK_END : SEEK_SET);
+  if (fseek((FILE*)m_file, offset, whence) != 0)
+    throw new CFileException(CFileException::badSeek);
+  return (LONG)ftell((FILE*)m_file);
+}
+
+DWORD CFile::GetPosition() const { return m_file != nullptr ? (DWORD)ftell((FILE*)m_file) : 0; }
+
+DWORD CFile::GetLength() const {
+  if (m_file == nullptr)
+    return 0;
+  FILE* f = (FILE*)m_file;
+  long here = ftell(f);
+  fseek(f, 0, SEEK_END);
+  long size = ftell(f);
+  fseek(f, here, SEEK_SET);
+  return size < 0 ? 0 : (DWORD)size;
+}
+
+void CFile::Close() {
+  if (m_file != nullptr)
+    fclose((FILE*)m_file);
+  m_file = nullptr;
+}
+
+BOOL CFile::IsOpen() const { return m_file != nullptr; }
+
+BOOL CFile::GetStatus(LPCSTR fileName, CFileStatus& status) {
+  memset(&status, 0, sizeof status);
+  struct stat st;
+  if (fileName == nullptr || stat(fileName, &st) != 0)
+    return FALSE;
+  status.m_size = (LONG)st.st_size;
+  snprintf(status.m_szFullName, sizeof status.m_szFullName, "%s", fileName);
+  return TRUE;
+}
+
+// ---------------------------------------------------------------- CMemFile
+
+CMemFile::CMemFile(UINT growBytes)
+    : m_growBytes(growBytes == 0 ? 1024 : growBytes), m_buffer(nullptr), m_bufferSize(0), m_fileSize(0),
+      m_position(0) {}
+
+CMemFile::~CMemFile() { Close(); }
+
+void CMemFile::GrowTo(DWORD newSize) {
+  if (newSize <= m_bufferSize)
+    return;
+  DWORD size = m_bufferSize;
+  while (size < newSize) {
+    DWORD next = size + m_growBytes;
+    if (next < size) // wrapped
+      throw new CFileException(CFileException::generic);
+    size = next;
+  }
+  BYTE* data = (BYTE*)realloc(m_buffer, size);
+  if (data == nullptr)
+    throw new CFileException(CFileException::generic);
+  m_buffer = data;
+  m_bufferSize = size;
+}
+
+UINT CMemFile::Read(void* buffer, UINT count) {
+  if (count == 0 || buffer == nullptr || m_position >= m_fileSize)
+    return 0;
+  UINT n = count;
+  if (n > m_fileSize - m_position)
+    n = m_fileSize - m_position;
+  memcpy(buffer, m_buffer + m_position, n);
+  m_position += n;
+  return n;
+}
+
+void CMemFile::Write(const void* buffer, UINT count) {
+  if (count == 0 || buffer == nullptr)
+    return;
+  DWORD end = m_position + count;
+  if (end < m_position)
+    throw new CFileException(CFileException::generic);
+  GrowTo(end);
+  memcpy(m_buffer + m_position, buffer, count);
+  m_position = end;
+  if (end > m_fileSize)
+    m_fileSize = end;
+}
+
+LONG CMemFile::Seek(LONG offset, UINT from) {
+  // The arithmetic is that of a 32-bit LONG: a target of 2^31 or more comes
+  // out negative and is refused with an exception, as MFC does.
+  int64_t base = from == current ? (int64_t)(LONG)m_position : (from == end ? (int64_t)(LONG)m_fileSize : 0);
+  LONG target = (LONG)(uint32_t)(base + offset);
+  if (target < 0)
+    throw new CFileException(CFileException::badSeek);
+  m_position = (DWORD)target;
+  return target;
+}
+
+void CMemFile::Close() {
+  free(m_buffer);
+  m_buffer = nullptr;
+  m_bufferSize = 0;
+  m_fileSize = 0;
+  m_position = 0;
+}
