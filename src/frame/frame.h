@@ -39,6 +39,13 @@ void ReportError(UINT code, const char* argument);
 UINT LastErrorCode();
 void ClearLastErrorCode();
 
+// Every exported function begins with TAV_ENTER_EXPORT(). Whether entering an
+// export clears the last error code is decided in one table (errors.cpp):
+// most exports clear it, so that the code describes the last call that
+// failed; the few that report on it or hand out data leave it as it is.
+void EnterExport(const char* exportName);
+#define TAV_ENTER_EXPORT() EnterExport(__func__)
+
 extern const char* const VersionString; // "VIMBEL Version 2.0 / 32Bit"
 
 // Slot table.
