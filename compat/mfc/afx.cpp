@@ -2,6 +2,7 @@
 // extension-module chain that the resource search walks.
 #include "afx.h"
 
+#include <stdint.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
