@@ -1,24 +1,444 @@
-// Placeholder bodies until this part is written.
-#include "frame/frame.h"
+// View geometry: how the window is measured, how big the picture is drawn at
+// zoom 1, the fitted size and its centring margin, the zoom rectangle and the
+// zoom factors derived from it, the shown section, the scroll ranges and the
+// placing of every hotspot on the screen.
+//
+// Units: picture pixels are pixels of the whole picture (TIFFSize); zoom-1
+// pixels are window pixels of the whole picture drawn at ScaledClientSize.
+// A picture without a TIFF part (a TIFFSize member of 0) has no ratio: every
+// quotient by it is taken as 0, a zoom on it is refused and its fitted view
+// draws only the background.
 #include "view/view.h"
+#include "frame/frame.h"
 
-void ApplyZoomState(ImgStruct*) {}
-int ComputeZoomFromRect(ImgStruct*) { return 0; }
-void UpdateDrawSize(ImgStruct*) {}
-int UpdateScrollRanges(HWND, ImgStruct*, LONG, LONG) { return 0; }
-void FitPictureToView(ImgStruct*, double) {}
-extern "C" LONG WINAPI TAVIMG_RecalcLayout(HWND, ImgStruct*) { return 0; }
-extern "C" DWORD WINAPI TAVIMG_UpdateBars(HWND, ImgStruct*) { return 0; }
-extern "C" void WINAPI TAVIMG_SetZoomMode(ImgStruct*) {}
-extern "C" DWORD WINAPI TAVIMG_InZoomAction(ImgStruct*) { return 0; }
-extern "C" DWORD WINAPI TAVIMG_GetNewHotspotPositions(double, double, ImgStruct*) { return 0; }
-extern "C" LONGLONG WINAPI TAVIMG_GetDRFSize(ImgStruct*) { return 0; }
-extern "C" LONGLONG WINAPI TAVIMG_GetTIFFSize(ImgStruct*) { return 0; }
-extern "C" LONGLONG WINAPI TAVIMG_GetScaledClientSize(ImgStruct*) { return 0; }
-extern "C" LONGLONG WINAPI TAVIMG_GetBildMitte(ImgStruct*) { return 0; }
-extern "C" LONGLONG WINAPI TAVIMG_GetZoomStart(ImgStruct*) { return 0; }
-extern "C" LONGLONG WINAPI TAVIMG_GetDRFSpotOffset(ImgStruct*) { return 0; }
-extern "C" LONG WINAPI TAVIMG_GetPictureMode(ImgStruct*) { return 0; }
-extern "C" LONG WINAPI TAVIMG_GetGraphicsMode(ImgStruct*) { return 0; }
-extern "C" TavDoublePair WINAPI TAVIMG_GetZoomFactor(ImgStruct*) { return TavDoublePair{-1.0, -1.0}; }
-extern "C" TavDoublePair WINAPI TAVIMG_GetBildFactor(ImgStruct*) { return TavDoublePair{-1.0, -1.0}; }
+#include <algorithm>
+#include <cmath>
+#include <stdint.h>
+
+LONG TruncToLong(double value) {
+  if (std::isnan(value))
+    return 0;
+  if (value >= 2147483647.0)
+    return INT32_MAX;
+  if (value <= -2147483648.0)
+    return INT32_MIN;
+  return static_cast<LONG>(value);
+}
+
+LONG ClampToLong(long long value) {
+  return static_cast<LONG>(std::min<long long>(std::max<long long>(value, INT32_MIN), INT32_MAX));
+}
+
+bool HasTiffView(const ImgStruct* record) {
+  return record->TiffReady != 0 && record->TIFFSize.x > 0 && record->TIFFSize.y > 0;
+}
+
+namespace {
+
+bool IsUsableScale(double value) {
+  return std::isfinite(value) && value > 0.0;
+}
+
+// The view falls back from a zoom: to the fitted picture in the scaled
+// display modes, to the DRF at its own size otherwise.
+int RefuseZoom(ImgStruct* record) {
+  record->Zoomed = 0;
+  record->PictureMode = (record->DisplayMode == 1 || record->DisplayMode == 4) ? 2 : 0;
+  return 0;
+}
+
+// By value: the record's fields are packed and cannot be bound to references.
+LONG SmallerOf(LONG a, LONG b) {
+  return a < b ? a : b;
+}
+
+LONGLONG PackPair(LONG x, LONG y) {
+  return static_cast<LONGLONG>((static_cast<uint64_t>(static_cast<uint32_t>(y)) << 32) | static_cast<uint32_t>(x));
+}
+
+} // namespace
+
+void FitPictureToView(ImgStruct* record, double ratio) {
+  double cw = record->ClientSize.x;
+  double ch = record->ClientSize.y;
+  if (!IsUsableScale(ratio)) {
+    record->FitSize = TavDoublePair{0.0, 0.0};
+    return;
+  }
+  if (cw <= ch) {
+    record->FitSize = TavDoublePair{cw, cw * ratio};
+    if (cw * ratio > ch)
+      record->FitSize = TavDoublePair{ch / ratio, ch};
+  } else {
+    record->FitSize = TavDoublePair{ch / ratio, ch};
+    if (ch / ratio > cw)
+      record->FitSize = TavDoublePair{cw, cw * ratio};
+  }
+}
+
+DWORD PlaceHotspots(double fx, double fy, ImgStruct* record) {
+  if (record == nullptr || record->HotspotCount <= 0)
+    return 0;
+
+  LONG ox, oy;
+  if (record->PictureMode == 2) {
+    ox = record->BildMitte.x;
+    oy = record->BildMitte.y;
+  } else {
+    ox = record->ZoomStart.x;
+    oy = record->ZoomStart.y;
+    if (record->PictureMode == 0) {
+      ox += record->DRFSpotOffset[0];
+      oy += record->DRFSpotOffset[1];
+    }
+  }
+
+  // Base scale: the picture's zoom-1 pixels per hotspot unit. DRF hotspot
+  // coordinates are taken to the scale of the TIFF picture first.
+  double bx = 1.0, by = 1.0;
+  const TavPair& picture = record->TIFFSize;
+  if (record->TiffShown && picture.x > 0 && picture.y > 0) {
+    bx = static_cast<double>(record->ScaledClientSize.x) / picture.x;
+    by = static_cast<double>(record->ScaledClientSize.y) / picture.y;
+    if (record->DRFSize.x != 0 || record->DRFSize.y != 0) {
+      bx *= Quotient(picture.x, record->DRFSize.x);
+      by *= Quotient(picture.y, record->DRFSize.y);
+    }
+  }
+
+  const double sx = bx * fx;
+  const double sy = by * fy;
+  const int count = std::min<LONG>(record->HotspotCount, TAVIMG_MAX_HOTSPOTS);
+  for (int i = 0; i < count; ++i) {
+    HotspotEntry& entry = record->Hotspots[i];
+    const TavRect& p = entry.PictureRect;
+    entry.ScreenRect.left = ClampToLong(static_cast<long long>(NearToLong(p.left * sx)) + ox);
+    entry.ScreenRect.top = ClampToLong(static_cast<long long>(NearToLong(p.top * sy)) + oy);
+    entry.ScreenRect.right = ClampToLong(static_cast<long long>(NearToLong(p.right * sx)) + ox);
+    entry.ScreenRect.bottom = ClampToLong(static_cast<long long>(NearToLong(p.bottom * sy)) + oy);
+  }
+  return 1;
+}
+
+int ComputeZoomFromRect(ImgStruct* record) {
+  const double sw = record->ScaledClientSize.x, sh = record->ScaledClientSize.y;
+  const double pw = record->TIFFSize.x, ph = record->TIFFSize.y;
+  const double cw = record->ClientSize.x, ch = record->ClientSize.y;
+  const TavDoublePair scale = record->ZoomedShown ? record->BildFactor : record->ZoomFactor;
+  if (sw <= 0 || sh <= 0 || pw <= 0 || ph <= 0 || cw <= 0 || ch <= 0 || !IsUsableScale(scale.x) ||
+      !IsUsableScale(scale.y) || !IsUsableScale(record->ZoomFactor.x) || !IsUsableScale(record->ZoomFactor.y))
+    return RefuseZoom(record);
+  const double kx = pw / sw, ky = ph / sh; // picture pixels per zoom-1 pixel
+
+  // Clip the rectangle to the extent of the picture as it is shown. A
+  // rectangle that starts beyond it shows nothing: it is refused, and the
+  // view falls back to the whole picture instead of waiting for a zoom that
+  // never comes.
+  TavRect& rect = record->ZoomRect;
+  const LONG extentW = TruncToLong(sw * scale.x);
+  const LONG extentH = TruncToLong(sh * scale.y);
+  if (rect.right > extentW) {
+    rect.right = extentW;
+    if (rect.left > extentW)
+      return RefuseZoom(record);
+  }
+  if (rect.bottom > extentH) {
+    rect.bottom = extentH;
+    if (rect.top > extentH)
+      return RefuseZoom(record);
+  }
+
+  // Centre of the rectangle in picture pixels.
+  double cx = (static_cast<double>(rect.left) + rect.right) * 0.5;
+  double cy = (static_cast<double>(rect.top) + rect.bottom) * 0.5;
+  if (record->ZoomedShown) {
+    cx /= record->BildFactor.x;
+    cy /= record->BildFactor.y;
+  }
+  const double centreX = (static_cast<double>(record->ZoomOrigin[0]) - record->ZoomOrigin[2] + record->ScrollPos.x) +
+                         cx / record->ZoomFactor.x * kx;
+  const double centreY = (static_cast<double>(record->ZoomOrigin[1]) - record->ZoomOrigin[3] + record->ScrollPos.y) +
+                         cy / record->ZoomFactor.y * ky;
+
+  // Size in zoom-1 pixels, at most one window pixel per picture pixel, and
+  // widened to the drawing area's aspect.
+  long long rw = NearToLong((static_cast<double>(rect.right) - rect.left) / record->ZoomFactor.x);
+  long long rh = NearToLong((static_cast<double>(rect.bottom) - rect.top) / record->ZoomFactor.y);
+  if (rw < cw / kx)
+    rw = NearToLong(cw / kx);
+  if (rh < ch / ky)
+    rh = NearToLong(ch / ky);
+  const double aspect = cw / ch;
+  if (rw <= aspect * rh)
+    rw = NearToLong(aspect * rh);
+  else
+    rh = NearToLong(rw / aspect);
+  // A section of no pixels has no zoom factor; it is one zoom-1 pixel.
+  rw = std::max<long long>(rw, 1);
+  rh = std::max<long long>(rh, 1);
+
+  // Half the section in picture pixels.
+  const long long halfW = TruncToLong((rw * kx + 1.0) * 0.5);
+  const long long halfH = TruncToLong((rh * ky + 1.0) * 0.5);
+  record->ScrollPage = TavPair{ClampToLong(halfW), ClampToLong(halfH)};
+  record->ZoomedShown = 0;
+  record->ZoomFactor = TavDoublePair{cw / rw, ch / rh};
+
+  // A section not smaller than the whole picture is no zoom.
+  if (sh <= rh || sw <= rw)
+    return RefuseZoom(record);
+
+  const long long rangeX = static_cast<long long>(pw) - 2 * halfW;
+  const long long rangeY = static_cast<long long>(ph) - 2 * halfH;
+  record->ScrollRange.x = rangeX <= record->MinHScrollRange ? 0 : ClampToLong(rangeX);
+  record->ScrollRange.y = rangeY < 0 ? 0 : ClampToLong(rangeY);
+
+  long long posX = std::max<long long>(static_cast<long long>(NearToLong(centreX)) - halfW, 0);
+  long long posY = std::max<long long>(static_cast<long long>(NearToLong(centreY)) - halfH, 0);
+  // A section that would reach beyond the picture's end is moved back to it.
+  if (2 * halfW + posX > pw && posX != 0)
+    posX = std::max<long long>(rangeX, 0);
+  if (2 * halfH + posY > ph && posY != 0)
+    posY = std::max<long long>(rangeY, 0);
+  record->ScrollPos = TavPair{ClampToLong(posX), ClampToLong(posY)};
+  record->ScrollPage = TavPair{ClampToLong(2 * halfW), ClampToLong(2 * halfH)};
+
+  record->ZoomOrigin[0] = record->ZoomOrigin[2] = record->ScrollPos.x;
+  record->ZoomOrigin[1] = record->ZoomOrigin[3] = record->ScrollPos.y;
+  record->Zoomed = 1;
+  record->PictureMode = 1;
+  return 1;
+}
+
+void UpdateDrawSize(ImgStruct* record) {
+  if (record->DrawSize.x < record->ClientSize.x) {
+    record->ZoomedSize.x = TruncToLong(record->ScaledClientSize.x * record->ZoomFactor.x);
+    record->DrawSize.x = SmallerOf(record->ZoomedSize.x, record->ClientSize.x);
+  }
+  if (record->DrawSize.y < record->ClientSize.y) {
+    record->ZoomedSize.y = TruncToLong(record->ScaledClientSize.y * record->ZoomFactor.y);
+    record->DrawSize.y = SmallerOf(record->ZoomedSize.y, record->ClientSize.y);
+  }
+}
+
+void ApplyZoomState(ImgStruct* record) {
+  if (record->Zoomed == 0)
+    return;
+  if (record->Zoomed == 2) {
+    if (ComputeZoomFromRect(record) == 1)
+      record->Zoomed = 1;
+    if (record->PictureMode == 1) {
+      UpdateDrawSize(record);
+      PlaceHotspots(record->ZoomFactor.x, record->ZoomFactor.y, record);
+    }
+  }
+  if (record->Zoomed == 1) {
+    record->ScrollPos.y = ClampScroll(record->ScrollPos.y, record->ScrollRange.y);
+    record->ScrollPos.x = ClampScroll(record->ScrollPos.x, record->ScrollRange.x);
+    PlaceHotspots(record->ZoomFactor.x, record->ZoomFactor.y, record);
+  }
+}
+
+namespace {
+
+// One axis of UpdateScrollRanges, named by its members of the record's pairs.
+// The section keeps its scale when the drawing area changes: the number of
+// picture pixels shown grows with the area. With no earlier area to compare
+// with, the section stays as it is.
+using PairMember = LONG TavPair::*;
+using DoubleMember = double TavDoublePair::*;
+
+LONG ScaledPage(LONG clientSize, double previousClient, LONG page) {
+  if (previousClient <= 0.0 || !std::isfinite(previousClient))
+    return page;
+  return TruncToLong(clientSize / previousClient * page);
+}
+
+void UpdateZoomedSize(ImgStruct* record, PairMember m, DoubleMember d) {
+  if (record->ZoomFactor.*d != record->ZoomedSizeFactor.*d) {
+    record->ZoomedSize.*m = TruncToLong(record->ScaledClientSize.*m * record->ZoomFactor.*d);
+    record->ZoomedSizeFactor.*d = record->ZoomFactor.*d;
+  }
+  if (record->ZoomedSize.*m < record->DrawSize.*m)
+    record->DrawSize.*m = record->ZoomedSize.*m;
+}
+
+void UpdateScrollAxis(ImgStruct* record, PairMember m, DoubleMember d, LONG picture) {
+  if (record->DrawSize.*m < record->ClientSize.*m) {
+    // The zoomed picture is smaller than the area: all of it is shown.
+    record->ScrollPos.*m = 0;
+    if (record->ScrollPage.*m != picture) {
+      record->PrevScrollPage.*m = record->ScrollPage.*m;
+      record->SavedClientSize.*d = record->PrevClientSize.*d;
+    }
+    record->ScrollPage.*m = picture;
+    record->ScrollRange.*m = 0;
+  } else {
+    record->ScrollPage.*m =
+        record->ScrollPage.*m == picture
+            ? ScaledPage(record->ClientSize.*m, record->SavedClientSize.*d, record->PrevScrollPage.*m)
+            : ScaledPage(record->ClientSize.*m, record->PrevClientSize.*d, record->ScrollPage.*m);
+    record->ScrollRange.*m = ClampToLong(static_cast<long long>(picture) - record->ScrollPage.*m);
+  }
+}
+
+} // namespace
+
+int UpdateScrollRanges(HWND window, ImgStruct* record, LONG pictureWidth, LONG pictureHeight) {
+  UpdateZoomedSize(record, &TavPair::x, &TavDoublePair::x);
+  UpdateZoomedSize(record, &TavPair::y, &TavDoublePair::y);
+  UpdateScrollAxis(record, &TavPair::x, &TavDoublePair::x, pictureWidth);
+  UpdateScrollAxis(record, &TavPair::y, &TavDoublePair::y, pictureHeight);
+
+  SetScrollRange(window, SB_HORZ, 0, record->ScrollRange.x, TRUE);
+  SetScrollRange(window, SB_VERT, 0, record->ScrollRange.y, TRUE);
+  if (record->ScrollPos.x != 0)
+    SetScrollPos(window, SB_HORZ, record->ScrollPos.x, TRUE);
+  if (record->ScrollPos.y != 0)
+    SetScrollPos(window, SB_VERT, record->ScrollPos.y, TRUE);
+  return 1;
+}
+
+extern "C" LONG WINAPI TAVIMG_RecalcLayout(HWND window, ImgStruct* record) {
+  TAV_ENTER_EXPORT();
+  if (record == nullptr)
+    return 0;
+
+  RECT outer{};
+  GetWindowRect(window, &outer);
+  const LONG w = outer.right - outer.left;
+  const LONG h = outer.bottom - outer.top;
+  const double ratio = Quotient(record->TIFFSize.y, record->TIFFSize.x);
+  if (record->DisplayMode != 0 && record->DisplayMode != 3)
+    record->ScaledClientSize = TavPair{w, TruncToLong(w * ratio)};
+
+  switch (record->DisplayMode) {
+  case 1:
+    record->TiffShown = 1;
+    record->TiffReady = 1;
+    record->DrfShown = 0;
+    record->PictureMode = 2;
+    record->DRFRasterFlag = 1;
+    record->AltSize = record->ClientSize = record->DrawSize = TavPair{w, h};
+    break;
+  case 4: {
+    record->TiffShown = 1;
+    record->TiffReady = 1;
+    record->DrfShown = 0;
+    record->PictureMode = 2;
+    record->Zoomed = 2;
+    record->AltSize = TavPair{w - GetSystemMetrics(SM_CXVSCROLL), h - GetSystemMetrics(SM_CYHSCROLL)};
+    record->ClientSize = record->DrawSize = record->AltSize;
+    // Fit to width from the top: a rectangle one pixel short of the whole
+    // width and 10 pixels high, which the zoom widens to the area's aspect.
+    const LONG s = record->ScaledClientSize.x;
+    record->ZoomRect = TavRect{1, 0, s, 10};
+    record->MinHScrollRange =
+        ClampToLong(static_cast<long long>(TruncToLong((1.0 - Quotient(s - 1.0, s)) * record->TIFFSize.x)) + 2);
+    break;
+  }
+  default:
+    record->TiffShown = 0;
+    record->DrfShown = 1;
+    record->TiffReady = 1;
+    record->PictureMode = 0;
+    record->Zoomed = 0;
+    record->AltSize = record->ClientSize = record->DrawSize = TavPair{w, h};
+    if (record->DisplayMode != 3 && record->FitMode != 2)
+      record->ScaledClientSize = record->DRFSize;
+    PlaceHotspots(1.0, 1.0, record);
+    break;
+  }
+  ApplyZoomState(record);
+  return 1;
+}
+
+extern "C" DWORD WINAPI TAVIMG_UpdateBars(HWND window, ImgStruct* record) {
+  TAV_ENTER_EXPORT();
+  if (record == nullptr)
+    return 0;
+  ShowScrollBar(window, SB_BOTH, FALSE);
+  ApplyZoomState(record);
+  if (record->DisplayMode == 4) {
+    SetScrollRange(window, SB_HORZ, 0, record->ScrollRange.x, FALSE);
+    SetScrollPos(window, SB_HORZ, record->ScrollPos.x, FALSE);
+    SetScrollRange(window, SB_VERT, 0, record->ScrollRange.y, FALSE);
+    SetScrollPos(window, SB_VERT, record->ScrollPos.y, FALSE);
+    ShowScrollBar(window, SB_BOTH, TRUE);
+  }
+  return 1;
+}
+
+extern "C" void WINAPI TAVIMG_SetZoomMode(ImgStruct* record) {
+  TAV_ENTER_EXPORT();
+  if (record != nullptr)
+    record->InZoomAction = 1;
+}
+
+extern "C" DWORD WINAPI TAVIMG_InZoomAction(ImgStruct* record) {
+  TAV_ENTER_EXPORT();
+  return (record != nullptr && record->InZoomAction != 0) ? 1 : 0;
+}
+
+extern "C" DWORD WINAPI TAVIMG_GetNewHotspotPositions(double fx, double fy, ImgStruct* record) {
+  TAV_ENTER_EXPORT();
+  return PlaceHotspots(fx, fy, record);
+}
+
+extern "C" LONGLONG WINAPI TAVIMG_GetDRFSize(ImgStruct* record) {
+  TAV_ENTER_EXPORT();
+  return record ? PackPair(record->DRFSize.x, record->DRFSize.y) : -1;
+}
+
+extern "C" LONGLONG WINAPI TAVIMG_GetTIFFSize(ImgStruct* record) {
+  TAV_ENTER_EXPORT();
+  return record ? PackPair(record->TIFFSize.x, record->TIFFSize.y) : -1;
+}
+
+extern "C" LONGLONG WINAPI TAVIMG_GetScaledClientSize(ImgStruct* record) {
+  TAV_ENTER_EXPORT();
+  return record ? PackPair(record->ScaledClientSize.x, record->ScaledClientSize.y) : -1;
+}
+
+extern "C" LONGLONG WINAPI TAVIMG_GetBildMitte(ImgStruct* record) {
+  TAV_ENTER_EXPORT();
+  return record ? PackPair(record->BildMitte.x, record->BildMitte.y) : -1;
+}
+
+extern "C" LONGLONG WINAPI TAVIMG_GetZoomStart(ImgStruct* record) {
+  TAV_ENTER_EXPORT();
+  return record ? PackPair(record->ZoomStart.x, record->ZoomStart.y) : -1;
+}
+
+extern "C" LONGLONG WINAPI TAVIMG_GetDRFSpotOffset(ImgStruct* record) {
+  TAV_ENTER_EXPORT();
+  return record ? PackPair(record->DRFSpotOffset[0], record->DRFSpotOffset[1]) : -1;
+}
+
+extern "C" LONG WINAPI TAVIMG_GetPictureMode(ImgStruct* record) {
+  TAV_ENTER_EXPORT();
+  return record ? static_cast<LONG>(record->PictureMode) : -1;
+}
+
+extern "C" LONG WINAPI TAVIMG_GetGraphicsMode(ImgStruct* record) {
+  TAV_ENTER_EXPORT();
+  if (record == nullptr)
+    return -1;
+  if (record->TiffShown)
+    return 1;
+  if (record->DrfShown)
+    return 2;
+  if (record->ZoomedShown)
+    return 4;
+  return -1;
+}
+
+extern "C" TavDoublePair WINAPI TAVIMG_GetZoomFactor(ImgStruct* record) {
+  TAV_ENTER_EXPORT();
+  return record ? record->ZoomFactor : TavDoublePair{-1.0, -1.0};
+}
+
+extern "C" TavDoublePair WINAPI TAVIMG_GetBildFactor(ImgStruct* record) {
+  TAV_ENTER_EXPORT();
+  return record ? record->BildFactor : TavDoublePair{-1.0, -1.0};
+}

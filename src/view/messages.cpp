@@ -1,14 +1,472 @@
-// Placeholder bodies until this part is written.
-#include "frame/frame.h"
+// Window messages of the host window that shows a picture: painting in the
+// current picture mode, re-measuring on resize, scrolling a zoomed picture,
+// the rubber band that drags out a zoom, and the hover frame that follows
+// the hotspot under the mouse. Messages not handled here go to the host's
+// callback. Also the view reset of the command entry.
 #include "view/view.h"
+#include "frame/frame.h"
+#include "drf/drf.h"
+#include "tiff/tiff.h"
+#include "hotspots/hotspots.h"
 
-void PaintPicture(HWND, ImgStruct*, HDC) {}
-void OnSize(HWND, ImgStruct*) {}
-void OnScroll(HWND, int, WPARAM, LPARAM, ImgStruct*) {}
-void OnMouseMove(HWND, WPARAM, LPARAM, ImgStruct*) {}
-void OnLButtonDown(LPARAM, ImgStruct*) {}
-void OnLButtonUp(HWND, ImgStruct*) {}
-int DragZoomRect(HWND, ImgStruct*, LPARAM) { return 0; }
-int TrackHoverHotspot(HWND, ImgStruct*, LPARAM, LONG, LONG) { return 0; }
-void ResetView(HWND, ImgStruct*) {}
-extern "C" DWORD WINAPI TAVIMG_OnMessage(HWND, UINT, WPARAM, LPARAM, ImgStruct*) { return 0; }
+#include <afx.h>
+
+#include <string.h>
+
+namespace {
+
+// Mouse coordinates: the signed 16-bit halves of the message's lParam.
+LONG MouseX(LPARAM lParam) {
+  return static_cast<SHORT>(LOWORD(lParam));
+}
+LONG MouseY(LPARAM lParam) {
+  return static_cast<SHORT>(HIWORD(lParam));
+}
+
+// The rubber band is drawn straight into the window with R2_NOT and a null
+// brush, clipped to the drawing area, so drawing it twice restores the
+// screen.
+class BandDrawing {
+public:
+  BandDrawing(HWND window, const ImgStruct* record) : window_(window), dc_(GetDC(window)) {
+    if (dc_ == nullptr)
+      return;
+    region_ = CreateRectRgn(0, 0, record->ClientSize.x, record->ClientSize.y);
+    SelectClipRgn(dc_, region_);
+    oldBrush_ = SelectObject(dc_, GetStockObject(NULL_BRUSH));
+    oldRop_ = SetROP2(dc_, R2_NOT);
+  }
+  ~BandDrawing() {
+    if (dc_ == nullptr)
+      return;
+    SetROP2(dc_, oldRop_);
+    SelectObject(dc_, oldBrush_);
+    SelectClipRgn(dc_, nullptr);
+    DeleteObject(region_);
+    ReleaseDC(window_, dc_);
+  }
+  BandDrawing(const BandDrawing&) = delete;
+  BandDrawing& operator=(const BandDrawing&) = delete;
+
+  void Draw(const TavRect& band) {
+    if (dc_ != nullptr)
+      Rectangle(dc_, band.left, band.top, band.right, band.bottom);
+  }
+
+private:
+  HWND window_;
+  HDC dc_;
+  HRGN region_ = nullptr;
+  HGDIOBJ oldBrush_ = nullptr;
+  int oldRop_ = 0;
+};
+
+// Draws a part of the picture with the TIFF painter, or, for a picture
+// without a TIFF part, fills the paint area with the background only.
+void DrawScaled(ImgStruct* record, HDC dc, const RECT* clipBox, int srcX0, int srcX1, int srcY0, int srcY1,
+                int destWidth, int destHeight) {
+  if (record->TIFFSize.x <= 0 || record->TIFFSize.y <= 0) {
+    if (record->BkBrush != nullptr)
+      FillRect(dc, clipBox, record->BkBrush);
+    return;
+  }
+  DrawTIFF(0, 0, srcX0, srcX1, srcY0, srcY1, destWidth, destHeight, record, dc, clipBox);
+}
+
+void DrawZoomedSection(ImgStruct* record, HDC dc, const RECT* clipBox) {
+  record->BildMitte = TavPair{0, 0};
+  const LONG x = record->ScrollPos.x, y = record->ScrollPos.y;
+  DrawScaled(record, dc, clipBox, static_cast<WORD>(x), x + record->ScrollPage.x, static_cast<WORD>(y),
+             y + record->ScrollPage.y, static_cast<SHORT>(record->DrawSize.x), static_cast<SHORT>(record->DrawSize.y));
+}
+
+void DrawFittedPicture(ImgStruct* record, HDC dc, const RECT* clipBox) {
+  FitPictureToView(record, Quotient(record->TIFFSize.y, record->TIFFSize.x));
+  record->BildFactor = TavDoublePair{Quotient(record->FitSize.x, record->ScaledClientSize.x),
+                                     Quotient(record->FitSize.y, record->ScaledClientSize.y)};
+  record->BildMitte = TavPair{TruncToLong((record->ClientSize.x - record->FitSize.x + 1.0) * 0.5),
+                              TruncToLong((record->ClientSize.y - record->FitSize.y + 1.0) * 0.5)};
+  PlaceHotspots(record->BildFactor.x, record->BildFactor.y, record);
+  record->HoverHotspot = TAVIMG_NO_HOTSPOT;
+  record->ZoomedShown = 1;
+  DrawScaled(record, dc, clipBox, 0, static_cast<WORD>(record->TIFFSize.x), 0, static_cast<WORD>(record->TIFFSize.y),
+             NearToLong(record->FitSize.x), NearToLong(record->FitSize.y));
+}
+
+void OnMessageSize(HWND window, WPARAM, LPARAM, ImgStruct* record) {
+  OnSize(window, record);
+}
+void OnMessagePaint(HWND window, WPARAM, LPARAM, ImgStruct* record) {
+  PaintPicture(window, record, nullptr);
+}
+void OnMessageHScroll(HWND window, WPARAM wParam, LPARAM lParam, ImgStruct* record) {
+  OnScroll(window, SB_HORZ, wParam, lParam, record);
+}
+void OnMessageVScroll(HWND window, WPARAM wParam, LPARAM lParam, ImgStruct* record) {
+  OnScroll(window, SB_VERT, wParam, lParam, record);
+}
+void OnMessageButtonDown(HWND, WPARAM, LPARAM lParam, ImgStruct* record) {
+  OnLButtonDown(lParam, record);
+}
+void OnMessageButtonUp(HWND window, WPARAM, LPARAM, ImgStruct* record) {
+  OnLButtonUp(window, record);
+}
+void OnMessageIgnored(HWND, WPARAM, LPARAM, ImgStruct*) {}
+
+// The messages the view handles itself; each answers 1.
+struct MessageHandler {
+  UINT message;
+  void (*handle)(HWND window, WPARAM wParam, LPARAM lParam, ImgStruct* record);
+};
+const MessageHandler kMessageTable[] = {
+    {WM_SIZE, OnMessageSize},          {WM_PAINT, OnMessagePaint},       {WM_HSCROLL, OnMessageHScroll},
+    {WM_VSCROLL, OnMessageVScroll},    {WM_MOUSEMOVE, OnMouseMove},      {WM_LBUTTONDOWN, OnMessageButtonDown},
+    {WM_LBUTTONUP, OnMessageButtonUp}, {WM_RBUTTONUP, OnMessageIgnored}, {WM_PALETTECHANGED, OnMessagePaint},
+};
+
+} // namespace
+
+void PaintPicture(HWND window, ImgStruct* record, HDC dc) {
+  record->InPaint = 1;
+  record->HoverHotspot = TAVIMG_NO_HOTSPOT;
+
+  PAINTSTRUCT paint{};
+  RECT clipBox{};
+  const bool ownPaint = dc == nullptr;
+  if (ownPaint) {
+    dc = BeginPaint(window, &paint);
+    clipBox = paint.rcPaint;
+  } else {
+    GetClipBox(dc, &clipBox);
+  }
+  if (dc == nullptr) { // not a window that can be painted
+    record->InPaint = 0;
+    return;
+  }
+
+  if (record->Zoomed != 0) {
+    ApplyZoomState(record);
+    if (record->Zoomed == 1) {
+      if (record->ScrollRange.y == 0 && record->ScrollRange.x == 0) {
+        // The section has become the whole picture.
+        record->PictureMode = 2;
+        record->Zoomed = 0;
+      } else {
+        DrawZoomedSection(record, dc, &clipBox);
+      }
+    }
+  }
+  if (record->PictureMode == 2 && record->Zoomed == 0 && record->TiffReady != 0)
+    DrawFittedPicture(record, dc, &clipBox);
+  if (record->PictureMode == 0 && record->Zoomed == 0)
+    DrawDRFPicture(window, record, dc, &clipBox);
+  PaintMarkedHotspots(record, dc, &clipBox);
+
+  record->InPaint = 0;
+  record->Painted = 1;
+  if (ownPaint)
+    EndPaint(window, &paint);
+}
+
+void OnSize(HWND window, ImgStruct* record) {
+  if (record->Painted == 0) {
+    RECT client{};
+    GetClientRect(window, &client);
+    if (record->ClientSize.x != client.right || record->ClientSize.y != client.bottom) {
+      record->PrevClientSize =
+          TavDoublePair{static_cast<double>(record->ClientSize.x), static_cast<double>(record->ClientSize.y)};
+      record->ClientSize = TavPair{client.right - record->ZoomStart.x, client.bottom - record->ZoomStart.y};
+      record->DrawSize = record->ClientSize;
+      if (record->Zoomed != 0)
+        UpdateScrollRanges(window, record, record->TIFFSize.x, record->TIFFSize.y);
+    }
+  }
+  PaintPicture(window, record, nullptr);
+}
+
+void OnScroll(HWND window, int bar, WPARAM wParam, LPARAM, ImgStruct* record) {
+  if (bar != SB_HORZ && bar != SB_VERT)
+    return;
+  const bool horizontal = bar == SB_HORZ;
+  long long position = horizontal ? record->ScrollPos.x : record->ScrollPos.y;
+  const LONG page = horizontal ? record->ClientSize.x : record->ClientSize.y;
+  switch (LOWORD(wParam)) {
+  case SB_LINEUP:
+    position -= 10;
+    break;
+  case SB_LINEDOWN:
+    position += 10;
+    break;
+  case SB_PAGEUP:
+    position -= page;
+    break;
+  case SB_PAGEDOWN:
+    position += page;
+    break;
+  case SB_THUMBPOSITION:
+  case SB_THUMBTRACK:
+    position = HIWORD(wParam);
+    break;
+  default:
+    break;
+  }
+  const LONG clamped = ClampScroll(position, horizontal ? record->ScrollRange.x : record->ScrollRange.y);
+  if (horizontal)
+    record->ScrollPos.x = clamped;
+  else
+    record->ScrollPos.y = clamped;
+  // Only a position that moved repaints.
+  if (clamped != GetScrollPos(window, bar)) {
+    SetScrollPos(window, bar, clamped, TRUE);
+    InvalidateRect(window, nullptr, FALSE);
+  }
+}
+
+void OnLButtonDown(LPARAM lParam, ImgStruct* record) {
+  const LONG x = MouseX(lParam), y = MouseY(lParam);
+  if (record->InZoomAction) {
+    SetCursor(ZoomCursor());
+    ShowCursor(TRUE);
+  }
+  record->ZoomRect = TavRect{x, y, x, y};
+}
+
+void OnMouseMove(HWND window, WPARAM wParam, LPARAM lParam, ImgStruct* record) {
+  const LONG x = MouseX(lParam), y = MouseY(lParam);
+  const bool inside =
+      record->ZoomStart.x < x && x < record->ClientSize.x && record->ZoomStart.y < y && y < record->ClientSize.y;
+  const bool zoomCursor = record->InZoomAction != 0 && (record->DisplayMode != 3 || record->PictureMode == 1 || inside);
+  if (zoomCursor) {
+    SetCapture(window);
+    SetCursor(ZoomCursor());
+    ShowCursor(TRUE);
+  }
+
+  const TavRect& band = record->ZoomRect;
+  const bool anchorInside = record->ZoomStart.x < band.left && band.left < record->ClientSize.x &&
+                            record->ZoomStart.y < band.top && band.top < record->ClientSize.y;
+  if ((wParam & MK_LBUTTON) != 0 && HasTiffView(record) && record->InZoomAction != 0 && anchorInside)
+    DragZoomRect(window, record, lParam);
+
+  if (record->HotspotCount != 0 && record->InZoomAction != 1) {
+    LONG dx = 0, dy = 0;
+    if (record->Zoomed == 1)
+      HotspotDisplayOffset(record, &dx, &dy);
+    TrackHoverHotspot(window, record, lParam, dx, dy);
+  }
+
+  if (zoomCursor)
+    ShowCursor(FALSE);
+}
+
+int DragZoomRect(HWND window, ImgStruct* record, LPARAM lParam) {
+  BandDrawing drawing(window, record);
+  drawing.Draw(record->ZoomRect); // erases the band at its old place
+  const LONG x = MouseX(lParam), y = MouseY(lParam);
+  LONG right = x < record->ClientSize.x ? x : record->ClientSize.x;
+  LONG bottom = y > record->ClientSize.y ? record->ClientSize.y - 1 : y;
+  record->ZoomRect.right = right < 1 ? 1 : right;
+  record->ZoomRect.bottom = bottom < 1 ? 1 : bottom;
+  drawing.Draw(record->ZoomRect);
+  return 1;
+}
+
+void OnLButtonUp(HWND window, ImgStruct* record) {
+  ReleaseCapture();
+  if (record->InZoomAction == 0)
+    return;
+
+  CRect band(record->ZoomRect.left, record->ZoomRect.top, record->ZoomRect.right, record->ZoomRect.bottom);
+  band.NormalizeRect();
+  record->ZoomRect = TavRect{band.left, band.top, band.right, band.bottom};
+  const LONG cw = record->ClientSize.x, ch = record->ClientSize.y;
+
+  // A click, a band anchored outside the drawing area, or a picture without
+  // its scaled view: no zoom.
+  const bool click = band.left == band.right && band.top == band.bottom;
+  if (click || band.left >= cw || band.top >= ch || band.left <= record->ZoomStart.x ||
+      band.top <= record->ZoomStart.y || !HasTiffView(record)) {
+    record->InZoomAction = 0;
+    return;
+  }
+
+  // A band wholly in the margin beside the picture is erased and dropped.
+  const LONG mx = record->PictureMode == 0 ? record->DRFSpotOffset[0] : record->BildMitte.x;
+  const LONG my = record->PictureMode == 0 ? record->DRFSpotOffset[1] : record->BildMitte.y;
+  const bool beside = (band.left < mx && band.right < mx) || (band.left > cw - mx && band.right > cw - mx) ||
+                      (band.top < my && band.bottom < my) || (band.top > ch - my && band.bottom > ch - my);
+  if (beside) {
+    BandDrawing(window, record).Draw(record->ZoomRect);
+    record->InZoomAction = 0;
+    return;
+  }
+
+  // Into picture-area coordinates.
+  TavRect& rect = record->ZoomRect;
+  if (record->PictureMode == 0) {
+    const LONG sw = record->ScaledClientSize.x, sh = record->ScaledClientSize.y;
+    if (mx != 0) {
+      rect.left = rect.left > mx ? rect.left - mx : 1;
+      rect.right = rect.right < sw + mx ? rect.right - mx : sw - 1;
+    }
+    if (my != 0) {
+      rect.top = rect.top > my ? rect.top - my : 1;
+      rect.bottom = rect.bottom < sh + my ? rect.bottom - my : sh - 1;
+    }
+  } else {
+    const LONG bx = record->BildMitte.x, by = record->BildMitte.y;
+    if (bx != 0) {
+      rect.left = rect.left > bx ? rect.left - bx : 2;
+      rect.right = rect.right > bx ? rect.right - bx : 2;
+      if (rect.right > record->FitSize.x)
+        rect.right = TruncToLong(record->FitSize.x) - 2;
+    }
+    if (by != 0) {
+      rect.top = rect.top > by ? rect.top - by : 2;
+      rect.bottom = rect.bottom > by ? rect.bottom - by : 2;
+      if (rect.bottom > record->FitSize.y)
+        rect.bottom = TruncToLong(record->FitSize.y) - 2;
+    }
+  }
+
+  if (record->Zoomed == 0) {
+    record->ZoomFactor = TavDoublePair{1.0, 1.0};
+    record->ZoomOrigin[0] = record->ZoomOrigin[1] = 0;
+  }
+  record->DisplayMode = 4;
+  record->Zoomed = 2;
+  record->Painted = 0;
+  TAVIMG_UpdateBars(window, record);
+  RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
+  record->InZoomAction = 0;
+}
+
+int TrackHoverHotspot(HWND window, ImgStruct* record, LPARAM lParam, LONG dx, LONG dy) {
+  const double px = static_cast<double>(MouseX(lParam)) + dx;
+  const double py = static_cast<double>(MouseY(lParam)) + dy;
+
+  HDC dc = GetDC(window);
+  FrameDrawing tools{};
+  BeginFrameDrawing(tools, dc, record);
+
+  // The hotspot under the point whose centre is nearest; the lower number
+  // wins a tie.
+  LONG candidate = TAVIMG_NO_HOTSPOT;
+  double nearest = 100000.0;
+  const int count = record->HotspotCount < TAVIMG_MAX_HOTSPOTS ? record->HotspotCount : TAVIMG_MAX_HOTSPOTS;
+  for (int i = 0; i < count; ++i) {
+    const TavRect& r = record->Hotspots[i].ScreenRect;
+    if (!(r.left < px && px < r.right && r.top < py && py < r.bottom))
+      continue;
+    const double cx = r.left + (static_cast<double>(r.right) - r.left) * 0.5;
+    const double cy = r.top + (static_cast<double>(r.bottom) - r.top) * 0.5;
+    const double distance = (cx - px) * (cx - px) + (cy - py) * (cy - py);
+    if (distance < nearest) {
+      nearest = distance;
+      candidate = i;
+    }
+  }
+
+  if (candidate != record->HoverHotspot) {
+    const LONG previous = record->HoverHotspot;
+    if (previous != TAVIMG_NO_HOTSPOT) {
+      if (previous >= 0 && previous < TAVIMG_MAX_HOTSPOTS) {
+        HotspotEntry& entry = record->Hotspots[previous];
+        if ((entry.HotspotState & TAVIMG_DRAWN_BIT) && !(entry.HotspotState & TAVIMG_MARKED_BIT)) {
+          DrawFrame(tools, entry.ScreenRect, dx, dy);
+          entry.HotspotState &= ~(TAVIMG_DRAWN_BIT | TAVIMG_HOVER_BIT);
+        }
+      }
+      memset(record->CurrentHotspotName, 0, sizeof(record->CurrentHotspotName));
+      record->CurrentHotspot = TAVIMG_NO_HOTSPOT;
+    }
+    record->HoverHotspot = candidate;
+    if (candidate != TAVIMG_NO_HOTSPOT) {
+      HotspotEntry& entry = record->Hotspots[candidate];
+      const bool active = (entry.HotspotState & TAVIMG_ACTIVE_BIT) != 0;
+      if (active && !(entry.HotspotState & (TAVIMG_MARKED_BIT | TAVIMG_DRAWN_BIT))) {
+        DrawFrame(tools, entry.ScreenRect, dx, dy);
+        entry.HotspotState |= TAVIMG_DRAWN_BIT | TAVIMG_HOVER_BIT;
+      }
+      if (active) {
+        lstrcpynA(record->CurrentHotspotName, entry.HotspotName, sizeof(record->CurrentHotspotName));
+        record->CurrentHotspot = candidate;
+      }
+    }
+  }
+
+  EndFrameDrawing(tools);
+  if (dc != nullptr)
+    ReleaseDC(window, dc);
+  return 1;
+}
+
+void ResetView(HWND window, ImgStruct* record) {
+  if (record->DisplayMode == 0 || record->DisplayMode == 2 || record->DisplayMode == 3)
+    FreeDRFBands(record);
+
+  record->Zoomed = 0;
+  record->Painted = 0;
+  record->ZoomRect = TavRect{0, 0, 0, 0};
+  record->BildMitte = TavPair{0, 0};
+  switch (record->DisplayMode) {
+  case 1:
+    record->PictureMode = 2;
+    break;
+  case 4: // the fit-to-width zoom, applied at the next paint
+    record->Zoomed = 2;
+    record->ZoomRect = TavRect{1, 0, record->ScaledClientSize.x, 10};
+    record->ClientSize = record->DrawSize = record->AltSize;
+    record->PictureMode = 2;
+    break;
+  default:
+    record->PictureMode = 0;
+    break;
+  }
+
+  record->HoverHotspot = TAVIMG_NO_HOTSPOT;
+  record->InZoomAction = 0;
+  record->ScrollPos = TavPair{0, 0};
+  for (int i = 0; i < 4; ++i)
+    record->ZoomOrigin[i] = 0;
+  record->ScrollRange = TavPair{0, 0};
+  SetScrollRange(window, SB_HORZ, 0, 0, TRUE);
+  SetScrollRange(window, SB_VERT, 0, 0, TRUE);
+  record->ZoomFactor = record->BildFactor = TavDoublePair{1.0, 1.0};
+  record->CurrentHotspotName[0] = 0;
+  record->SelectedHotspotName[0] = 0;
+  PlaceHotspots(1.0, 1.0, record);
+
+  const TavPair& offset = record->CentringOffset;
+  const TavPair& alt = record->AltSize;
+  if (record->FitMode == 2) {
+    MoveWindow(window, offset.x, offset.y, alt.x, alt.y, TRUE);
+    RECT area{offset.x, offset.y, offset.x + alt.x, offset.y + alt.y};
+    InvalidateRect(window, &area, FALSE);
+    return;
+  }
+  const LONG x = record->WindowOrigin.x + offset.x;
+  const LONG y = record->WindowOrigin.y + offset.y;
+  if (record->DisplayMode == 1 || record->DisplayMode == 3 || record->DisplayMode == 4)
+    MoveWindow(window, x, y, alt.x, alt.y, TRUE);
+  else
+    MoveWindow(window, x, y, record->ScaledClientSize.x + 1, record->ScaledClientSize.y + 1, TRUE);
+  UpdateWindow(window);
+}
+
+extern "C" DWORD WINAPI TAVIMG_OnMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, ImgStruct* record) {
+  TAV_ENTER_EXPORT();
+  if (record == nullptr)
+    return 0;
+  for (const MessageHandler& handler : kMessageTable) {
+    if (handler.message == message) {
+      handler.handle(window, wParam, lParam, record);
+      return 1;
+    }
+  }
+  // Everything else goes to the host, with the name of the hotspot under the
+  // mouse, unless a zoom is armed.
+  if (record->InZoomAction == 0 && record->NotifyCallback != nullptr)
+    record->NotifyCallback(0, message, record->CurrentHotspotName);
+  return 0;
+}

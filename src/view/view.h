@@ -9,6 +9,12 @@ int ComputeZoomFromRect(ImgStruct* record);
 void UpdateDrawSize(ImgStruct* record);
 int UpdateScrollRanges(HWND window, ImgStruct* record, LONG pictureWidth, LONG pictureHeight);
 void FitPictureToView(ImgStruct* record, double ratio);
+// Places every hotspot's ScreenRect for the scale (fx, fy); what
+// TAVIMG_GetNewHotspotPositions does, without touching the last error code.
+DWORD PlaceHotspots(double fx, double fy, ImgStruct* record);
+// True when the record holds a picture with a TIFF part that the scaled view
+// can show and zoom (TiffReady set and a TIFFSize of at least one pixel).
+bool HasTiffView(const ImgStruct* record);
 
 void PaintPicture(HWND window, ImgStruct* record, HDC dc);
 void OnSize(HWND window, ImgStruct* record);
@@ -19,5 +25,22 @@ void OnLButtonUp(HWND window, ImgStruct* record);
 int DragZoomRect(HWND window, ImgStruct* record, LPARAM lParam);
 int TrackHoverHotspot(HWND window, ImgStruct* record, LPARAM lParam, LONG dx, LONG dy);
 void ResetView(HWND window, ImgStruct* record);
+
+// Conversions of the view's doubles to record integers. A double that is not
+// a number gives 0 and one beyond the 32-bit range gives the nearest end of
+// it, so that no conversion is ever undefined.
+LONG TruncToLong(double value); // toward zero
+inline LONG NearToLong(double value) {
+  return TruncToLong(value + 0.5);
+} // trunc(value + 0.5)
+LONG ClampToLong(long long value);
+// A scroll position kept within 0 to range (0 when the range is negative).
+inline LONG ClampScroll(long long position, LONG range) {
+  return static_cast<LONG>(position < 0 ? 0 : position > range ? (range < 0 ? 0 : range) : position);
+}
+// a ÷ b, or 0.0 when b is 0 (a picture without a size has no ratio).
+inline double Quotient(double a, double b) {
+  return b != 0.0 ? a / b : 0.0;
+}
 
 #endif
