@@ -13,7 +13,9 @@
 static char g_emptyString[1] = {0};
 
 CString::CString() : m_pchData(g_emptyString) {}
-CString::CString(const CString& other) : m_pchData(g_emptyString) { Assign(other.m_pchData, strlen(other.m_pchData)); }
+CString::CString(const CString& other) : m_pchData(g_emptyString) {
+  Assign(other.m_pchData, strlen(other.m_pchData));
+}
 CString::CString(const char* text) : m_pchData(g_emptyString) {
   if (text != nullptr)
     Assign(text, strlen(text));
@@ -22,7 +24,9 @@ CString::CString(const char* text, int length) : m_pchData(g_emptyString) {
   if (text != nullptr && length > 0)
     Assign(text, strnlen(text, (size_t)length));
 }
-CString::~CString() { Empty(); }
+CString::~CString() {
+  Empty();
+}
 
 void CString::Assign(const char* text, size_t length) {
   if (length == 0) {
@@ -68,13 +72,17 @@ CString& CString::operator+=(char c) {
   return *this += text;
 }
 
-int CString::GetLength() const { return (int)strlen(m_pchData); }
+int CString::GetLength() const {
+  return (int)strlen(m_pchData);
+}
 void CString::Empty() {
   if (m_pchData != g_emptyString)
     free(m_pchData);
   m_pchData = g_emptyString;
 }
-char CString::GetAt(int index) const { return (index >= 0 && index < GetLength()) ? m_pchData[index] : 0; }
+char CString::GetAt(int index) const {
+  return (index >= 0 && index < GetLength()) ? m_pchData[index] : 0;
+}
 
 void CString::FormatMessage1(const char* pattern, const char* arg) {
   CString result;
@@ -91,8 +99,12 @@ void CString::FormatMessage1(const char* pattern, const char* arg) {
   *this = result;
 }
 
-bool operator==(const CString& a, const char* b) { return strcmp(a.m_pchData, b != nullptr ? b : "") == 0; }
-bool operator==(const CString& a, const CString& b) { return strcmp(a.m_pchData, b.m_pchData) == 0; }
+bool operator==(const CString& a, const char* b) {
+  return strcmp(a.m_pchData, b != nullptr ? b : "") == 0;
+}
+bool operator==(const CString& a, const CString& b) {
+  return strcmp(a.m_pchData, b.m_pchData) == 0;
+}
 
 // ------------------------------------------------------- extension modules
 
@@ -185,20 +197,24 @@ BOOL CFile::Open(LPCSTR fileName, UINT openFlags, CFileException* error) {
       error->m_cause = CFileException::fileNotFound;
     return FALSE;
   }
-  const char* mode = "rb";
   UINT access = openFlags & 3;
-  if (openFlags & modeCreate)
-    mode = (openFlags & modeNoTruncate) ? "ab+" : (access == modeReadWrite ? "wb+" : "wb");
-  else if (access == modeWrite || access == modeReadWrite)
-    mode = "rb+";
-  FILE* f = fopen(fileName, mode);
+  FILE* f = nullptr;
+  if ((openFlags & modeCreate) && (openFlags & modeNoTruncate)) {
+    // An existing file is kept as it is and written where the position is
+    // (not appended to); a missing one is created.
+    f = fopen(fileName, "rb+");
+    if (f == nullptr)
+      f = fopen(fileName, "wb+");
+  } else if (openFlags & modeCreate) {
+    f = fopen(fileName, access == modeReadWrite ? "wb+" : "wb");
+  } else {
+    f = fopen(fileName, (access == modeWrite || access == modeReadWrite) ? "rb+" : "rb");
+  }
   if (f == nullptr) {
     if (error != nullptr)
       error->m_cause = CFileException::fileNotFound;
     return FALSE;
   }
-  if ((openFlags & modeCreate) && (openFlags & modeNoTruncate))
-    fseek(f, 0, SEEK_SET);
   // A folder opens on some systems; it is no file.
   struct stat st;
   if (fstat(fileno(f), &st) != 0 || S_ISDIR(st.st_mode)) {
@@ -231,7 +247,9 @@ LONG CFile::Seek(LONG offset, UINT from) {
   return (LONG)ftell((FILE*)m_file);
 }
 
-DWORD CFile::GetPosition() const { return m_file != nullptr ? (DWORD)ftell((FILE*)m_file) : 0; }
+DWORD CFile::GetPosition() const {
+  return m_file != nullptr ? (DWORD)ftell((FILE*)m_file) : 0;
+}
 
 DWORD CFile::GetLength() const {
   if (m_file == nullptr)
@@ -250,7 +268,9 @@ void CFile::Close() {
   m_file = nullptr;
 }
 
-BOOL CFile::IsOpen() const { return m_file != nullptr; }
+BOOL CFile::IsOpen() const {
+  return m_file != nullptr;
+}
 
 BOOL CFile::GetStatus(LPCSTR fileName, CFileStatus& status) {
   memset(&status, 0, sizeof status);
@@ -265,10 +285,12 @@ BOOL CFile::GetStatus(LPCSTR fileName, CFileStatus& status) {
 // ---------------------------------------------------------------- CMemFile
 
 CMemFile::CMemFile(UINT growBytes)
-    : m_growBytes(growBytes == 0 ? 1024 : growBytes), m_buffer(nullptr), m_bufferSize(0), m_fileSize(0),
-      m_position(0) {}
+    : m_growBytes(growBytes == 0 ? 1024 : growBytes), m_buffer(nullptr), m_bufferSize(0), m_fileSize(0), m_position(0) {
+}
 
-CMemFile::~CMemFile() { Close(); }
+CMemFile::~CMemFile() {
+  Close();
+}
 
 void CMemFile::GrowTo(DWORD newSize) {
   if (newSize <= m_bufferSize)
@@ -305,6 +327,8 @@ void CMemFile::Write(const void* buffer, UINT count) {
   if (end < m_position)
     throw new CFileException(CFileException::generic);
   GrowTo(end);
+  if (m_position > m_fileSize) // written after a seek past the end: the gap reads as zeros
+    memset(m_buffer + m_fileSize, 0, m_position - m_fileSize);
   memcpy(m_buffer + m_position, buffer, count);
   m_position = end;
   if (end > m_fileSize)

@@ -57,6 +57,9 @@ void InitImgStruct(ImgStruct* record);
 int SlotTableCount();       // slots ever taken
 HWND SlotWindow(int index); // null for a free slot
 ImgStruct* SlotRecord(int index);
+// True when record is held by a slot: how exports that take a record from the
+// host refuse pointers that are not (or no longer) a live record.
+bool IsSlotRecord(const ImgStruct* record);
 
 // Releases everything a record holds of a picture (memory file, stripes,
 // bands, strip tables, bitmap header) and clears the handles; used before a

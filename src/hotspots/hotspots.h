@@ -11,9 +11,15 @@ void HotspotDisplayOffset(const ImgStruct* record, LONG* dx, LONG* dy);
 DWORD DrawMarkedHotspots(HWND window, ImgStruct* record, int erase);
 DWORD PaintMarkedHotspots(ImgStruct* record, HDC dc, const RECT* clipBox);
 
+// HotspotCount limited to the entries the table has (0 to 600): how far any
+// loop over the entries may go, whatever the host wrote into the count.
+int UsableHotspotCount(const ImgStruct* record);
+
 // The tools every hotspot frame is drawn with (clip to the drawing area,
 // black or null brush, pen of HotspotPenWidth, R2_NOT); shared with the
-// hover test.
+// hover test. BeginFrameDrawing selects them into dc, keeping what was
+// selected; EndFrameDrawing puts that back and deletes the pen and region.
+// limit, when given, narrows the clip to that rectangle as well.
 struct FrameDrawing {
   HDC dc;
   HRGN region;
@@ -22,7 +28,7 @@ struct FrameDrawing {
   HGDIOBJ oldBrush;
   int oldRop;
 };
-void BeginFrameDrawing(FrameDrawing& tools, HDC dc, const ImgStruct* record);
+void BeginFrameDrawing(FrameDrawing& tools, HDC dc, const ImgStruct* record, const RECT* limit = nullptr);
 void DrawFrame(FrameDrawing& tools, const TavRect& rect, LONG dx, LONG dy); // rect minus (dx, dy)
 void EndFrameDrawing(FrameDrawing& tools);
 
