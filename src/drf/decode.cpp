@@ -1,10 +1,564 @@
-// Placeholder bodies until this part is written.
-#include "frame/frame.h"
+// DRF raster decoding: the bitmap header and colour table of each kind, the
+// record's palette, the bands, and the row decoders of kinds 5, 6 and 7.
+//
+// The compressed rows are read in place from the stripes. Every read stays
+// below DRFDataSize and inside the stripes the loader filled; every write
+// stays inside the row being decoded.
 #include "drf/drf.h"
+#include "frame/frame.h"
+#include "output/output.h"
+#include "tiff/tiff.h"
 
-int DecodeDRFPicture(HWND, ImgStruct*) { return 0; }
-int DecodeDRFKind5(HWND, ImgStruct*) { return 0; }
-int DecodeDRFKind6(HWND, ImgStruct*, BYTE) { return 0; }
-int DecodeDRFKind7(HWND, ImgStruct*) { return 0; }
-extern "C" LONG WINAPI TAVIMG_GetDRFColorInfo(ImgStruct*, SHORT*, SHORT*) { return 0; }
-void FreeDRFBands(ImgStruct*) {}
+#include <stdint.h>
+#include <string.h>
+
+#include <algorithm>
+
+namespace {
+
+enum { kColourBlockBytes = 722, kKind6Colours = 240 };
+
+// Position of the next row when the data ended before a row's length.
+constexpr DWORD kNoMoreRows = 0xFFFFFFFFu;
+
+// The picture data as one byte stream over the locked stripes.
+class PictureData {
+public:
+  explicit PictureData(ImgStruct* record) : record_(record) {}
+  ~PictureData() {
+    for (int i = 0; i < locked_; ++i)
+      GlobalUnlock(record_->DRFStripeHandles[i]);
+  }
+  PictureData(const PictureData&) = delete;
+  PictureData& operator=(const PictureData&) = delete;
+
+  // Locks the stripes that hold data; false when one cannot be locked. The
+  // readable length is DRFDataSize, cut where the stripes end.
+  bool Lock() {
+    limit_ = record_->DRFDataSize;
+    for (int i = 0; i < TAV_MAX_STRIPES; ++i) {
+      const DWORD start = (DWORD)i * TAV_STRIPE_BYTES;
+      if (start >= limit_)
+        break;
+      HGLOBAL handle = record_->DRFStripeHandles[i];
+      if (handle == nullptr) {
+        limit_ = start;
+        break;
+      }
+      stripes_[i] = (const BYTE*)GlobalLock(handle);
+      if (stripes_[i] == nullptr)
+        return false;
+      locked_ = i + 1;
+      const DWORD held = (DWORD)std::min<SIZE_T>(GlobalSize(handle), TAV_STRIPE_BYTES);
+      if (held < TAV_STRIPE_BYTES && start + held < limit_) {
+        limit_ = start + held;
+        break;
+      }
+    }
+    if (limit_ > (DWORD)TAV_MAX_STRIPES * TAV_STRIPE_BYTES)
+      limit_ = (DWORD)TAV_MAX_STRIPES * TAV_STRIPE_BYTES;
+    return true;
+  }
+
+  DWORD Limit() const { return limit_; }
+  const BYTE* Stripe(int i) const { return stripes_[i]; }
+
+private:
+  ImgStruct* record_;
+  const BYTE* stripes_[TAV_MAX_STRIPES] = {};
+  int locked_ = 0;
+  DWORD limit_ = 0;
+};
+
+// A read position in the picture data. [cur, end) is the contiguous part
+// from the position to the end of its stripe (or of the data).
+class DataCursor {
+public:
+  explicit DataCursor(const PictureData& data) : data_(data) {}
+
+  void Seek(DWORD pos) {
+    if (pos >= data_.Limit()) {
+      chunk_ = cur_ = end_ = nullptr;
+      chunkPos_ = pos;
+      return;
+    }
+    const DWORD index = pos / TAV_STRIPE_BYTES;
+    chunkPos_ = index * TAV_STRIPE_BYTES;
+    chunk_ = data_.Stripe((int)index);
+    cur_ = chunk_ + (pos - chunkPos_);
+    end_ = chunk_ + std::min<DWORD>(TAV_STRIPE_BYTES, data_.Limit() - chunkPos_);
+  }
+
+  // True when a byte can be taken at the position.
+  bool More() {
+    if (cur_ < end_)
+      return true;
+    const DWORD pos = Position();
+    if (pos >= data_.Limit())
+      return false;
+    Seek(pos);
+    return true;
+  }
+  BYTE Take() { return *cur_++; } // only after More()
+  DWORD Position() const { return chunkPos_ + (DWORD)(cur_ - chunk_); }
+
+  // Reads a big-endian row length; false when the data end first.
+  bool TakeLength(DWORD* length) {
+    if (!More())
+      return false;
+    const DWORD high = Take();
+    if (!More())
+      return false;
+    *length = high << 8 | Take();
+    return true;
+  }
+
+  const BYTE* cur_ = nullptr;
+  const BYTE* end_ = nullptr;
+
+private:
+  const PictureData& data_;
+  const BYTE* chunk_ = nullptr;
+  DWORD chunkPos_ = 0;
+};
+
+// Width and padded width of the rows being decoded.
+struct RowShape {
+  DWORD width;
+  DWORD padded;
+};
+
+// ---- Kind 6: 8 bits per pixel, 240 colours.
+
+DWORD DecodeRowKind6(DataCursor& in, DWORD start, BYTE* row, const RowShape& shape, BYTE fill) {
+  DWORD length;
+  if (!in.TakeLength(&length))
+    return kNoMoreRows;
+  // Codes are read while two bytes of the record remain unread: the last
+  // byte never begins a code. A record of length 0 holds no codes.
+  DWORD left = length > 0 ? length - 1 : 0;
+  DWORD x = 0;
+  const DWORD padded = shape.padded;
+  while (left > 2 && in.More()) {
+    // Eight single-pixel codes at once while they lie in this stripe.
+    const DWORD avail = (DWORD)std::min<ptrdiff_t>(in.end_ - in.cur_, (ptrdiff_t)(left - 2));
+    const BYTE* p = in.cur_;
+    const BYTE* stop = p + (avail & ~7u);
+    while (p < stop && x + 8 <= padded) {
+      uint64_t v;
+      memcpy(&v, p, 8);
+      const uint64_t high = v & 0xF0F0F0F0F0F0F0F0ull;
+      if (((high - 0x0101010101010101ull) & ~high & 0x8080808080808080ull) != 0)
+        break; // a run code among them
+      v -= 0x1010101010101010ull;
+      memcpy(row + x, &v, 8);
+      p += 8;
+      x += 8;
+      left -= 8;
+    }
+    in.cur_ = p;
+    if (left <= 2 || !in.More())
+      break;
+
+    const BYTE c = in.Take();
+    --left;
+    if (c >= 16) {
+      if (x < padded)
+        row[x] = (BYTE)(c - 16);
+      ++x;
+      continue;
+    }
+    if (!in.More())
+      break;
+    const BYTE colour = (BYTE)(in.Take() - 16);
+    --left;
+    // A run stops at the end of the padded row.
+    if (x < padded) {
+      const DWORD n = std::min<DWORD>(c, padded - x);
+      memset(row + x, colour, n);
+      x += n;
+    }
+  }
+  if (x < padded)
+    memset(row + x, fill, padded - x);
+  return start + length;
+}
+
+// ---- Kind 7: 8 bits per pixel, 64 grey levels.
+
+DWORD DecodeRowKind7(DataCursor& in, DWORD start, BYTE* row, const RowShape& shape) {
+  DWORD length;
+  if (!in.TakeLength(&length))
+    return kNoMoreRows;
+  const DWORD width = shape.width, padded = shape.padded;
+  DWORD x = 0;
+  // The fast loop stores four pixels for every code; the bytes past the
+  // code's count (at most three, from x on) are overwritten by the next
+  // code or cleared below. Grey 0 leaves pixels 0, as the band was.
+  while (x < width && in.More()) {
+    const BYTE* p = in.cur_;
+    const BYTE* end = in.end_;
+    while (p < end && x + 4 <= width) {
+      const BYTE c = *p++;
+      const uint32_t v = (uint32_t)(c & 63) * 0x01010101u;
+      memcpy(row + x, &v, 4);
+      x += (DWORD)(c >> 6) + 1;
+    }
+    in.cur_ = p;
+    if (x >= width || p == end)
+      continue;
+    const BYTE c = in.Take();
+    const DWORD next = x + (DWORD)(c >> 6) + 1;
+    if (next <= padded)
+      memset(row + x, c & 63, next - x);
+    else
+      memset(row + x, 0, std::min<DWORD>(3, padded - x));
+    x = next;
+  }
+  if (x < padded)
+    memset(row + x, 0, std::min<DWORD>(3, padded - x));
+  return start + length;
+}
+
+// ---- Kind 5: 4 bits per pixel (left pixel in the high nibble), four colours.
+
+// Four 2-bit pixels of a packed byte (lowest pair first) as four nibbles,
+// the first in the highest.
+struct NibbleTable {
+  uint16_t value[256];
+  NibbleTable() {
+    for (int b = 0; b < 256; ++b)
+      value[b] = (uint16_t)((b & 3) << 12 | (b >> 2 & 3) << 8 | (b >> 4 & 3) << 4 | (b >> 6 & 3));
+  }
+};
+const NibbleTable kNibbles;
+
+inline void PutPixel4(BYTE* row, DWORD x, BYTE colour) {
+  row[x >> 1] |= (x & 1) ? colour : (BYTE)(colour << 4);
+}
+
+// Four pixels from x on; the row holds at least x + 4 pixels. Pixels at x
+// and beyond are still 0.
+inline void PutFourPixels4(BYTE* row, DWORD x, BYTE packed) {
+  const unsigned v = kNibbles.value[packed];
+  BYTE* out = row + (x >> 1);
+  if ((x & 1) == 0) {
+    out[0] = (BYTE)(v >> 8);
+    out[1] = (BYTE)v;
+  } else {
+    out[0] |= (BYTE)(v >> 12);
+    out[1] = (BYTE)(v >> 4);
+    out[2] = (BYTE)(v << 4);
+  }
+}
+
+// Pixels from to to - 1 of one colour.
+void FillPixels4(BYTE* row, DWORD from, DWORD to, BYTE colour) {
+  if (from >= to)
+    return;
+  if (from & 1)
+    row[from++ >> 1] |= colour;
+  const DWORD count = to - from;
+  memset(row + (from >> 1), colour * 0x11, count >> 1);
+  if (count & 1)
+    row[(to - 1) >> 1] |= (BYTE)(colour << 4);
+}
+
+DWORD DecodeRowKind5(DataCursor& in, DWORD start, BYTE* row, const RowShape& shape) {
+  DWORD length;
+  if (!in.TakeLength(&length))
+    return kNoMoreRows;
+  const DWORD width = shape.width, padded = shape.padded;
+  DWORD x = 0;
+  while (x < width && in.More()) {
+    const BYTE c = in.Take();
+    if (c & 1) {
+      // A run; colour 0 leaves the background. Pixels past the padded row
+      // are dropped.
+      const DWORD count = c >> 3;
+      const BYTE colour = (c >> 1) & 3;
+      if (colour != 0)
+        FillPixels4(row, x, std::min(x + count, padded), colour);
+      x += count;
+      continue;
+    }
+    // A literal of n pixels, four to a packed byte; its first packed byte
+    // is there even when n is 0.
+    const DWORD n = c >> 1;
+    if (!in.More())
+      break;
+    BYTE packed = in.Take();
+    int pair = 0;
+    for (DWORD i = 0; i < n && x < padded;) {
+      if (pair == 4) {
+        if (!in.More())
+          break;
+        packed = in.Take();
+        pair = 0;
+      }
+      if (pair == 0 && i + 4 <= n && x + 4 <= padded) {
+        PutFourPixels4(row, x, packed);
+        x += 4;
+        i += 4;
+        pair = 4;
+        continue;
+      }
+      PutPixel4(row, x, (packed >> (2 * pair)) & 3);
+      ++pair;
+      ++x;
+      ++i;
+    }
+  }
+  return start + 2 + length;
+}
+
+// ---- Common frame.
+
+int Fail(HWND window, ImgStruct* record, UINT code) {
+  ReportError(code, record->DrfPath);
+  FreeDRFBands(record);
+  if (window != nullptr)
+    DestroyWindow(window);
+  return 0;
+}
+
+// Decodes the rows from position first into the bands, band 0 at the top;
+// within a band the first row is the last in memory. decodeRow(cursor, row
+// start, row) decodes one row and gives the start of the next.
+template <class DecodeRow>
+int DecodeBands(HWND window, ImgStruct* record, const RowShape& shape, DWORD bits, DWORD first, DecodeRow decodeRow) {
+  if (shape.width == 0)
+    return 1;
+  PictureData data(record);
+  if (!data.Lock())
+    return Fail(window, record, TAV_ERR_GLOBAL_LOCK);
+  DataCursor cursor(data);
+  const DWORD rowBytes = shape.padded * bits / 8;
+  const int bands = std::min<LONG>(record->BandCount, TAV_MAX_BANDS);
+  DWORD pos = first;
+  for (int b = 0; b < bands && pos < data.Limit(); ++b) {
+    HGLOBAL handle = record->BandHandles[b];
+    const LONG rows = b == record->BandCount - 1 ? record->LastBandRows : record->RowsPerBand;
+    if (handle == nullptr || rows <= 0 || GlobalSize(handle) < (SIZE_T)rows * rowBytes)
+      continue;
+    BYTE* bits = (BYTE*)GlobalLock(handle);
+    if (bits == nullptr)
+      return Fail(window, record, TAV_ERR_GLOBAL_LOCK);
+    record->BandBits[b] = bits;
+    for (LONG r = 0; r < rows && pos < data.Limit(); ++r) {
+      cursor.Seek(pos);
+      pos = decodeRow(cursor, pos, bits + (DWORD)(rows - 1 - r) * rowBytes);
+    }
+    GlobalUnlock(handle);
+  }
+  return 1;
+}
+
+RowShape ShapeOf(const ImgStruct* record) {
+  const DWORD padded = record->PaddedWidth > 0 ? (DWORD)record->PaddedWidth : 0;
+  const DWORD width = record->ScaledClientSize.x > 0 ? (DWORD)record->ScaledClientSize.x : 0;
+  return {std::min(width, padded), padded};
+}
+
+// The kind's colour table, after the header.
+void FillColourTable(ImgStruct* record, RGBQUAD* table) {
+  switch (record->DRFColorType) {
+  case 5:
+  case 8: {
+    table[0] = {(BYTE)record->BkRgb[2], (BYTE)record->BkRgb[1], (BYTE)record->BkRgb[0], 0};
+    table[1] = {170, 170, 170, 0};
+    table[2] = {85, 85, 85, 0};
+    table[3] = {0, 0, 0, 0};
+    break;
+  }
+  case 7:
+    for (int i = 0; i < 64; ++i)
+      table[i] = {(BYTE)(4 * i), (BYTE)(4 * i), (BYTE)(4 * i), 0};
+    break;
+  default:
+    break;
+  }
+}
+
+// Kind 6: the colours of the colour block (each 0 to 63, times 4); colours
+// missing from short data are black. False when a stripe cannot be locked.
+bool ReadColourBlock(ImgStruct* record, RGBQUAD* table) {
+  PictureData data(record);
+  if (!data.Lock())
+    return false;
+  DataCursor in(data);
+  in.Seek(2);
+  BYTE rgb[3 * kKind6Colours] = {};
+  for (BYTE& value : rgb) {
+    if (!in.More())
+      break;
+    value = in.Take();
+  }
+  for (int i = 0; i < kKind6Colours; ++i)
+    table[i] = {(BYTE)(rgb[3 * i + 2] * 4), (BYTE)(rgb[3 * i + 1] * 4), (BYTE)(rgb[3 * i] * 4), 0};
+  return true;
+}
+
+} // namespace
+
+LONG DRFPaddedWidth(LONG width) {
+  return width % 16 == 0 ? width : (width / 16 + 1) * 16;
+}
+
+int DRFKindInfo(int kind, SHORT* bitCount, SHORT* colorCount) {
+  SHORT bits, colours;
+  switch (kind) {
+  case 5:
+  case 8:
+    bits = 4, colours = 4;
+    break;
+  case 6:
+    bits = 8, colours = kKind6Colours;
+    break;
+  case 7:
+    bits = 8, colours = 64;
+    break;
+  default:
+    return 0;
+  }
+  if (bitCount != nullptr)
+    *bitCount = bits;
+  if (colorCount != nullptr)
+    *colorCount = colours;
+  return 1;
+}
+
+extern "C" LONG WINAPI TAVIMG_GetDRFColorInfo(ImgStruct* record, SHORT* bitCount, SHORT* colorCount) {
+  TAV_ENTER_EXPORT();
+  if (record == nullptr)
+    return 0;
+  return DRFKindInfo(record->DRFColorType, bitCount, colorCount);
+}
+
+void FreeDRFBands(ImgStruct* record) {
+  if (record == nullptr)
+    return;
+  for (int b = 0; b < TAV_MAX_BANDS; ++b) {
+    if (record->BandHandles[b] != nullptr)
+      GlobalFree(record->BandHandles[b]);
+    record->BandHandles[b] = nullptr;
+    record->BandBits[b] = nullptr;
+  }
+  if (record->BitmapInfoHandle != nullptr)
+    GlobalFree(record->BitmapInfoHandle);
+  record->BitmapInfoHandle = nullptr;
+  record->BitmapInfo = nullptr;
+}
+
+int DecodeDRFKind6(HWND window, ImgStruct* record, BYTE fillIndex) {
+  const RowShape shape = ShapeOf(record);
+  return DecodeBands(window, record, shape, 8, kColourBlockBytes, [&](DataCursor& in, DWORD start, BYTE* row) {
+    return DecodeRowKind6(in, start, row, shape, fillIndex);
+  });
+}
+
+int DecodeDRFKind7(HWND window, ImgStruct* record) {
+  const RowShape shape = ShapeOf(record);
+  return DecodeBands(window, record, shape, 8, 0,
+                     [&](DataCursor& in, DWORD start, BYTE* row) { return DecodeRowKind7(in, start, row, shape); });
+}
+
+int DecodeDRFKind5(HWND window, ImgStruct* record) {
+  const RowShape shape = ShapeOf(record);
+  return DecodeBands(window, record, shape, 4, 0,
+                     [&](DataCursor& in, DWORD start, BYTE* row) { return DecodeRowKind5(in, start, row, shape); });
+}
+
+int DecodeDRFPicture(HWND window, ImgStruct* record) {
+  if (record == nullptr)
+    return 0;
+  const int kind = record->DRFColorType;
+  SHORT bits, colours;
+  if (!DRFKindInfo(kind, &bits, &colours))
+    return 0;
+  const LONG width = record->ScaledClientSize.x, height = record->ScaledClientSize.y;
+  if (width <= 0 || height <= 0)
+    return 0; // nothing to decode or draw
+
+  if (kind == 5 && record->TiffPath[0] != 0 && record->PictureFile == nullptr)
+    record->TiffReady = LoadTIFF(record) ? 1 : 0;
+  record->DRFBitCount = bits;
+  record->DRFColorCount = colours;
+
+  // Whatever an earlier paint or export left behind goes first.
+  FreeDRFBands(record);
+
+  const DWORD padded = (DWORD)DRFPaddedWidth(width);
+  const DWORD rowsPerBand = (TAV_STRIPE_BYTES / padded) * 8u / (DWORD)bits - 1u;
+  record->PaddedWidth = (LONG)padded;
+  record->RowsPerBand = (LONG)rowsPerBand;
+  if (record->DrfShown) {
+    // Sixteen bands hold the picture, or it is refused.
+    DWORD bands = rowsPerBand >= 1 && rowsPerBand <= TAV_STRIPE_BYTES ? ((DWORD)height + rowsPerBand - 1) / rowsPerBand
+                                                                      : TAV_MAX_BANDS + 1;
+    if (bands > TAV_MAX_BANDS) {
+      record->BandCount = 0;
+      return Fail(window, record, TAV_ERR_BAND_TOO_LARGE);
+    }
+    record->BandCount = (LONG)bands;
+  }
+  record->LastBandRows = (LONG)((int64_t)height - ((int64_t)record->BandCount - 1) * (int64_t)record->RowsPerBand);
+
+  record->BitmapInfoHandle = GlobalAlloc(GMEM_FIXED, (SIZE_T)colours * sizeof(RGBQUAD) + sizeof(BITMAPINFOHEADER));
+  if (record->BitmapInfoHandle == nullptr)
+    return Fail(window, record, TAV_ERR_BITMAP_HEADER_MEMORY);
+  BITMAPINFO* info = (BITMAPINFO*)GlobalLock(record->BitmapInfoHandle);
+  if (info == nullptr)
+    return Fail(window, record, TAV_ERR_GLOBAL_LOCK);
+  record->BitmapInfo = info;
+  BITMAPINFOHEADER& header = info->bmiHeader;
+  header = {};
+  header.biSize = sizeof(BITMAPINFOHEADER);
+  header.biWidth = (SHORT)padded;
+  header.biHeight = (SHORT)rowsPerBand;
+  header.biPlanes = 1;
+  header.biBitCount = (WORD)bits;
+  header.biCompression = BI_RGB;
+  header.biClrUsed = (DWORD)colours;
+  RGBQUAD* table = (RGBQUAD*)((BYTE*)info + sizeof(BITMAPINFOHEADER));
+  if (kind == 6) {
+    if (!ReadColourBlock(record, table)) {
+      GlobalUnlock(record->BitmapInfoHandle);
+      return Fail(window, record, TAV_ERR_GLOBAL_LOCK);
+    }
+  } else {
+    FillColourTable(record, table);
+  }
+
+  BYTE fillIndex = 0;
+  if (record->Palette == nullptr)
+    BuildPalette(&fillIndex, record, TAV_PALETTE_DRF);
+  GlobalUnlock(record->BitmapInfoHandle);
+
+  if (!record->DrfShown)
+    return 1;
+  for (LONG b = 0; b < record->BandCount; ++b) {
+    const LONG rows = b == record->BandCount - 1 ? record->LastBandRows : record->RowsPerBand;
+    const uint64_t size = (uint64_t)bits * padded * (uint64_t)rows / 8;
+    if (size > TAV_STRIPE_BYTES)
+      return Fail(window, record, TAV_ERR_BAND_TOO_LARGE);
+    record->BandHandles[b] = GlobalAlloc(GHND, (SIZE_T)size);
+    if (record->BandHandles[b] == nullptr)
+      return Fail(window, record, TAV_ERR_BITMAP_MEMORY);
+    record->BandBits[b] = (BYTE*)GlobalLock(record->BandHandles[b]);
+    if (record->BandBits[b] == nullptr)
+      return Fail(window, record, TAV_ERR_GLOBAL_LOCK);
+    GlobalUnlock(record->BandHandles[b]);
+  }
+
+  switch (kind) {
+  case 5:
+    return DecodeDRFKind5(window, record);
+  case 6:
+    return DecodeDRFKind6(window, record, fillIndex);
+  case 7:
+    return DecodeDRFKind7(window, record);
+  default:
+    return 1; // kind 8: every pixel is colour 0
+  }
+}

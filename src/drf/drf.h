@@ -12,7 +12,13 @@ int LoadDRFPicture(ImgStruct* record);
 int ReadDRFRasterTable(CFile& file, const BYTE* header, ImgStruct* record);
 void ReadDRFString(CFile& file, char* destination, int maxChars);
 void FreeDRFStripes(ImgStruct* record);
+// Frees the decoded picture: every band and the bitmap header.
 void FreeDRFBands(ImgStruct* record);
+
+// Bits per pixel and colours of a picture kind (5 to 8); 0 for other kinds.
+int DRFKindInfo(int kind, SHORT* bitCount, SHORT* colorCount);
+// Width rounded up to a multiple of 16 pixels: the row length of the bands.
+LONG DRFPaddedWidth(LONG width);
 
 int DecodeDRFPicture(HWND window, ImgStruct* record);
 int DecodeDRFKind5(HWND window, ImgStruct* record);
