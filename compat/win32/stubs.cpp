@@ -1,23 +1,6 @@
 // Placeholder bodies of the stand-in; each moves to its real file as it is written.
 #include <windows.h>
 
-HGLOBAL WINAPI GlobalAlloc(UINT, SIZE_T) { return nullptr; }
-HGLOBAL WINAPI GlobalReAlloc(HGLOBAL, SIZE_T, UINT) { return nullptr; }
-LPVOID WINAPI GlobalLock(HGLOBAL) { return nullptr; }
-BOOL WINAPI GlobalUnlock(HGLOBAL) { return 0; }
-HGLOBAL WINAPI GlobalFree(HGLOBAL) { return nullptr; }
-SIZE_T WINAPI GlobalSize(HGLOBAL) { return 0; }
-UINT WINAPI GlobalFlags(HGLOBAL) { return 0; }
-HGLOBAL WINAPI GlobalHandle(LPCVOID) { return nullptr; }
-LPSTR WINAPI lstrcpyA(LPSTR, LPCSTR) { return nullptr; }
-LPSTR WINAPI lstrcpynA(LPSTR, LPCSTR, int) { return nullptr; }
-int WINAPI lstrcmpA(LPCSTR, LPCSTR) { return 0; }
-int WINAPI lstrlenA(LPCSTR) { return 0; }
-DWORD WINAPI GetLastError(void) { return 0; }
-void WINAPI SetLastError(DWORD) {}
-HMODULE WINAPI GetModuleHandleA(LPCSTR) { return nullptr; }
-void WINAPI Sleep(DWORD) {}
-DWORD WINAPI GetTickCount(void) { return 0; }
 ATOM WINAPI RegisterClassA(const WNDCLASSA*) { return 0; }
 BOOL WINAPI UnregisterClassA(LPCSTR, HINSTANCE) { return 0; }
 HWND WINAPI CreateWindowExA(DWORD, LPCSTR, LPCSTR, DWORD, int, int, int, int, HWND, HMENU, HINSTANCE, LPVOID) { return nullptr; }
@@ -47,13 +30,6 @@ BOOL WINAPI EndPaint(HWND, const PAINTSTRUCT*) { return 0; }
 HDC WINAPI GetDC(HWND) { return nullptr; }
 int WINAPI ReleaseDC(HWND, HDC) { return 0; }
 int WINAPI FillRect(HDC, const RECT*, HBRUSH) { return 0; }
-BOOL WINAPI SetRect(LPRECT, int, int, int, int) { return 0; }
-BOOL WINAPI SetRectEmpty(LPRECT) { return 0; }
-BOOL WINAPI IsRectEmpty(const RECT*) { return 0; }
-BOOL WINAPI IntersectRect(LPRECT, const RECT*, const RECT*) { return 0; }
-BOOL WINAPI UnionRect(LPRECT, const RECT*, const RECT*) { return 0; }
-BOOL WINAPI OffsetRect(LPRECT, int, int) { return 0; }
-BOOL WINAPI PtInRect(const RECT*, POINT) { return 0; }
 int WINAPI SetScrollPos(HWND, int, int, BOOL) { return 0; }
 int WINAPI GetScrollPos(HWND, int) { return 0; }
 BOOL WINAPI SetScrollRange(HWND, int, int, int, BOOL) { return 0; }
@@ -62,13 +38,6 @@ BOOL WINAPI ShowScrollBar(HWND, int, BOOL) { return 0; }
 HWND WINAPI SetCapture(HWND) { return nullptr; }
 BOOL WINAPI ReleaseCapture(void) { return 0; }
 HWND WINAPI GetCapture(void) { return nullptr; }
-HCURSOR WINAPI LoadCursorA(HINSTANCE, LPCSTR) { return nullptr; }
-HCURSOR WINAPI SetCursor(HCURSOR) { return nullptr; }
-HCURSOR WINAPI GetCursor(void) { return nullptr; }
-int WINAPI ShowCursor(BOOL) { return 0; }
-int WINAPI GetSystemMetrics(int) { return 0; }
-int WINAPI MessageBoxA(HWND, LPCSTR, LPCSTR, UINT) { return 0; }
-int WINAPI LoadStringA(HINSTANCE, UINT, LPSTR, int) { return 0; }
 BOOL WINAPI OpenClipboard(HWND) { return 0; }
 BOOL WINAPI CloseClipboard(void) { return 0; }
 BOOL WINAPI EmptyClipboard(void) { return 0; }
@@ -114,21 +83,9 @@ int WINAPI GetClipBox(HDC, LPRECT) { return 0; }
 #include "tavwin_module.h"
 #include "tavwin_test.h"
 namespace tavwin {
-void FailGlobalAllocAt(int) {}
-void FailGlobalLockAt(int) {}
-long GlobalAllocCalls() { return 0; }
-long GlobalLockCalls() { return 0; }
-long LiveGlobalBlocks() { return 0; }
 long LiveGdiObjects() { return 0; }
-const std::vector<MessageBoxRecord>& MessageBoxLog() {
-  static std::vector<MessageBoxRecord> log;
-  return log;
-}
-void ClearMessageBoxLog() {}
 void HoldClipboard(bool) {}
 void FailEmptyClipboard(bool) {}
 void FailSetClipboardData(bool) {}
 int PumpPaints(HWND) { return 0; }
-void RegisterModuleResources(HINSTANCE, const StringResource*, int, const CursorResource*, int) {}
-HINSTANCE ModuleOf(const void*) { return nullptr; }
 } // namespace tavwin
