@@ -37,7 +37,9 @@ static std::string Name(fuzz::ByteReader& in) {
   return s;
 }
 
-static LPARAM Point(fuzz::ByteReader& in) { return MAKELPARAM((int16_t)in.U16() % 700, (int16_t)in.U16() % 700); }
+static LPARAM Point(fuzz::ByteReader& in) {
+  return MAKELPARAM((int16_t)in.U16() % 700, (int16_t)in.U16() % 700);
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::vector<std::string>& samples = Samples();
@@ -74,7 +76,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       TAVIMG_ActivateHotspot(Name(in).c_str(), in.U8() % 3, record);
       break;
     case 4:
-      TAVIMG_SetHotspotMode(in.U8() & 1 ? TAVIMG_HOLLOW_FRAMES : in.U32(), (int8_t)in.U8() % 9, in.U8(), in.U8(),
+      TAVIMG_SetHotspotMode(in.U8() & 1 ? (DWORD)TAVIMG_HOLLOW_FRAMES : in.U32(), (int8_t)in.U8() % 9, in.U8(), in.U8(),
                             record);
       break;
     case 5: {
@@ -91,8 +93,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       TAVIMG_SetHotspotCount(record, (SHORT)in.U16());
       break;
     case 7: {
-      static const UINT messages[] = {WM_SIZE,        WM_PAINT,        WM_HSCROLL,       WM_VSCROLL,
-                                      WM_MOUSEMOVE,   WM_LBUTTONDOWN,  WM_LBUTTONUP,     WM_RBUTTONUP,
+      static const UINT messages[] = {WM_SIZE,        WM_PAINT,         WM_HSCROLL,       WM_VSCROLL,
+                                      WM_MOUSEMOVE,   WM_LBUTTONDOWN,   WM_LBUTTONUP,     WM_RBUTTONUP,
                                       WM_RBUTTONDOWN, WM_LBUTTONDBLCLK, WM_PALETTECHANGED};
       UINT message = messages[in.U8() % (sizeof messages / sizeof messages[0])];
       WPARAM wParam = (message == WM_HSCROLL || message == WM_VSCROLL) ? (WPARAM)in.U32() : (in.U8() & 1);

@@ -30,7 +30,9 @@ HWND CreateHostWindow(int width, int height) {
                          nullptr, nullptr);
 }
 
-void Attach(HWND window, ImgStruct* record) { SetWindowLongPtrA(window, GWLP_USERDATA, (LONG_PTR)record); }
+void Attach(HWND window, ImgStruct* record) {
+  SetWindowLongPtrA(window, GWLP_USERDATA, (LONG_PTR)record);
+}
 
 void DestroyHostWindow(HWND window) {
   if (IsWindow(window)) {

@@ -91,8 +91,9 @@ std::string RunCase(const std::string& name, bool tiff, const Bytes& bytes) {
   std::string companion = tiff ? path : CompanionTiff();
   HWND window = fuzz::CreateHostWindow(160, 120);
   std::string failure;
-  ImgStruct* record = tiff ? TAVIMG_OpenImage(window, 0, nullptr, path.c_str(), "", 1, TAVIMG_FILE_TIFF, 0)
-                           : TAVIMG_OpenImage(window, 0, nullptr, companion.c_str(), path.c_str(), 0, TAVIMG_FILE_DRF, 0);
+  ImgStruct* record =
+      tiff ? TAVIMG_OpenImage(window, 0, nullptr, path.c_str(), "", 1, TAVIMG_FILE_TIFF, 0)
+           : TAVIMG_OpenImage(window, 0, nullptr, companion.c_str(), path.c_str(), 0, TAVIMG_FILE_DRF, 0);
   UINT code = (UINT)(1 - TAVIMG_GetLastError(nullptr));
   static const std::set<UINT> kDrfOpen = {6, 7, 8, 9, 10, 11, 16, 17, 18, 19, 12, 13, 14, 15};
   static const std::set<UINT> kTiffOpen = {12, 13, 14, 15};
