@@ -1,7 +1,283 @@
-// Placeholder bodies until this part is written.
-#include "frame/frame.h"
+// Reduced rendering: a window of the picture drawn at any size in five
+// levels (background, three greys, black), band by band as 4-bit DIBs.
+#include "output/output.h"
 #include "tiff/tiff.h"
 
-void DrawTIFF(int, int, int, int, int, int, int, int, ImgStruct*, HDC, const RECT*) {}
-int DecodeTIFFToDIB(int, int, int, int, BYTE*, ImgStruct*) { return 0; }
-extern "C" LONG WINAPI TAVIMG_DecodeTIFF2DIB(ImgStruct*, void*) { return 0; }
+#include <string.h>
+
+namespace {
+
+enum {
+  kBandBytes = 65536,
+  kLevelCount = 5,
+  kTopLevel = kLevelCount - 1,
+  // The widest destination one 4-bit row of which fits the band buffer.
+  kMaxDestWidth = kBandBytes * 2,
+};
+
+int PaddedWidth(int destWidth) {
+  return (destWidth + 7) / 8 * 8;
+}
+
+// Rows of a full band: about 64000 pixels a band, and never so many that the
+// band leaves the buffer or so few that it is empty.
+int BandHeight(int destWidth) {
+  int rows = (int)(64000.0 / destWidth + 0.5);
+  int fit = kBandBytes / (PaddedWidth(destWidth) / 2);
+  if (rows > fit)
+    rows = fit;
+  return rows < 1 ? 1 : rows;
+}
+
+void ReleaseBitmapInfo(ImgStruct* record) {
+  if (record->BitmapInfoHandle != nullptr) {
+    if (record->BitmapInfo != nullptr)
+      GlobalUnlock(record->BitmapInfoHandle);
+    GlobalFree(record->BitmapInfoHandle);
+  }
+  record->BitmapInfoHandle = nullptr;
+  record->BitmapInfo = nullptr;
+}
+
+// The drawing's BITMAPINFO: header and the five level colours, locked into
+// BitmapInfo. Replaces the one of an earlier drawing.
+bool MakeBitmapInfo(ImgStruct* record, int destWidth, int destHeight) {
+  ReleaseBitmapInfo(record);
+  HGLOBAL handle = GlobalAlloc(GMEM_FIXED, sizeof(BITMAPINFOHEADER) + kLevelCount * sizeof(RGBQUAD));
+  if (handle == nullptr)
+    return false;
+  BYTE* block = (BYTE*)GlobalLock(handle);
+  if (block == nullptr) {
+    GlobalFree(handle);
+    return false;
+  }
+  record->BitmapInfoHandle = handle;
+  record->BitmapInfo = (BITMAPINFO*)block;
+  BITMAPINFOHEADER header;
+  FillTiffBitmapHeader(&header, destWidth, destHeight, 4, kLevelCount);
+  RGBQUAD colours[kLevelCount];
+  colours[0] = {BYTE(record->BkRgb[2]), BYTE(record->BkRgb[1]), BYTE(record->BkRgb[0]), 0};
+  for (int level = 1; level < kLevelCount; ++level) {
+    BYTE grey = BYTE(255 - 51 * (level + 1));
+    colours[level] = {grey, grey, grey, 0};
+  }
+  memcpy(block, &header, sizeof header);
+  memcpy(block + sizeof header, colours, sizeof colours);
+  return true;
+}
+
+// floor(4 * black / pixels), pixels being the source pixels behind one
+// destination pixel.
+inline BYTE Level(uint32_t black, uint32_t pixels) {
+  uint32_t v = black * 4;
+  return BYTE((v >= pixels) + (v >= 2 * pixels) + (v >= 3 * pixels) + (v >= 4 * pixels));
+}
+
+// Two levels a byte, the even column in the high nibble.
+inline void PutLevel(BYTE* row, int c, BYTE level) {
+  if (c % 2 == 0)
+    row[c / 2] = BYTE(level << 4);
+  else
+    row[c / 2] |= level;
+}
+
+// The level of every destination column of one row, into the band row.
+void PackRowLevels(BYTE* row, int destWidth, const WORD* counts, int sourceWidth, int rows) {
+  if (destWidth == sourceWidth) {
+    for (int c = 0; c < destWidth; ++c)
+      PutLevel(row, c, counts[c] != 0 ? kTopLevel : 0);
+  } else if (destWidth < sourceWidth) {
+    // Destination column c covers source columns ceil(c * sw / dw) up to
+    // ceil((c + 1) * sw / dw), q or q + 1 of them.
+    uint32_t q = sourceWidth / destWidth, m = sourceWidth % destWidth;
+    uint32_t pixels = q * rows, morePixels = (q + 1) * rows;
+    uint32_t excess = 0; // ceil(c * sw / dw) * dw - c * sw
+    for (int c = 0; c < destWidth; ++c) {
+      bool more = excess < m;
+      excess = more ? excess + destWidth - m : excess - m;
+      PutLevel(row, c, Level(counts[c], more ? morePixels : pixels));
+    }
+  } else {
+    // Enlargement: the counters are the source columns themselves; each
+    // destination column shows the one it falls on.
+    uint32_t k = 0, r = 0;
+    for (int c = 0; c < destWidth; ++c) {
+      PutLevel(row, c, Level(counts[k], rows));
+      r += sourceWidth;
+      while (r >= (uint32_t)destWidth) {
+        r -= destWidth;
+        ++k;
+      }
+    }
+  }
+}
+
+// The next band row has been filled: output a full band, then start the
+// next one. After the last band TiffBandRows is 0.
+void AdvanceBand(HDC dc, BYTE* band, int destWidth, int destRow, ImgStruct* record) {
+  if (record->TiffBandRow == record->TiffBandRows - 1) {
+    int x = record->ZoomStart.x + record->BildMitte.x;
+    int y = record->ZoomStart.y + record->BildMitte.y - record->TiffBandRows + destRow + 1;
+    SetDIBitsToDevice(dc, x, y, destWidth, record->TiffBandRows, 0, 0, 0, record->TiffBandRows, band,
+                      record->BitmapInfo, DIB_RGB_COLORS);
+  }
+  if (++record->TiffBandRow == record->TiffBandRows) {
+    record->TiffBandRowsLeft -= record->TiffBandRows;
+    if (record->TiffBandRowsLeft <= record->TiffBandRows)
+      record->TiffBandRows = record->TiffBandRowsLeft - 1;
+    record->TiffBandRow = 0;
+  }
+}
+
+// Rows of the source window that lie beyond the picture's data are white;
+// the drawing moves over them without walking them one by one.
+bool OnlyWhiteRowsLeft(const TiffRowReader& reader) {
+  return uint64_t(reader.Strip.Position) + 4 >= reader.Strip.Length &&
+         uint64_t(reader.NextStripRow) / reader.RowsPerStrip >= reader.Tables.OffsetCount;
+}
+
+struct Drawing {
+  HDC dc;
+  ImgStruct* record;
+  BYTE* band;
+  WORD* counts;
+  int destWidth, destHeight;
+  int xStart, xEnd, sourceWidth, firstRow, sourceHeight;
+};
+
+void DrawRows(const Drawing& d) {
+  ImgStruct* record = d.record;
+  // With more columns than counters, one counter gathers the black pixels of
+  // up to perCounter columns from each row; rows past what a 16-bit counter
+  // holds are decoded but not counted.
+  int counters = d.destWidth < d.sourceWidth ? d.destWidth : d.sourceWidth;
+  int perCounter = (d.sourceWidth + counters - 1) / counters;
+  int maxRows = 65535 / perCounter;
+  WORD pictureWidth = (WORD)record->TIFFSize.x;
+  TiffRowReader reader;
+  BeginTiffRows(reader, record, d.firstRow);
+  memset(d.counts, 0, (size_t)counters * 2);
+  int64_t acc = 0, last = 0;
+  int accumulated = 0;
+  for (int64_t row = d.firstRow;;) {
+    EnterTiffRow(reader, (LONG)row);
+    if (OnlyWhiteRowsLeft(reader)) {
+      // Rows up to the one that completes destination row last.
+      int64_t need = ((last + 1) * d.sourceHeight - acc + d.destHeight - 1) / d.destHeight;
+      if (row + need >= record->TIFFSize.y)
+        break;
+      row += need - 1;
+      acc += (need - 1) * d.destHeight;
+      accumulated = (int)(accumulated + need - 1 < maxRows ? accumulated + need - 1 : maxRows);
+    } else if (accumulated < maxRows) {
+      DecodeMHRow((uint32_t)d.xStart, (uint32_t)d.xEnd, pictureWidth, reader.Strip.Data, reader.Strip.Length,
+                  reader.Strip.Position, d.counts, (WORD)counters, (WORD)d.sourceWidth);
+    } else {
+      SkipMHRow(pictureWidth, reader.Strip.Data, reader.Strip.Length, reader.Strip.Position);
+    }
+    // The picture's last row is decoded but never output.
+    if (++row >= record->TIFFSize.y)
+      break;
+    acc += d.destHeight;
+    if (accumulated < maxRows)
+      ++accumulated;
+    int64_t out = acc / d.sourceHeight;
+    if (out > last) {
+      for (; last < out && last < d.destHeight; ++last)
+        PutBandRow(d.dc, d.band, d.destWidth, d.counts, d.sourceWidth, (int)last, accumulated, record);
+      memset(d.counts, 0, (size_t)counters * 2);
+      accumulated = 0;
+    }
+    if (last >= d.destHeight)
+      break;
+  }
+  EndTiffRows(reader);
+}
+
+void* AllocLocked(SIZE_T bytes, UINT flags, HGLOBAL* handle) {
+  *handle = GlobalAlloc(flags, bytes);
+  if (*handle == nullptr)
+    return nullptr;
+  void* p = GlobalLock(*handle);
+  if (p == nullptr) {
+    GlobalFree(*handle);
+    *handle = nullptr;
+  }
+  return p;
+}
+
+void FreeLocked(HGLOBAL handle) {
+  if (handle == nullptr)
+    return;
+  GlobalUnlock(handle);
+  GlobalFree(handle);
+}
+
+} // namespace
+
+void PutBandRow(HDC dc, BYTE* band, int destWidth, const WORD* counts, int sourceWidth, int destRow, int rows,
+                ImgStruct* record) {
+  if (record->TiffBandRow < 0 || record->TiffBandRow >= record->TiffBandRows || destWidth < 1 ||
+      destWidth > kMaxDestWidth || sourceWidth < 1 || rows < 1)
+    return;
+  size_t stride = (size_t)PaddedWidth(destWidth) / 2;
+  BYTE* row = band + (size_t)(record->TiffBandRows - record->TiffBandRow - 1) * stride;
+  PackRowLevels(row, destWidth, counts, sourceWidth, rows);
+  AdvanceBand(dc, band, destWidth, destRow, record);
+}
+
+void DrawTIFF(int insetX, int insetY, int srcX0, int srcX1, int srcY0, int srcY1, int destWidth, int destHeight,
+              ImgStruct* record, HDC dc, const RECT* fillRect) {
+  if (record == nullptr || destWidth < 1 || destHeight < 1)
+    return;
+  Drawing d = {};
+  d.dc = dc;
+  d.record = record;
+  d.destWidth = destWidth;
+  d.destHeight = destHeight;
+  d.xStart = srcX0 + insetX;
+  d.xEnd = srcX1 - insetX;
+  d.sourceWidth = d.xEnd - d.xStart;
+  d.firstRow = srcY0 + insetY;
+  d.sourceHeight = srcY1 - insetY - d.firstRow;
+
+  int bandRows = BandHeight(destWidth);
+  record->TiffBandRow = 0;
+  record->TiffBandRowsLeft = destHeight;
+  record->TiffBandRows = destHeight <= bandRows ? destHeight - 1 : bandRows;
+
+  HPALETTE oldPalette = nullptr;
+  if (MakeBitmapInfo(record, destWidth, destHeight)) {
+    if (record->Palette == nullptr)
+      BuildPalette(nullptr, record, TAV_PALETTE_TIFF);
+    if (record->Palette != nullptr) {
+      oldPalette = SelectPalette(dc, record->Palette, FALSE);
+      RealizePalette(dc);
+    }
+  }
+  if (fillRect != nullptr && record->BkBrush != nullptr)
+    FillRect(dc, fillRect, record->BkBrush);
+
+  // A source window that is empty or outside the 16-bit columns of a row,
+  // or a destination too wide for one band row, is only cleared.
+  bool drawable = record->BitmapInfo != nullptr && d.sourceWidth >= 1 && d.sourceHeight >= 1 && d.xStart >= 0 &&
+                  d.xEnd <= 0xFFFF && d.firstRow >= 0 && destWidth <= kMaxDestWidth;
+  HGLOBAL bandHandle = nullptr, countsHandle = nullptr;
+  if (drawable) {
+    int counters = destWidth < d.sourceWidth ? destWidth : d.sourceWidth;
+    d.band = (BYTE*)AllocLocked(kBandBytes, GMEM_MOVEABLE | GMEM_ZEROINIT, &bandHandle);
+    d.counts = (WORD*)AllocLocked((SIZE_T)counters * 2 + 10, GMEM_MOVEABLE, &countsHandle);
+  }
+  if (d.band != nullptr && d.counts != nullptr) {
+    if (record->PictureMode != 2)
+      SetBkMode(dc, TRANSPARENT);
+    DrawRows(d);
+  }
+  FreeLocked(countsHandle);
+  FreeLocked(bandHandle);
+  if (oldPalette != nullptr) {
+    SelectPalette(dc, oldPalette, FALSE);
+    RealizePalette(dc);
+  }
+  ReleaseBitmapInfo(record);
+}

@@ -1,0 +1,205 @@
+// The Modified Huffman row decoder: one byte-aligned row of white and black
+// runs, read through a bit window and the code lookup tables, with every
+// black pixel of the visible window added to a row of column counters.
+#include "tiff/mh_codes.h"
+#include "tiff/tiff.h"
+
+#include <string.h>
+
+namespace {
+
+constexpr mh::LookupTable<mh::kWhiteBits> kWhite = mh::BuildWhiteTable();
+constexpr mh::LookupTable<mh::kBlackBits> kBlack = mh::BuildBlackTable();
+
+// The bits of a row from its first byte on, most significant bit first.
+// Once the strip's bytes are used up its last byte is read again and again,
+// so a row that runs out of data is still decoded to its end.
+class BitWindow {
+public:
+  BitWindow(const BYTE* data, DWORD length, DWORD start)
+      : next_(data + start), end_(data + length), last_(data[length - 1]) {}
+
+  // Leading bits of the window; at least 16 bits are valid after Fill().
+  uint32_t Peek(int bits) const { return uint32_t(window_ >> (64 - bits)); }
+  void Drop(int bits) {
+    window_ <<= bits;
+    valid_ -= bits;
+  }
+  void Fill() {
+    if (valid_ >= 16)
+      return;
+    if (end_ - next_ >= 8) {
+      // Whole bytes past the valid bits may land in the window as well; they
+      // are the bytes that follow, so the next fill puts the same bits there.
+      uint64_t bytes;
+      memcpy(&bytes, next_, 8);
+      window_ |= FromBigEndian(bytes) >> valid_;
+      int taken = (63 - valid_) >> 3;
+      next_ += taken;
+      valid_ += taken * 8;
+      return;
+    }
+    while (valid_ <= 56) {
+      BYTE byte = next_ < end_ ? *next_++ : last_;
+      window_ |= uint64_t(byte) << (56 - valid_);
+      valid_ += 8;
+    }
+  }
+
+private:
+  static uint64_t FromBigEndian(uint64_t v) {
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
+    return v;
+#else
+    return __builtin_bswap64(v);
+#endif
+  }
+
+  const BYTE* next_;
+  const BYTE* end_;
+  BYTE last_;
+  uint64_t window_ = 0;
+  int valid_ = 0;
+};
+
+// Runs of one row as source columns: Sink::Black(out, n) receives the black
+// pixels inside the window xStart..xEnd - 1 (at most visible of them), out
+// counted from xStart.
+struct Window {
+  int32_t xStart;
+  int32_t xEnd;
+  int32_t visible;
+};
+
+template <class Sink> inline void PaintBlack(const Window& window, int32_t from, int32_t to, Sink& sink) {
+  int32_t a = from > window.xStart ? from : window.xStart;
+  int32_t b = to < window.xEnd ? to : window.xEnd;
+  if (a >= b)
+    return;
+  int32_t out = a - window.xStart;
+  if (b - window.xStart > window.visible)
+    b = window.xStart + window.visible;
+  if (a < b)
+    sink.Black(out, b - a);
+}
+
+// Decodes one row of width pixels starting at byte start of data and returns
+// the number of bits it used. Codes are taken until a terminating code
+// brings the row to its width, or a stop (eight zero bits), which uses no
+// bits. A row whose codes run far past its width (make-up codes only, as a
+// broken strip can give) is ended there.
+template <class Sink>
+uint64_t DecodeRow(const BYTE* data, DWORD length, DWORD start, int32_t width, const Window& window, Sink& sink) {
+  BitWindow bits(data, length, start);
+  const int32_t runLimit = width + 65536;
+  uint64_t total = 0;
+  int32_t x = 0;
+  for (;;) {
+    // White: make-up codes, then one terminating code.
+    for (;;) {
+      bits.Fill();
+      uint32_t entry = kWhite.entries[bits.Peek(mh::kWhiteBits)];
+      int length = entry & 15;
+      if (length == 0)
+        return total;
+      int run = int(entry >> 4);
+      bits.Drop(length);
+      total += length;
+      x += run;
+      if (run < 64)
+        break;
+      if (x > runLimit)
+        return total;
+    }
+    if (x >= width)
+      return total;
+    // Black, painted as one run once its last code is read.
+    int32_t from = x;
+    for (;;) {
+      bits.Fill();
+      uint32_t entry = kBlack.entries[bits.Peek(mh::kBlackBits)];
+      int length = entry & 15;
+      if (length == 0) {
+        PaintBlack(window, from, x, sink);
+        return total;
+      }
+      int run = int(entry >> 4);
+      bits.Drop(length);
+      total += length;
+      x += run;
+      if (run < 64)
+        break;
+      if (x > runLimit) {
+        PaintBlack(window, from, x, sink);
+        return total;
+      }
+    }
+    PaintBlack(window, from, x, sink);
+    if (x >= width)
+      return total;
+  }
+}
+
+// Spreads black pixels over the destination counters: source column k of
+// the window falls into counter k * destWidth / sourceWidth, reached by
+// integer stepping from the first pixel of the run.
+struct CounterSink {
+  WORD* counts;
+  uint32_t destWidth;
+  uint32_t sourceWidth;
+
+  void Black(int32_t out, int32_t n) {
+    if (destWidth == sourceWidth) {
+      WORD* c = counts + out;
+      for (int32_t i = 0; i < n; ++i)
+        ++c[i];
+      return;
+    }
+    uint64_t first = uint64_t(out) * destWidth;
+    uint32_t d = uint32_t(first / sourceWidth);
+    uint32_t r = uint32_t(first % sourceWidth);
+    uint32_t step = destWidth / sourceWidth;
+    uint32_t carry = destWidth % sourceWidth;
+    for (int32_t i = 0; i < n; ++i) {
+      ++counts[d];
+      d += step;
+      r += carry;
+      if (r >= sourceWidth) {
+        r -= sourceWidth;
+        ++d;
+      }
+    }
+  }
+};
+
+struct NoSink {
+  void Black(int32_t, int32_t) {}
+};
+
+// A row is decoded only when at least 5 bytes of the strip remain from its
+// first byte; the next row begins at the byte boundary after its last code.
+template <class Sink>
+void DecodeRowAt(WORD width, const BYTE* data, DWORD length, DWORD& position, const Window& window, Sink& sink) {
+  if (data == nullptr || uint64_t(position) + 4 >= length)
+    return;
+  uint64_t total = DecodeRow(data, length, position, width, window, sink);
+  uint64_t next = position + (total + 7) / 8;
+  position = next > 0xFFFFFFFFu ? 0xFFFFFFFFu : DWORD(next);
+}
+
+} // namespace
+
+void DecodeMHRow(uint32_t xStart, uint32_t xEnd, WORD width, const BYTE* data, DWORD length, DWORD& position,
+                 WORD* counts, WORD destWidth, WORD sourceWidth) {
+  Window window = {int32_t(xStart & 0xFFFF), int32_t(xEnd & 0xFFFF), sourceWidth};
+  if (destWidth == 0 || sourceWidth == 0 || counts == nullptr)
+    window.visible = 0;
+  CounterSink sink = {counts, destWidth, sourceWidth};
+  DecodeRowAt(width, data, length, position, window, sink);
+}
+
+void SkipMHRow(WORD width, const BYTE* data, DWORD length, DWORD& position) {
+  Window window = {0, 0, 0};
+  NoSink sink;
+  DecodeRowAt(width, data, length, position, window, sink);
+}
