@@ -8,8 +8,8 @@
 
 namespace {
 
-constexpr mh::LookupTable<mh::kWhiteBits> kWhite = mh::BuildWhiteTable();
-constexpr mh::LookupTable<mh::kBlackBits> kBlack = mh::BuildBlackTable();
+constexpr mh::LookupTable<mh::kWhiteBits> kWhite = mh::BuildTable<mh::kWhiteBits>(true);
+constexpr mh::LookupTable<mh::kBlackBits> kBlack = mh::BuildTable<mh::kBlackBits>(false);
 
 // The bits of a row from its first byte on, most significant bit first.
 // Once the strip's bytes are used up its last byte is read again and again,
