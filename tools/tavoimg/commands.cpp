@@ -1,0 +1,558 @@
+#include "commands.h"
+
+#include "host_window.h"
+#include "image_io.h"
+#include "json.h"
+#include "quantize.h"
+
+#include <afx.h>
+#include <tavoimg/tavoimg.h>
+#ifdef TAVOIMG_HAVE_DRFENC
+#  include <drfenc.h>
+#endif
+
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+
+namespace tool {
+
+namespace {
+
+// ---- Shared by the commands ----
+
+const OptionSpec kTiff{"--tiff", true, false};
+const OptionSpec kAs{"--as", true, false};
+const OptionSpec kOutput{"-o", true, false};
+
+std::string OnlyPositional(const ParsedArgs& args, const char* what) {
+  if (args.positional.size() != 1) {
+    throw UsageError(args.positional.empty() ? std::string("missing ") + what
+                                             : "unexpected argument '" + args.positional[1] + "'");
+  }
+  return args.positional[0];
+}
+
+std::string RequiredOption(const ParsedArgs& args, const char* name) {
+  if (!args.Has(name)) {
+    throw UsageError(std::string("missing ") + name);
+  }
+  return args.Get(name);
+}
+
+PictureSource SourceFrom(const ParsedArgs& args) {
+  PictureSource source;
+  source.path = OnlyPositional(args, "FILE");
+  source.tiffPath = args.Get("--tiff");
+  std::string as = args.Get("--as");
+  if (as.empty()) {
+    source.format = SniffFormat(source.path);
+  } else if (as == "drf" || as == "tiff") {
+    source.format = as == "drf" ? PictureFormat::Drf : PictureFormat::Tiff;
+  } else {
+    throw UsageError("--as takes drf or tiff, not '" + as + "'");
+  }
+  if (source.format == PictureFormat::Tiff && !source.tiffPath.empty()) {
+    throw UsageError("--tiff names the companion of a DRF; FILE is a TIFF");
+  }
+  return source;
+}
+
+LONG Low(LONGLONG pair) {
+  return static_cast<LONG>(pair & 0xFFFFFFFF);
+}
+LONG High(LONGLONG pair) {
+  return static_cast<LONG>(pair >> 32);
+}
+std::string SizeText(LONGLONG pair) {
+  return std::to_string(Low(pair)) + "x" + std::to_string(High(pair));
+}
+
+// Opens the picture into window; a failure carries the library's text.
+void OpenOrFail(HostWindow& window, const PictureSource& source, DWORD mode, bool draw) {
+  std::string error;
+  if (!window.Open(source, mode, draw, error)) {
+    int kind = source.format == PictureFormat::Drf ? SniffDrfKind(source.path) : 0;
+    std::string hint;
+    if (source.format == PictureFormat::Drf && kind != -1 && (kind < 5 || kind > 8)) {
+      hint = " (not a TIFF, and its bytes do not read as a DRF picture)";
+    }
+    throw Failure(source.path + ": " + error + hint);
+  }
+  ImgStruct* record = window.Record();
+  if (source.format == PictureFormat::Drf && (record->DRFColorType < 5 || record->DRFColorType > 8)) {
+    throw Failure(source.path + ": not a picture: not a TIFF, and as a DRF its kind would be " +
+                  std::to_string(record->DRFColorType) + " (5 to 8 expected)");
+  }
+}
+
+// The display mode that opens a picture for reading (DRF modes 1 and 4 skip
+// the picture data).
+DWORD QueryMode(const PictureSource& source) {
+  return source.format == PictureFormat::Tiff ? 1 : 0;
+}
+
+const char* KindText(int kind) {
+  switch (kind) {
+  case 5:
+    return "four colours, drawn over a companion TIFF";
+  case 6:
+    return "240 colours";
+  case 7:
+    return "64 grey levels";
+  default:
+    return "four colours, no picture data";
+  }
+}
+
+std::vector<HotspotSpec> ReadHotspots(ImgStruct* record) {
+  std::vector<HotspotSpec> spots;
+  LONG count = TAVIMG_GetHotspotCount(record);
+  for (LONG i = 0; i < count; ++i) {
+    HotspotDataRecord data;
+    std::memset(&data, 0, sizeof data);
+    if (!TAVIMG_GetHotspotData(record, i, &data)) {
+      continue;
+    }
+    HotspotSpec s;
+    s.number = data.Number;
+    s.name.assign(data.Name, strnlen(data.Name, sizeof data.Name));
+    s.text.assign(data.Text, strnlen(data.Text, sizeof data.Text));
+    s.kind = data.Kind;
+    s.rect[0] = data.PictureRect.left;
+    s.rect[1] = data.PictureRect.top;
+    s.rect[2] = data.PictureRect.right;
+    s.rect[3] = data.PictureRect.bottom;
+    spots.push_back(s);
+  }
+  return spots;
+}
+
+// ---- info ----
+
+int RunInfo(const ParsedArgs& args) {
+  PictureSource source = SourceFrom(args);
+  HostWindow window(64, 64);
+  OpenOrFail(window, source, QueryMode(source), false);
+  ImgStruct* r = window.Record();
+  std::printf("file: %s\n", source.path.c_str());
+  if (source.format == PictureFormat::Drf) {
+    SHORT bits = 0, colours = 0;
+    TAVIMG_GetDRFColorInfo(r, &bits, &colours);
+    std::printf("format: DRF\nkind: %d (%s)\ndrf-size: %s\nbits-per-pixel: %d\ncolours: %d\n", r->DRFColorType,
+                KindText(r->DRFColorType), SizeText(TAVIMG_GetDRFSize(r)).c_str(), bits, colours);
+    std::printf("picture-data: %u bytes\n", static_cast<unsigned>(r->DRFDataSize));
+    if (r->DRFColorType == 5) {
+      std::printf("companion-tiff: %s\n", source.tiffPath.empty() ? "none (give --tiff)" : source.tiffPath.c_str());
+      if (!source.tiffPath.empty() && !r->TiffReady) {
+        std::string error = LibraryErrorText();
+        std::printf("companion-tiff-error: %s\n", error.empty() ? "not loaded" : error.c_str());
+      }
+    }
+  } else {
+    std::printf("format: TIFF\ncompression: %d (Modified Huffman)\nstrips: %u\nrows-per-strip: %u\n"
+                "bits-per-pixel: 1\ncolours: 2\n",
+                r->TiffCompression, static_cast<unsigned>(r->TiffStripCount),
+                static_cast<unsigned>(r->TiffRowsPerStrip));
+  }
+  if (r->TiffReady || source.format == PictureFormat::Tiff) {
+    std::printf("tiff-size: %s\n", SizeText(TAVIMG_GetTIFFSize(r)).c_str());
+  }
+  std::printf("hotspots: %d\n", TAVIMG_GetHotspotCount(r));
+  return 0;
+}
+
+// ---- hotspots ----
+
+int RunHotspots(const ParsedArgs& args) {
+  PictureSource source = SourceFrom(args);
+  HostWindow window(64, 64);
+  OpenOrFail(window, source, QueryMode(source), false);
+  std::vector<HotspotSpec> spots = ReadHotspots(window.Record());
+  if (args.Has("--json")) {
+    std::fputs(HotspotsToJson(spots).c_str(), stdout);
+    return 0;
+  }
+  for (const HotspotSpec& s : spots) {
+    std::printf("%d\t%s\t%s\t%d\t%d,%d,%d,%d\n", s.number, s.name.c_str(), s.text.c_str(), s.kind, s.rect[0], s.rect[1],
+                s.rect[2], s.rect[3]);
+  }
+  return 0;
+}
+
+// ---- render ----
+
+void CheckPictureOutput(const std::string& path) {
+  if (PictureFileTypeOf(path) == PictureFileType::Other) {
+    throw UsageError("-o must name a .png or .bmp file");
+  }
+}
+
+// A rubber band dragged with the left button from (l, t) to (r, b) after the
+// host armed the zoom, as a user does it.
+void DragZoom(HostWindow& window, const std::vector<int>& band) {
+  TAVIMG_SetZoomMode(window.Record());
+  window.Send(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(band[0], band[1]));
+  const int steps = 4;
+  for (int i = 1; i <= steps; ++i) {
+    int x = band[0] + (band[2] - band[0]) * i / steps;
+    int y = band[1] + (band[3] - band[1]) * i / steps;
+    window.Send(WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(x, y));
+  }
+  window.Send(WM_LBUTTONUP, 0, MAKELPARAM(band[2], band[3]));
+  window.Paint();
+}
+
+int RunRender(const ParsedArgs& args) {
+  PictureSource source = SourceFrom(args);
+  std::string out = RequiredOption(args, "-o");
+  CheckPictureOutput(out);
+  bool tiff = source.format == PictureFormat::Tiff;
+  int mode = args.Has("--mode") ? ParseInt("--mode", args.Get("--mode"), 0, 4) : (tiff ? 1 : 0);
+  bool tiffView = mode == 1 || mode == 4;
+  std::vector<std::vector<int>> zooms;
+  for (const std::string& z : args.All("--zoom")) {
+    zooms.push_back(ParseIntList("--zoom", z, 4));
+  }
+  std::vector<int> scroll, hover;
+  if (args.Has("--scroll")) {
+    scroll = ParseIntList("--scroll", args.Get("--scroll"), 2);
+    if (scroll[0] < 0 || scroll[1] < 0) {
+      throw UsageError("--scroll positions are 0 or more");
+    }
+  }
+  if (args.Has("--hover")) {
+    hover = ParseIntList("--hover", args.Get("--hover"), 2);
+  }
+  if (tiff && !tiffView) {
+    throw UsageError("a TIFF picture is shown in display modes 1 and 4; modes 0, 2 and 3 show a DRF's own raster");
+  }
+
+  // A first look (without drawing) gives the sizes and the kind.
+  LONGLONG drfSize = 0, tiffSize = 0;
+  {
+    HostWindow probe(64, 64);
+    OpenOrFail(probe, source, QueryMode(source), false);
+    ImgStruct* r = probe.Record();
+    if (!tiff && tiffView && !r->TiffReady) {
+      if (r->DRFColorType != 5) {
+        throw UsageError("display modes 1 and 4 show a TIFF picture; a DRF of kind " + std::to_string(r->DRFColorType) +
+                         " has none");
+      }
+      std::string error = LibraryErrorText();
+      if (source.tiffPath.empty()) {
+        throw UsageError("display modes 1 and 4 show the companion TIFF of a kind-5 DRF: give --tiff");
+      }
+      throw Failure(source.tiffPath + ": " + (error.empty() ? "the companion TIFF could not be opened" : error));
+    }
+    drfSize = TAVIMG_GetDRFSize(r);
+    tiffSize = TAVIMG_GetTIFFSize(r);
+  }
+  int width = 0, height = 0;
+  if (args.Has("--size")) {
+    ParseSize("--size", args.Get("--size"), width, height);
+  } else if (!tiffView) {
+    width = Low(drfSize);
+    height = High(drfSize);
+  } else if (mode == 1) {
+    width = std::min<int>(800, Low(tiffSize));
+    height =
+        Low(tiffSize) > 0 ? static_cast<int>(static_cast<double>(width) * High(tiffSize) / Low(tiffSize) + 0.5) : 600;
+  } else {
+    width = 800;
+    height = 600;
+  }
+  if (width < 1 || height < 1) {
+    throw Failure(source.path + ": the picture is empty (" + SizeText(tiffView ? tiffSize : drfSize) + ")");
+  }
+
+  HostWindow window(width, height);
+  OpenOrFail(window, source, static_cast<DWORD>(mode), true);
+  ImgStruct* record = window.Record();
+  if (args.Has("--full-palette")) {
+    // The record builds its palette on first need and keeps it: switch the
+    // record to the full palette, drop the one of the first paint and paint
+    // again.
+    TAVIMG_SetPaletteEntries(record, nullptr, 0);
+    if (record->Palette) {
+      DeleteObject(record->Palette);
+      record->Palette = nullptr;
+    }
+    InvalidateRect(window.Handle(), nullptr, TRUE);
+  }
+  window.Paint();
+  for (const std::vector<int>& band : zooms) {
+    DragZoom(window, band);
+    if (!record->Zoomed) {
+      std::fprintf(stderr,
+                   "tavoimg render: the view did not zoom to %d,%d,%d,%d (a band starts inside the picture "
+                   "area and is smaller than the picture)\n",
+                   band[0], band[1], band[2], band[3]);
+    }
+  }
+  if (!scroll.empty()) {
+    window.Send(WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, scroll[0]), 0);
+    window.Send(WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, scroll[1]), 0);
+    window.Paint();
+  }
+  for (const std::string& name : args.All("--mark")) {
+    LONG done = name == "all" ? TAVIMG_SetAllHotspots(window.Handle(), 1, record)
+                              : TAVIMG_SetHotspot(window.Handle(), name.c_str(), 1, record);
+    if (!done && (name != "all" || TAVIMG_GetHotspotCount(record) > 0)) {
+      throw Failure(
+          source.path + ": " +
+          (name == "all" ? std::string("the hotspots could not be marked") : "no hotspot named '" + name + "'"));
+    }
+    window.Paint();
+  }
+  if (!hover.empty()) {
+    window.Send(WM_MOUSEMOVE, 0, MAKELPARAM(hover[0], hover[1]));
+    char kindBytes[64] = {0}, text[64] = {0};
+    const char* name = TAVIMG_GetHotspot(record, kindBytes, text);
+    std::printf("hover: %s\n", name && *name ? name : "none");
+  }
+  Image image;
+  std::string error;
+  if (!window.ReadBack(image, error) || !WriteImageFile(out, image, error)) {
+    throw Failure(error);
+  }
+  return 0;
+}
+
+// ---- export ----
+
+int RunExport(const ParsedArgs& args) {
+  PictureSource source = SourceFrom(args);
+  std::string out = RequiredOption(args, "-o");
+  CheckPictureOutput(out);
+  HostWindow window(64, 64);
+  OpenOrFail(window, source, QueryMode(source), false);
+  ImgStruct* r = window.Record();
+  std::vector<uint8_t> dib;
+  LONG done = 0;
+  if (source.format == PictureFormat::Drf) {
+    LONGLONG size = TAVIMG_GetDRFSize(r);
+    SHORT bits = 0, colours = 0;
+    TAVIMG_GetDRFColorInfo(r, &bits, &colours);
+    long w = Low(size), h = High(size);
+    if (w < 1 || h < 1) {
+      throw Failure(source.path + ": the DRF picture is empty (" + SizeText(size) + ")");
+    }
+    // The size a host gives the buffer: rows of the width rounded up to 16.
+    dib.assign(40 + 4 * static_cast<size_t>(colours) + static_cast<size_t>((w + 15) / 16 * 16) * bits / 8 * h, 0);
+    done = TAVIMG_DecodeDRF2DIB(r, dib.data());
+  } else {
+    LONGLONG size = TAVIMG_GetTIFFSize(r);
+    long w = Low(size), h = High(size);
+    if (w < 1 || h < 1) {
+      throw Failure(source.path + ": the TIFF picture is empty (" + SizeText(size) + ")");
+    }
+    dib.assign(48 + static_cast<size_t>((w + 31) / 32 * 4) * h, 0);
+    done = TAVIMG_DecodeTIFF2DIB(r, dib.data());
+  }
+  if (!done) {
+    std::string error = LibraryErrorText();
+    throw Failure(source.path + ": " + (error.empty() ? "the library could not decode the picture" : error));
+  }
+  std::string error;
+  if (!WriteDibFile(out, dib.data(), dib.size(), error)) {
+    throw Failure(error);
+  }
+  return 0;
+}
+
+// ---- drf2tiff ----
+
+int RunDrf2Tiff(const ParsedArgs& args) {
+  PictureSource source;
+  source.path = OnlyPositional(args, "DRF");
+  source.tiffPath = RequiredOption(args, "--tiff");
+  std::string out = RequiredOption(args, "-o");
+  source.format = PictureFormat::Drf;
+  HostWindow window(64, 64);
+  OpenOrFail(window, source, 0, false);
+  ImgStruct* r = window.Record();
+  if (r->DRFColorType != 5) {
+    throw Failure(source.path + ": a DRF of kind " + std::to_string(r->DRFColorType) +
+                  " has no companion TIFF; only kind 5 has");
+  }
+  if (!r->PictureFile || !r->TiffReady) {
+    std::string error = LibraryErrorText();
+    throw Failure(source.tiffPath + ": " + (error.empty() ? "the companion TIFF could not be opened" : error));
+  }
+  if (!FILE_DRF2TIFF_Hotspots(0, r, CString(out.c_str()))) {
+    throw Failure("cannot write " + out + " (the companion TIFF must be little-endian, and " + out +
+                  " must be writable)");
+  }
+  return 0;
+}
+
+// ---- make-drf ----
+
+bool WriteDrf(const IndexedPicture& picture, int kind, const std::vector<HotspotSpec>& spots, bool compact,
+              const std::string& path, std::string& error) {
+#ifdef TAVOIMG_HAVE_DRFENC
+  drfenc::DrfPicture drf;
+  drf.kind = kind;
+  drf.width = picture.width;
+  drf.height = picture.height;
+  drf.pixels = picture.index;
+  for (const std::array<uint8_t, 3>& c : picture.palette) {
+    drf.colours.push_back(drfenc::Rgb6{c[0], c[1], c[2]});
+  }
+  for (const HotspotSpec& s : spots) {
+    drfenc::Hotspot h;
+    h.name = s.name;
+    h.text = s.text;
+    h.kind = static_cast<uint8_t>(s.kind);
+    h.left = static_cast<int16_t>(s.rect[0]);
+    h.top = static_cast<int16_t>(s.rect[1]);
+    h.right = static_cast<int16_t>(s.rect[2]);
+    h.bottom = static_cast<int16_t>(s.rect[3]);
+    drf.hotspots.push_back(h);
+  }
+  drf.options.rasterForm = compact ? drfenc::RasterForm::Compact : drfenc::RasterForm::Full;
+  return drfenc::WriteDrfFile(path, drf, &error);
+#else
+  (void)picture, (void)kind, (void)spots, (void)compact, (void)path;
+  error = "this build has no DRF encoder";
+  return false;
+#endif
+}
+
+int RunMakeDrf(const ParsedArgs& args) {
+  std::string input = OnlyPositional(args, "IMAGE");
+  std::string out = RequiredOption(args, "-o");
+  std::string kindText = RequiredOption(args, "--kind");
+  if (kindText != "5" && kindText != "6" && kindText != "7") {
+    throw UsageError("--kind takes 5, 6 or 7, not '" + kindText + "'");
+  }
+  int kind = kindText[0] - '0';
+  std::vector<HotspotSpec> spots;
+  if (args.Has("--hotspots")) {
+    std::string path = args.Get("--hotspots");
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+      throw Failure("cannot open " + path);
+    }
+    std::stringstream text;
+    text << in.rdbuf();
+    std::string error;
+    if (!ParseHotspotsJson(text.str(), spots, error)) {
+      throw Failure(path + ": " + error);
+    }
+    if (spots.size() > TAVIMG_MAX_HOTSPOTS) {
+      throw Failure(path + ": " + std::to_string(spots.size()) + " hotspots; a DRF holds at most 600");
+    }
+    bool compact = args.Has("--compact");
+    for (const HotspotSpec& s : spots) {
+      std::string which = path + ": hotspot " + std::to_string(s.number) + " ('" + s.name + "'): ";
+      if (s.name.size() > 31 || s.text.size() > 24) {
+        throw Failure(which + "names hold at most 31 characters and texts 24");
+      }
+      if (!compact && s.kind > 7) {
+        throw Failure(which + "the full raster table holds kinds 0 to 7");
+      }
+    }
+  }
+  Image image;
+  std::string error;
+  if (!ReadImageFile(input, image, error)) {
+    throw Failure(error);
+  }
+  if (image.width > 32767 || image.height > 32767) {
+    throw Failure(input + ": a DRF picture is at most 32767 pixels wide and high");
+  }
+  IndexedPicture picture = kind == 5   ? MapToFourColours(image)
+                           : kind == 7 ? MapToGreys(image)
+                                       : MapToPalette(image, 240);
+  if (!WriteDrf(picture, kind, spots, args.Has("--compact"), out, error)) {
+    throw Failure(out + ": " + error);
+  }
+  return 0;
+}
+
+} // namespace
+
+const std::vector<Command>& Commands() {
+  static const std::vector<Command> commands = {
+      {"info",
+       "info FILE [--tiff TIFF] [--as drf|tiff]",
+       "Opens the picture and prints \"key: value\" lines: format, kind, sizes,\n"
+       "colours and the number of hotspots.\n\n"
+       "  --tiff TIFF   the companion TIFF of a kind-5 DRF\n"
+       "  --as drf|tiff read FILE as this format whatever its content\n",
+       {kTiff, kAs},
+       RunInfo},
+      {"hotspots",
+       "hotspots FILE [--tiff TIFF] [--as drf|tiff] [--json]",
+       "Prints the picture's hotspots, one per line with tab-separated fields:\n"
+       "number, name, text, kind, picture rectangle (left,top,right,bottom in\n"
+       "picture pixels). With --json, a JSON array in the form make-drf reads:\n"
+       "  [{\"number\": 0, \"name\": \"item-01\", \"text\": \"Housing\", \"kind\": 1,\n"
+       "    \"rect\": [10, 20, 110, 60]}, ...]\n",
+       {kTiff, kAs, {"--json", false, false}},
+       RunHotspots},
+      {"render",
+       "render FILE [--tiff TIFF] [--as drf|tiff] [--mode 0-4] [--size WxH] [--zoom L,T,R,B]...\n"
+       "                [--scroll X,Y] [--mark NAME|all]... [--hover X,Y] [--full-palette] -o OUT.png|OUT.bmp",
+       "Opens the picture with TAVIMG_LoadPicture into a window of WxH pixels, as a\n"
+       "host does, and writes what the window shows.\n\n"
+       "  --mode 0-4        display mode: 0 and 2 a DRF at its own size, 3 a DRF in a\n"
+       "                    window that keeps its size, 1 the TIFF picture fitted, 4 the\n"
+       "                    TIFF picture fitted to the width with scroll bars (default:\n"
+       "                    0 for a DRF, 1 for a TIFF; 1 and 4 need a TIFF picture)\n"
+       "  --size WxH        the window (default: the DRF's size in modes 0, 2, 3; 800\n"
+       "                    wide and the picture's proportion in mode 1; 800x600 in 4)\n"
+       "  --zoom L,T,R,B    drag a rubber band from (L,T) to (R,B), window pixels, with\n"
+       "                    the left button after arming the zoom; repeatable, each\n"
+       "                    zooms into the view that the previous one left\n"
+       "  --scroll X,Y      move the scroll bars to X and Y (picture pixels while zoomed)\n"
+       "  --mark NAME|all   mark the hotspots of that name, or all; repeatable\n"
+       "  --hover X,Y       move the mouse to (X,Y) last; prints \"hover: NAME\"\n"
+       "  --full-palette    draw through the full 256-entry palette\n"
+       "  -o OUT            a .png or .bmp file\n",
+       {kTiff,
+        kAs,
+        kOutput,
+        {"--mode", true, false},
+        {"--size", true, false},
+        {"--zoom", true, true},
+        {"--scroll", true, false},
+        {"--mark", true, true},
+        {"--hover", true, false},
+        {"--full-palette", false, false}},
+       RunRender},
+      {"export",
+       "export FILE [--tiff TIFF] [--as drf|tiff] -o OUT.bmp|OUT.png",
+       "Writes the DIB that TAVIMG_DecodeDRF2DIB (a DRF) or TAVIMG_DecodeTIFF2DIB (a\n"
+       "TIFF) hands a host: as .bmp its bytes unchanged after a BITMAPFILEHEADER; as\n"
+       ".png an indexed PNG with the DIB's colour table.\n",
+       {kTiff, kAs, kOutput},
+       RunExport},
+      {"drf2tiff",
+       "drf2tiff DRF --tiff TIFF -o OUT.tif",
+       "Writes the companion TIFF of a kind-5 DRF with the DRF's hotspots in its\n"
+       "private tag 65024 (FILE_DRF2TIFF_Hotspots). The TIFF must be little-endian.\n",
+       {kTiff, kOutput},
+       RunDrf2Tiff},
+      {"make-drf",
+       "make-drf IMAGE --kind 5|6|7 [--hotspots SPOTS.json] [--compact] -o OUT.drf",
+       "Encodes a .bmp (1, 4, 8, 16, 24 or 32 bits) or .png picture as a DRF.\n\n"
+       "  --kind 5          four colours: white, grey 170, grey 85, black (nearest by\n"
+       "                    brightness); drawn over a companion TIFF\n"
+       "  --kind 6          at most 240 colours of 6 bits per channel (median cut\n"
+       "                    when the picture has more)\n"
+       "  --kind 7          64 grey levels (grey i shows as 4i)\n"
+       "  --hotspots FILE   the raster table, as JSON (see \"hotspots --help\"); rect in\n"
+       "                    pixels of IMAGE; names up to 31 characters, texts up to 24\n"
+       "  --compact         write the compact raster table: every hotspot of one size\n"
+       "                    and kind\n",
+       {kOutput, {"--kind", true, false}, {"--hotspots", true, false}, {"--compact", false, false}},
+       RunMakeDrf},
+  };
+  return commands;
+}
+
+} // namespace tool
