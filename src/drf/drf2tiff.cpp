@@ -8,6 +8,7 @@
 #include "frame/frame.h"
 #include <afx.h>
 #include "drf/drf.h"
+#include "view/view.h"
 
 #include <stdint.h>
 #include <string.h>
@@ -185,7 +186,9 @@ LONG Convert(ImgStruct* record, const char* outputPath) {
   record->ScaledClientSize = record->TIFFSize;
   record->PictureMode = 0;
   record->TiffShown = 1;
-  TAVIMG_GetNewHotspotPositions(1.0, 1.0, record);
+  // What TAVIMG_GetNewHotspotPositions(1.0, 1.0) does, keeping the last
+  // error code as this export does.
+  PlaceHotspots(1.0, 1.0, record);
 
   std::vector<BYTE> source;
   if (!ReadSource(record, source))
