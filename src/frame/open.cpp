@@ -54,8 +54,13 @@ extern "C" ImgStruct* WINAPI TAVIMG_OpenImage(HWND window, DWORD hostValue, TAVI
     return nullptr;
 
   // A record that still holds a picture gives it up before it is reset, so
-  // that opening again into the same window leaks nothing.
+  // that opening again into the same window leaks nothing; the palette made
+  // for the old picture's colours goes with it.
   ReleasePictureData(record);
+  if (record->Palette != nullptr) {
+    DeleteObject(record->Palette);
+    record->Palette = nullptr;
+  }
   InitImgStruct(record);
 
   record->HostValue = hostValue;
