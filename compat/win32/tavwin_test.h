@@ -20,9 +20,11 @@ void FailGlobalLockAt(int n);
 long GlobalAllocCalls();
 long GlobalLockCalls();
 
-// Live resources.
+// Live resources. Both counts include what the clipboard owns (the memory
+// and bitmaps handed to SetClipboardData) until EmptyClipboard frees it.
 long LiveGlobalBlocks();
 long LiveGdiObjects(); // pens, brushes, regions, palettes, bitmaps and memory DCs not yet deleted
+long LiveWindowDCs();  // DCs from GetDC and BeginPaint not yet released (ReleaseDC, EndPaint)
 
 // Message boxes shown so far (MessageBoxA returns IDOK at once).
 struct MessageBoxRecord {

@@ -6,7 +6,7 @@
 #define TAVWIN_WINDOWS_H
 
 #ifdef _WIN32
-#error "compat/win32 is for non-Windows builds only"
+#  error "compat/win32 is for non-Windows builds only"
 #endif
 
 #include <stddef.h>
@@ -54,10 +54,10 @@ typedef DWORD* LPDWORD;
 typedef LONG* LPLONG;
 typedef int* LPINT;
 
-#define DECLARE_HANDLE(name) \
-  struct name##__ {          \
-    int unused;              \
-  };                         \
+#define DECLARE_HANDLE(name)                                                                                           \
+  struct name##__ {                                                                                                    \
+    int unused;                                                                                                        \
+  };                                                                                                                   \
   typedef struct name##__* name
 
 typedef void* HANDLE;
@@ -80,18 +80,18 @@ typedef HICON HCURSOR;
 typedef HINSTANCE HMODULE;
 
 #ifndef TRUE
-#define TRUE 1
+#  define TRUE 1
 #endif
 #ifndef FALSE
-#define FALSE 0
+#  define FALSE 0
 #endif
 
-#define MAKELONG(a, b) ((LONG)(((WORD)((DWORD_PTR)(a) & 0xffff)) | ((DWORD)((WORD)((DWORD_PTR)(b) & 0xffff))) << 16))
+#define MAKELONG(a, b) ((LONG)(((WORD)((DWORD_PTR)(a)&0xffff)) | ((DWORD)((WORD)((DWORD_PTR)(b)&0xffff))) << 16))
 #define MAKEWPARAM(l, h) ((WPARAM)(DWORD)MAKELONG(l, h))
 #define MAKELPARAM(l, h) ((LPARAM)(DWORD)MAKELONG(l, h))
-#define LOWORD(l) ((WORD)((DWORD_PTR)(l) & 0xffff))
+#define LOWORD(l) ((WORD)((DWORD_PTR)(l)&0xffff))
 #define HIWORD(l) ((WORD)(((DWORD_PTR)(l) >> 16) & 0xffff))
-#define LOBYTE(w) ((BYTE)((DWORD_PTR)(w) & 0xff))
+#define LOBYTE(w) ((BYTE)((DWORD_PTR)(w)&0xff))
 #define RGB(r, g, b) ((COLORREF)(((BYTE)(r) | ((WORD)((BYTE)(g)) << 8)) | (((DWORD)(BYTE)(b)) << 16)))
 #define GetRValue(rgb) (LOBYTE(rgb))
 #define GetGValue(rgb) (LOBYTE(((WORD)(rgb)) >> 8))
@@ -245,8 +245,7 @@ typedef struct tagCREATESTRUCTA {
 #define WS_MAXIMIZEBOX 0x00010000L
 #define WS_VSCROLL 0x00200000L
 #define WS_HSCROLL 0x00100000L
-#define WS_OVERLAPPEDWINDOW \
-  (WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX)
+#define WS_OVERLAPPEDWINDOW (WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX)
 #define CW_USEDEFAULT ((int)0x80000000)
 #define CS_HREDRAW 0x0002
 #define CS_VREDRAW 0x0001
@@ -520,9 +519,6 @@ typedef struct tagLOGPEN {
 
 int WINAPI SetDIBitsToDevice(HDC dc, int xDest, int yDest, DWORD width, DWORD height, int xSrc, int ySrc,
                              UINT startScan, UINT scanLines, const void* bits, const BITMAPINFO* info, UINT colorUse);
-int WINAPI StretchDIBits(HDC dc, int xDest, int yDest, int destWidth, int destHeight, int xSrc, int ySrc,
-                         int srcWidth, int srcHeight, const void* bits, const BITMAPINFO* info, UINT colorUse,
-                         DWORD rop);
 int WINAPI GetDIBits(HDC dc, HBITMAP bitmap, UINT startScan, UINT scanLines, LPVOID bits, LPBITMAPINFO info,
                      UINT colorUse);
 HBITMAP WINAPI CreateBitmapIndirect(const BITMAP* bitmap);
