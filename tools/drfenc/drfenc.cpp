@@ -143,12 +143,12 @@ void AppendRasterTable(const DrfPicture& picture, std::vector<uint8_t>& out) {
   for (const Hotspot& h : spots) {
     size_t at = out.size();
     out.resize(at + kFullRasterBytes, 0);
-    std::copy(h.name.begin(), h.name.end(), out.begin() + at);
+    std::copy_n(h.name.begin(), std::min(h.name.size(), kNameChars), out.begin() + at);
     PutU16(out, at + 32, (uint16_t)h.left);
     PutU16(out, at + 34, (uint16_t)h.top);
     PutU16(out, at + 36, (uint16_t)h.right);
     PutU16(out, at + 38, (uint16_t)h.bottom);
-    std::copy(h.text.begin(), h.text.end(), out.begin() + at + 40);
+    std::copy_n(h.text.begin(), std::min(h.text.size(), kTextChars), out.begin() + at + 40);
     out[at + 65] = (h.kind >> 1) & 1;
     out[at + 66] = h.kind & 1;
     out[at + 67] = (h.kind >> 2) & 1;
@@ -247,14 +247,11 @@ bool EncodePictureData(const DrfPicture& picture, std::vector<uint8_t>& out, std
   return true;
 }
 
-bool EncodeDrf(const DrfPicture& picture, std::vector<uint8_t>& out, std::string* error) {
-  std::vector<uint8_t> data;
-  if (!EncodePictureData(picture, data, error))
-    return false;
+std::vector<uint8_t> AssembleDrf(const DrfPicture& picture, const std::vector<uint8_t>& data) {
   const DrfOptions& options = picture.options;
   const bool raster = options.writeRasterTable && !picture.hotspots.empty();
   const size_t mainAt = MainInfoOffset(options);
-  out.assign(mainAt + kMainInfoBytes, 0);
+  std::vector<uint8_t> out(mainAt + kMainInfoBytes, 0);
   out[kHeaderFlagsAt] = (uint8_t)((options.headerExtension ? kFlagHeaderExtension : 0) |
                                   (options.rasterForm == RasterForm::Compact ? kFlagCompactRaster : 0));
   out[mainAt + kPictureFlagAt] = (uint8_t)options.pictureFlag;
@@ -268,6 +265,14 @@ bool EncodeDrf(const DrfPicture& picture, std::vector<uint8_t>& out, std::string
     PutU16(out, kRasterCountAt, (uint16_t)picture.hotspots.size());
     AppendRasterTable(picture, out);
   }
+  return out;
+}
+
+bool EncodeDrf(const DrfPicture& picture, std::vector<uint8_t>& out, std::string* error) {
+  std::vector<uint8_t> data;
+  if (!EncodePictureData(picture, data, error))
+    return false;
+  out = AssembleDrf(picture, data);
   return true;
 }
 

@@ -88,6 +88,12 @@ bool EncodePictureData(const DrfPicture& picture, std::vector<uint8_t>& out, std
 bool EncodeDrf(const DrfPicture& picture, std::vector<uint8_t>& out, std::string* error = nullptr);
 bool WriteDrfFile(const std::string& path, const DrfPicture& picture, std::string* error = nullptr);
 
+// A whole file around picture data made elsewhere: the header, MainPictureInfo
+// (kind, width and height of the picture taken as they are, DataSize from
+// data), data and the raster table of the picture's hotspots. For files
+// that the encoder would not write itself, such as test cases.
+std::vector<uint8_t> AssembleDrf(const DrfPicture& picture, const std::vector<uint8_t>& data);
+
 // Row records: each appends one compressed row of width pixels to out.
 void EncodeRowKind5(const uint8_t* pixels, int width, std::vector<uint8_t>& out);
 void EncodeRowKind6(const uint8_t* pixels, int width, std::vector<uint8_t>& out);

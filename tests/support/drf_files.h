@@ -1,0 +1,89 @@
+// Test helpers of the DRF and palette suites: DRF files made by the encoder
+// (or by hand around raw picture data), picture records loaded from them,
+// and the DIB that the library exports for them.
+#ifndef TAV_TESTS_DRF_FILES_H
+#define TAV_TESTS_DRF_FILES_H
+
+#include <tavoimg/tavoimg.h>
+
+#include <drfenc.h>
+
+#include <stdint.h>
+
+#include <string>
+#include <vector>
+
+namespace drftest {
+
+// A fresh path in the build tree.
+std::string TempPath(const std::string& name);
+bool WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes);
+// Encodes picture into a fresh file named name; fails the test on error.
+std::string WritePicture(const std::string& name, const drfenc::DrfPicture& picture);
+// A fresh file around raw picture data (kind, width, height, options and
+// hotspots of picture).
+std::string WriteRaw(const std::string& name, const drfenc::DrfPicture& picture, const std::vector<uint8_t>& data);
+
+// A picture of pixels that a drawing would have: runs of every length mixed
+// with stretches of noise, and one kind-6 colour table, all from seed.
+drfenc::DrfPicture RandomPicture(int kind, int width, int height, unsigned seed, double noise = 0.5);
+
+// Parses "00 07 25" into bytes.
+std::vector<uint8_t> Hex(const char* text);
+
+// A window handle that only names a slot; no window stands behind it.
+HWND FakeWindow();
+
+// A record of a window with a DRF file loaded the way the opening does it:
+// InitImgStruct, DrfPath, DisplayMode, LoadDRFPicture. The slot is freed at
+// the end.
+class LoadedDrf {
+public:
+  explicit LoadedDrf(HWND window = FakeWindow());
+  ~LoadedDrf();
+  LoadedDrf(const LoadedDrf&) = delete;
+  LoadedDrf& operator=(const LoadedDrf&) = delete;
+
+  // Result of LoadDRFPicture.
+  int Load(const std::string& path, DWORD displayMode = 0);
+  void Unload();
+  ImgStruct* record = nullptr;
+  HWND window;
+};
+
+// A DIB exported by TAVIMG_DecodeDRF2DIB into a buffer sized as a host
+// sizes it, with the pixels unpacked to one index per pixel, top row first.
+struct Dib {
+  BITMAPINFOHEADER header = {};
+  std::vector<RGBQUAD> colours;
+  std::vector<uint8_t> pixels;
+  std::vector<uint8_t> bytes; // the packed DIB as exported
+  bool bufferIntact = true;   // nothing written past the buffer's end
+};
+// The result of TAVIMG_DecodeDRF2DIB; 0 leaves dib empty.
+LONG ExportDib(ImgStruct* record, Dib* dib);
+
+// Unpacks rows of the given stride, bottom row first, into indices top row first.
+std::vector<uint8_t> UnpackRows(const uint8_t* bits, int width, int height, int bitCount, size_t stride);
+
+// The kind's colour table as RGBQUADs, for comparing with a DIB's.
+std::vector<RGBQUAD> ExpectedColours(const drfenc::DrfPicture& picture);
+
+// Decodes the record's picture into bands (DrfShown set) and returns every
+// padded row, top first (pixel indices, PaddedWidth per row); the bands are
+// freed again.
+std::vector<std::vector<uint8_t>> DecodePaddedRows(ImgStruct* record);
+
+// Watches the error reporter from its construction on: the last error code
+// and the message boxes shown since.
+class ReportWatch {
+public:
+  ReportWatch();
+  UINT Code() const;
+  int Boxes() const;
+  std::string LastText() const;
+};
+
+} // namespace drftest
+
+#endif
