@@ -14,6 +14,8 @@
 
 #include <string.h>
 
+#include <algorithm>
+
 using namespace convert;
 
 namespace {
@@ -55,22 +57,27 @@ ClipboardBitmap ReadClipboardBitmap() {
 }
 
 #ifdef TAV_HAVE_LIBTIFF
-// A TIFF picture loaded into a record as the opening does.
+// A TIFF picture loaded into a record as the opening does, and its pixels as
+// the 1-bit export gives them (the rows the clipboard copy starts from).
 struct LoadedTiff {
-  Bilevel picture;
   RecordPtr record = NewRecord();
+  Bilevel exported;
   LoadedTiff(const std::string& name, int width, int height) {
-    picture = MakePattern(width, height, (unsigned)(width * 7 + height));
+    Bilevel picture = MakePattern(width, height, (unsigned)(width * 7 + height));
     std::string path = drftest::TempPath(name);
     EXPECT_TRUE(WriteTiff(path, picture, 5));
     snprintf(record->TiffPath, sizeof record->TiffPath, "%s", path.c_str());
     EXPECT_EQ(LoadTIFF(record.get()), 1);
+    std::vector<uint8_t> dib(48 + (size_t)(width + 31) / 32 * 4 * height, 0);
+    EXPECT_EQ(TAVIMG_DecodeTIFF2DIB(record.get(), dib.data()), 1);
+    exported = DibPixels(dib);
+    EXPECT_NE(std::count(exported.black.begin(), exported.black.end(), 1), 0);
   }
 };
 
-// Every pixel of the section at (x0, y0) is the inverted picture pixel: a
-// black pixel is a 0-bit. The export leaves the picture's last row white.
-void ExpectSection(const ClipboardBitmap& clip, const Bilevel& picture, int x0, int y0, int width, int height) {
+// Every pixel of the section at (x0, y0) is the inverted exported pixel: a
+// black pixel is a 0-bit; the padding up to 16 bits is white.
+void ExpectSection(const ClipboardBitmap& clip, const Bilevel& exported, int x0, int y0, int width, int height) {
   ASSERT_TRUE(clip.present);
   EXPECT_EQ(clip.description.bmWidth, width);
   EXPECT_EQ(clip.description.bmHeight, height);
@@ -79,7 +86,7 @@ void ExpectSection(const ClipboardBitmap& clip, const Bilevel& picture, int x0, 
   EXPECT_EQ(clip.description.bmBitsPixel, 1);
   for (int y = 0; y < height; y++) {
     for (int x = 0; x < clip.description.bmWidthBytes * 8; x++) {
-      bool white = x >= width || y0 + y == picture.height - 1 || !picture.At(x0 + x, y0 + y);
+      bool white = x >= width || !exported.At(x0 + x, y0 + y);
       ASSERT_EQ(clip.Bit(x, y), white) << "pixel " << x << "," << y;
     }
   }
@@ -134,7 +141,7 @@ TEST_F(Clipboard, TiffPictureIsAMonochromeBitmapOfTheWholePicture) {
     ASSERT_TRUE(OpenClipboard(nullptr));
     EXPECT_FALSE(IsClipboardFormatAvailable(CF_DIB));
     CloseClipboard();
-    ExpectSection(ReadClipboardBitmap(), tiff.picture, 0, 0, width, 23);
+    ExpectSection(ReadClipboardBitmap(), tiff.exported, 0, 0, width, 23);
   }
 }
 
@@ -145,12 +152,12 @@ TEST_F(Clipboard, ZoomedTiffCopiesTheShownSection) {
   record->ScrollPos = {37, 20};
   record->ScrollPage = {51, 33};
   ASSERT_EQ(TAVIMG_CopyToClipboard(record), 1u);
-  ExpectSection(ReadClipboardBitmap(), tiff.picture, 37, 20, 51, 33);
+  ExpectSection(ReadClipboardBitmap(), tiff.exported, 37, 20, 51, 33);
 
   // A section reaching the picture's last row and column.
   record->ScrollPos = {109, 57};
   ASSERT_EQ(TAVIMG_CopyToClipboard(record), 1u);
-  ExpectSection(ReadClipboardBitmap(), tiff.picture, 109, 57, 51, 33);
+  ExpectSection(ReadClipboardBitmap(), tiff.exported, 109, 57, 51, 33);
 }
 
 // Sections that cannot be copied: empty, outside the picture, or of a record
@@ -230,7 +237,8 @@ TEST_F(Clipboard, ClipboardFailuresReleaseTheObject) {
 TEST_F(Clipboard, HeldClipboardReleasesTheDrfBlock) {
   drftest::LoadedDrf drf;
   ASSERT_NE(drf.Load(drftest::WritePicture("clip_held.drf", drftest::RandomPicture(6, 40, 20, 9)), 0), 0);
-  drf.record->DrfShown = 1;
+  drftest::Dib dib;
+  ASSERT_EQ(drftest::ExportDib(drf.record, &dib), 1); // the palette is made once
   Resources resources;
   tavwin::HoldClipboard(true);
   EXPECT_EQ(TAVIMG_CopyToClipboard(drf.record), 0u);
