@@ -7,9 +7,7 @@
 
 #include <afx.h>
 #include <tavoimg/tavoimg.h>
-#ifdef TAVOIMG_HAVE_DRFENC
-#  include <drfenc.h>
-#endif
+#include <drfenc.h>
 
 #include <cstdio>
 #include <cstring>
@@ -76,7 +74,7 @@ void OpenOrFail(HostWindow& window, const PictureSource& source, DWORD mode, boo
     int kind = source.format == PictureFormat::Drf ? SniffDrfKind(source.path) : 0;
     std::string hint;
     if (source.format == PictureFormat::Drf && kind != -1 && (kind < 5 || kind > 8)) {
-      hint = " (not a TIFF, and its bytes do not read as a DRF picture)";
+      hint = " (not a picture: not a TIFF, and its bytes do not read as a DRF)";
     }
     throw Failure(source.path + ": " + error + hint);
   }
@@ -392,7 +390,6 @@ int RunDrf2Tiff(const ParsedArgs& args) {
 
 bool WriteDrf(const IndexedPicture& picture, int kind, const std::vector<HotspotSpec>& spots, bool compact,
               const std::string& path, std::string& error) {
-#ifdef TAVOIMG_HAVE_DRFENC
   drfenc::DrfPicture drf;
   drf.kind = kind;
   drf.width = picture.width;
@@ -414,11 +411,6 @@ bool WriteDrf(const IndexedPicture& picture, int kind, const std::vector<Hotspot
   }
   drf.options.rasterForm = compact ? drfenc::RasterForm::Compact : drfenc::RasterForm::Full;
   return drfenc::WriteDrfFile(path, drf, &error);
-#else
-  (void)picture, (void)kind, (void)spots, (void)compact, (void)path;
-  error = "this build has no DRF encoder";
-  return false;
-#endif
 }
 
 int RunMakeDrf(const ParsedArgs& args) {

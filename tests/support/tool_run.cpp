@@ -1,0 +1,146 @@
+#include "tool_run.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <unistd.h>
+
+namespace tooltest {
+
+namespace {
+
+std::string Quote(const std::string& s) {
+  std::string q = "'";
+  for (char c : s) {
+    q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  }
+  return q + "'";
+}
+
+std::string Slurp(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+uint32_t Le32(const uint8_t* p) {
+  return p[0] | (p[1] << 8) | (p[2] << 16) | ((uint32_t)p[3] << 24);
+}
+
+} // namespace
+
+ToolResult RunTool(const std::vector<std::string>& args) {
+  static int serial = 0;
+  std::string base =
+      std::string(TAV_BINARY_DIR) + "/tool-run-" + std::to_string(getpid()) + "-" + std::to_string(serial++);
+  std::string command = Quote(std::string(TAV_BINARY_DIR) + "/tools/tavoimg/tavoimg");
+  for (const std::string& a : args) {
+    command += " " + Quote(a);
+  }
+  command += " >" + Quote(base + ".out") + " 2>" + Quote(base + ".err");
+  int raw = std::system(command.c_str());
+  ToolResult result;
+  result.status = raw != -1 && WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+  result.out = Slurp(base + ".out");
+  result.err = Slurp(base + ".err");
+  std::remove((base + ".out").c_str());
+  std::remove((base + ".err").c_str());
+  return result;
+}
+
+std::string Sample(const std::string& name) {
+  return std::string(TAV_SOURCE_DIR) + "/samples/" + name;
+}
+
+std::string TempFile(const std::string& name) {
+  std::string dir = std::string(TAV_BINARY_DIR) + "/tool_tmp";
+  mkdir(dir.c_str(), 0777);
+  std::string path = dir + "/" + std::to_string(getpid()) + "_" + name;
+  std::remove(path.c_str());
+  return path;
+}
+
+bool ReadBmp(const std::string& path, BmpPicture& picture) {
+  std::string bytes = Slurp(path);
+  picture.fileBytes.assign(bytes.begin(), bytes.end());
+  const std::vector<uint8_t>& b = picture.fileBytes;
+  if (b.size() < 54 || b[0] != 'B' || b[1] != 'M') {
+    ADD_FAILURE() << path << " is not a BMP file";
+    return false;
+  }
+  uint32_t offBits = Le32(&b[10]), headerSize = Le32(&b[14]);
+  int width = (int32_t)Le32(&b[18]), height = (int32_t)Le32(&b[22]);
+  int bits = b[28] | (b[29] << 8);
+  uint32_t compression = Le32(&b[30]), used = Le32(&b[46]);
+  size_t stride = ((size_t)width * bits + 31) / 32 * 4;
+  if (headerSize != 40 || compression != 0 || width < 1 || height < 1 ||
+      !(bits == 1 || bits == 4 || bits == 8 || bits == 24) || offBits + stride * height > b.size()) {
+    ADD_FAILURE() << path << ": not a BMP that the tests read";
+    return false;
+  }
+  if (used == 0 && bits <= 8) {
+    used = 1u << bits;
+  }
+  const uint8_t* table = &b[14 + 40];
+  picture.width = width;
+  picture.height = height;
+  picture.bitCount = bits;
+  picture.rgb.assign((size_t)width * height, 0);
+  for (int y = 0; y < height; ++y) {
+    const uint8_t* row = &b[offBits + stride * (height - 1 - y)];
+    for (int x = 0; x < width; ++x) {
+      uint32_t v;
+      if (bits == 24) {
+        v = row[3 * x] | (row[3 * x + 1] << 8) | (row[3 * x + 2] << 16);
+      } else {
+        unsigned i = bits == 8   ? row[x]
+                     : bits == 4 ? (row[x / 2] >> (x % 2 ? 0 : 4)) & 15
+                                 : (row[x / 8] >> (7 - x % 8)) & 1;
+        if (i >= used) {
+          ADD_FAILURE() << path << ": index " << i << " beyond the colour table";
+          return false;
+        }
+        v = table[4 * i] | (table[4 * i + 1] << 8) | (table[4 * i + 2] << 16);
+      }
+      picture.rgb[(size_t)y * width + x] = v; // blue, green, red bytes: 0x00RRGGBB
+    }
+  }
+  return true;
+}
+
+void WriteBmp24(const std::string& path, int width, int height, const std::vector<uint32_t>& rgb) {
+  size_t stride = ((size_t)width * 24 + 31) / 32 * 4;
+  std::vector<uint8_t> out(54 + stride * height, 0);
+  auto put32 = [&](size_t at, uint32_t v) {
+    for (int i = 0; i < 4; ++i) {
+      out[at + i] = (uint8_t)(v >> (8 * i));
+    }
+  };
+  out[0] = 'B';
+  out[1] = 'M';
+  put32(2, (uint32_t)out.size());
+  put32(10, 54);
+  put32(14, 40);
+  put32(18, (uint32_t)width);
+  put32(22, (uint32_t)height);
+  out[26] = 1;
+  out[28] = 24;
+  for (int y = 0; y < height; ++y) {
+    uint8_t* row = &out[54 + stride * (height - 1 - y)];
+    for (int x = 0; x < width; ++x) {
+      uint32_t v = rgb[(size_t)y * width + x];
+      row[3 * x] = (uint8_t)v;
+      row[3 * x + 1] = (uint8_t)(v >> 8);
+      row[3 * x + 2] = (uint8_t)(v >> 16);
+    }
+  }
+  std::ofstream(path, std::ios::binary).write((const char*)out.data(), (std::streamsize)out.size());
+}
+
+} // namespace tooltest

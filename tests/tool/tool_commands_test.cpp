@@ -1,0 +1,323 @@
+// The tavoimg tool's contract, run as a subprocess on the bundled samples:
+// info, hotspots, render, drf2tiff, and its answers to bad input.
+#include "tool_run.h"
+#include "view_host.h"
+
+#include <tavoimg/tavoimg.h>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <map>
+#include <sstream>
+
+using tooltest::BmpPicture;
+using tooltest::ReadBmp;
+using tooltest::RunTool;
+using tooltest::Sample;
+using tooltest::TempFile;
+using tooltest::ToolResult;
+
+namespace {
+
+std::map<std::string, std::string> InfoFields(const std::string& out) {
+  std::map<std::string, std::string> fields;
+  std::istringstream lines(out);
+  std::string line;
+  while (std::getline(lines, line)) {
+    size_t colon = line.find(": ");
+    if (colon != std::string::npos) {
+      fields[line.substr(0, colon)] = line.substr(colon + 2);
+    }
+  }
+  return fields;
+}
+
+std::vector<std::vector<std::string>> Rows(const std::string& out) {
+  std::vector<std::vector<std::string>> rows;
+  std::istringstream lines(out);
+  std::string line;
+  while (std::getline(lines, line)) {
+    std::vector<std::string> fields;
+    std::istringstream cells(line);
+    std::string cell;
+    while (std::getline(cells, cell, '\t')) {
+      fields.push_back(cell);
+    }
+    rows.push_back(fields);
+  }
+  return rows;
+}
+
+TEST(ToolInfo, DescribesEverySample) {
+  struct Case {
+    std::vector<std::string> args;
+    std::map<std::string, std::string> expected;
+  } cases[] = {
+      {{Sample("drive-unit.drf"), "--tiff", Sample("drive-unit.tif")},
+       {{"format", "DRF"},
+        {"drf-size", "864x1100"},
+        {"tiff-size", "1728x2200"},
+        {"bits-per-pixel", "4"},
+        {"colours", "4"},
+        {"hotspots", "25"}}},
+      {{Sample("drive-unit.tif")},
+       {{"format", "TIFF"}, {"compression", "2 (Modified Huffman)"}, {"tiff-size", "1728x2200"}, {"hotspots", "0"}}},
+      {{Sample("drive-unit-hotspots.tif")}, {{"format", "TIFF"}, {"tiff-size", "1728x2200"}, {"hotspots", "25"}}},
+      {{Sample("control-panel.drf")},
+       {{"drf-size", "480x320"}, {"bits-per-pixel", "8"}, {"colours", "240"}, {"hotspots", "12"}}},
+      {{Sample("bearing-cap.drf")},
+       {{"drf-size", "400x300"}, {"bits-per-pixel", "8"}, {"colours", "64"}, {"hotspots", "8"}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.args[0]);
+    std::vector<std::string> args = {"info"};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    ToolResult run = RunTool(args);
+    ASSERT_EQ(run.status, 0) << run.err;
+    std::map<std::string, std::string> fields = InfoFields(run.out);
+    for (const auto& kv : c.expected) {
+      EXPECT_EQ(fields[kv.first], kv.second) << kv.first;
+    }
+  }
+  EXPECT_EQ(InfoFields(RunTool({"info", Sample("drive-unit.drf")}).out)["kind"].substr(0, 2), "5 ");
+  EXPECT_EQ(InfoFields(RunTool({"info", Sample("control-panel.drf")}).out)["kind"].substr(0, 2), "6 ");
+  EXPECT_EQ(InfoFields(RunTool({"info", Sample("bearing-cap.drf")}).out)["kind"].substr(0, 2), "7 ");
+}
+
+TEST(ToolHotspots, ConvertedTiffCarriesTheDrfsHotspotsAtItsResolution) {
+  ToolResult drf = RunTool({"hotspots", Sample("drive-unit.drf")});
+  ToolResult tiff = RunTool({"hotspots", Sample("drive-unit-hotspots.tif")});
+  ASSERT_EQ(drf.status, 0) << drf.err;
+  ASSERT_EQ(tiff.status, 0) << tiff.err;
+  std::vector<std::vector<std::string>> a = Rows(drf.out), b = Rows(tiff.out);
+  ASSERT_EQ(a.size(), 25u);
+  ASSERT_EQ(b.size(), a.size());
+  std::map<std::string, int> names;
+  for (size_t i = 0; i < a.size(); ++i) {
+    ASSERT_EQ(a[i].size(), 5u);
+    ASSERT_EQ(b[i].size(), 5u);
+    EXPECT_EQ(b[i][1], a[i][1]);
+    EXPECT_EQ(b[i][2], a[i][2]);
+    EXPECT_EQ(b[i][3], a[i][3]);
+    int l, t, r, bo, L, T, R, B;
+    ASSERT_EQ(sscanf(a[i][4].c_str(), "%d,%d,%d,%d", &l, &t, &r, &bo), 4);
+    ASSERT_EQ(sscanf(b[i][4].c_str(), "%d,%d,%d,%d", &L, &T, &R, &B), 4);
+    // The TIFF is twice the DRF's resolution.
+    EXPECT_EQ(L, 2 * l);
+    EXPECT_EQ(T, 2 * t);
+    EXPECT_EQ(R, 2 * r);
+    EXPECT_EQ(B, 2 * bo);
+    ++names[a[i][1]];
+  }
+  EXPECT_EQ(names.size(), 12u);
+  EXPECT_EQ(names["item-06"], 3);
+
+  ToolResult json = RunTool({"hotspots", Sample("drive-unit.drf"), "--json"});
+  ASSERT_EQ(json.status, 0);
+  EXPECT_NE(json.out.find("{\"number\": 0, \"name\": \"item-01\", \"text\": \"Housing\", \"kind\": 1, \"rect\": ["),
+            std::string::npos)
+      << json.out;
+}
+
+TEST(ToolDrf2Tiff, WritesTheHotspotTagIntoACopyOfTheTiff) {
+  std::string out = TempFile("converted.tif");
+  ToolResult run = RunTool({"drf2tiff", Sample("drive-unit.drf"), "--tiff", Sample("drive-unit.tif"), "-o", out});
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(InfoFields(RunTool({"info", out}).out)["hotspots"], "25");
+  EXPECT_EQ(RunTool({"hotspots", out}).out, RunTool({"hotspots", Sample("drive-unit-hotspots.tif")}).out);
+}
+
+BmpPicture Render(const std::vector<std::string>& args, const std::string& name, ToolResult* result = nullptr) {
+  std::string out = TempFile(name + ".bmp");
+  std::vector<std::string> all = {"render"};
+  all.insert(all.end(), args.begin(), args.end());
+  all.push_back("-o");
+  all.push_back(out);
+  ToolResult run = RunTool(all);
+  EXPECT_EQ(run.status, 0) << run.err;
+  if (result) {
+    *result = run;
+  }
+  BmpPicture picture;
+  if (run.status == 0) {
+    ReadBmp(out, picture);
+  }
+  return picture;
+}
+
+int Distinct(const BmpPicture& p) {
+  std::vector<uint32_t> v(p.rgb);
+  std::sort(v.begin(), v.end());
+  return (int)(std::unique(v.begin(), v.end()) - v.begin());
+}
+
+TEST(ToolRender, EverySampleInEveryModeThatFitsIt) {
+  struct Case {
+    std::vector<std::string> args;
+    int width, height;
+  } cases[] = {
+      {{Sample("drive-unit.drf"), "--tiff", Sample("drive-unit.tif"), "--mode", "0"}, 864, 1100},
+      {{Sample("drive-unit.drf"), "--tiff", Sample("drive-unit.tif"), "--mode", "1"}, 800, 1019},
+      {{Sample("drive-unit.drf"), "--tiff", Sample("drive-unit.tif"), "--mode", "3", "--size", "500x400"}, 500, 400},
+      {{Sample("drive-unit.tif"), "--mode", "1"}, 800, 1019},
+      {{Sample("drive-unit-hotspots.tif"), "--mode", "1", "--size", "432x550"}, 432, 550},
+      {{Sample("control-panel.drf"), "--mode", "0"}, 480, 320},
+      {{Sample("control-panel.drf"), "--mode", "2"}, 480, 320},
+      {{Sample("bearing-cap.drf"), "--mode", "0"}, 400, 300},
+  };
+  int n = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.args[0] + " " + c.args[c.args.size() - 1]);
+    BmpPicture p = Render(c.args, "mode" + std::to_string(n++));
+    EXPECT_EQ(p.width, c.width);
+    EXPECT_EQ(p.height, c.height);
+    EXPECT_GT(Distinct(p), 2) << "the window shows no picture";
+  }
+  // Mode 4: the picture at the window's width, with scroll bars.
+  BmpPicture wide = Render({Sample("drive-unit.tif"), "--mode", "4"}, "mode4");
+  EXPECT_GT(Distinct(wide), 2);
+  EXPECT_LE(wide.width, 800);
+}
+
+TEST(ToolRender, ModeZeroShowsTheExportedPixels) {
+  for (const char* sample : {"control-panel.drf", "bearing-cap.drf"}) {
+    SCOPED_TRACE(sample);
+    BmpPicture shown = Render({Sample(sample)}, std::string(sample) + ".shown");
+    std::string exported = TempFile(std::string(sample) + ".dib.bmp");
+    ASSERT_EQ(RunTool({"export", Sample(sample), "-o", exported}).status, 0);
+    BmpPicture dib;
+    ASSERT_TRUE(ReadBmp(exported, dib));
+    // Where the library places the raster in mode 0.
+    viewtest::HostWindow window(0, 0, 64, 64);
+    ImgStruct* r = TAVIMG_OpenImage(window.hwnd(), 0, nullptr, "", Sample(sample).c_str(), 0, TAVIMG_FILE_DRF, 0);
+    ASSERT_NE(r, nullptr);
+    LONGLONG offset = TAVIMG_GetDRFSpotOffset(r);
+    TAVIMG_UnloadPicture(window.hwnd(), r);
+    int dx = (LONG)offset, dy = (LONG)(offset >> 32), wrong = 0, compared = 0;
+    for (int y = 0; y < dib.height; ++y) {
+      for (int x = 0; x < dib.width; ++x) {
+        if (x + dx >= 0 && y + dy >= 0 && x + dx < shown.width && y + dy < shown.height) {
+          wrong += shown.at(x + dx, y + dy) != dib.at(x, y);
+          ++compared;
+        }
+      }
+    }
+    EXPECT_GT(compared, dib.width * dib.height / 2);
+    EXPECT_EQ(wrong, 0);
+  }
+}
+
+TEST(ToolRender, MarksHoverAndRubberBandZoom) {
+  std::string drf = Sample("drive-unit.drf");
+  BmpPicture plain = Render({drf}, "plain");
+  BmpPicture marked = Render({drf, "--mark", "item-06"}, "marked");
+  ASSERT_EQ(marked.rgb.size(), plain.rgb.size());
+  // Only the frames of item-06 (its balloon, its parts-list row and the gear
+  // view) change, a few pixels around each rectangle at most.
+  std::vector<std::vector<int>> rects;
+  for (const std::vector<std::string>& row : Rows(RunTool({"hotspots", drf}).out)) {
+    int l, t, r, b;
+    if (row.size() == 5 && row[1] == "item-06" && sscanf(row[4].c_str(), "%d,%d,%d,%d", &l, &t, &r, &b) == 4) {
+      rects.push_back({l - 4, t - 4, r + 4, b + 4});
+    }
+  }
+  ASSERT_EQ(rects.size(), 3u);
+  int changed = 0, outside = 0;
+  for (int y = 0; y < plain.height; ++y) {
+    for (int x = 0; x < plain.width; ++x) {
+      if (plain.at(x, y) != marked.at(x, y)) {
+        ++changed;
+        bool near = false;
+        for (const std::vector<int>& r : rects) {
+          near |= x >= r[0] && x < r[2] && y >= r[1] && y < r[3];
+        }
+        outside += !near;
+      }
+    }
+  }
+  EXPECT_GT(changed, 100);
+  EXPECT_EQ(outside, 0);
+
+  ToolResult run;
+  Render({drf, "--hover", "507,90"}, "hover", &run); // the balloon of item 6
+  EXPECT_EQ(run.out, "hover: item-06\n");
+  Render({drf, "--hover", "2,2"}, "nohover", &run);
+  EXPECT_EQ(run.out, "hover: none\n");
+
+  std::string tiff = Sample("drive-unit.tif");
+  BmpPicture fitted = Render({tiff, "--mode", "1"}, "fitted");
+  BmpPicture zoomed = Render({tiff, "--mode", "1", "--zoom", "100,150,300,300"}, "zoomed", &run);
+  EXPECT_EQ(run.err.find("did not zoom"), std::string::npos) << run.err;
+  EXPECT_NE(zoomed.rgb, fitted.rgb);
+  BmpPicture scrolled = Render({tiff, "--mode", "1", "--zoom", "100,150,300,300", "--scroll", "600,900"}, "scrolled");
+  EXPECT_NE(scrolled.rgb, zoomed.rgb);
+  BmpPicture twice = Render({tiff, "--mode", "1", "--zoom", "100,150,300,300", "--zoom", "50,50,150,150"}, "twice");
+  EXPECT_NE(twice.rgb, zoomed.rgb);
+  Render({Sample("control-panel.drf"), "--full-palette", "--mark", "all"}, "full");
+}
+
+TEST(ToolErrors, MissingFilesNonPicturesAndBadOptions) {
+  ToolResult missing = RunTool({"info", "/nonexistent/picture.drf"});
+  EXPECT_EQ(missing.status, 1);
+  EXPECT_NE(missing.err.find("Unable to open DRF file"), std::string::npos) << missing.err;
+  ToolResult missingTiff = RunTool({"export", "/nonexistent/picture.tif", "--as", "tiff", "-o", TempFile("x.bmp")});
+  EXPECT_EQ(missingTiff.status, 1);
+  EXPECT_NE(missingTiff.err.find("Unable to open Image"), std::string::npos) << missingTiff.err;
+
+  std::string text = TempFile("notes.txt");
+  std::ofstream(text) << "These are notes about the drive unit, not a picture of it.\n";
+  for (const char* command : {"info", "hotspots"}) {
+    ToolResult notPicture = RunTool({command, text});
+    EXPECT_EQ(notPicture.status, 1) << command;
+    EXPECT_NE(notPicture.err.find("not a picture"), std::string::npos) << notPicture.err;
+  }
+  ToolResult notImage = RunTool({"make-drf", text, "--kind", "5", "-o", TempFile("x.drf")});
+  EXPECT_EQ(notImage.status, 1);
+  EXPECT_NE(notImage.err.find("neither a BMP nor a PNG"), std::string::npos) << notImage.err;
+  std::string badJson = TempFile("bad.json");
+  std::ofstream(badJson) << "[{\"name\": \"a\", \"rect\": [1, 2, 3]}]";
+  ToolResult json =
+      RunTool({"make-drf", TempFile("unused.bmp"), "--kind", "5", "--hotspots", badJson, "-o", TempFile("y.drf")});
+  EXPECT_EQ(json.status, 1);
+  EXPECT_NE(json.err.find("\"rect\" must be [left, top, right, bottom]"), std::string::npos) << json.err;
+
+  ToolResult noSuch = RunTool({"render", Sample("control-panel.drf"), "--mark", "no-such", "-o", TempFile("z.png")});
+  EXPECT_EQ(noSuch.status, 1);
+  EXPECT_NE(noSuch.err.find("no hotspot named 'no-such'"), std::string::npos);
+  ToolResult kind6 =
+      RunTool({"drf2tiff", Sample("control-panel.drf"), "--tiff", Sample("drive-unit.tif"), "-o", TempFile("k6.tif")});
+  EXPECT_EQ(kind6.status, 1);
+  EXPECT_NE(kind6.err.find("only kind 5"), std::string::npos) << kind6.err;
+
+  struct Usage {
+    std::vector<std::string> args;
+    const char* says;
+  } usages[] = {
+      {{"render", Sample("control-panel.drf"), "--bogus", "-o", "x.png"}, "unknown option --bogus"},
+      {{"render", Sample("control-panel.drf"), "--mode", "7", "-o", "x.png"}, "--mode: '7' is not a whole number"},
+      {{"render", Sample("control-panel.drf")}, "missing -o"},
+      {{"render", Sample("control-panel.drf"), "-o", "x.gif"}, "-o must name a .png or .bmp file"},
+      {{"render", Sample("drive-unit.tif"), "--mode", "0", "-o", "x.png"}, "display modes 1 and 4"},
+      {{"render", Sample("control-panel.drf"), "--mode", "1", "-o", "x.png"}, "has none"},
+      {{"render", Sample("control-panel.drf"), "--zoom", "1,2,3", "-o", "x.png"}, "needs 4 comma-separated numbers"},
+      {{"make-drf", "x.bmp", "--kind", "8", "-o", "x.drf"}, "--kind takes 5, 6 or 7"},
+      {{"info"}, "missing FILE"},
+      {{"info", "a.drf", "b.drf"}, "unexpected argument 'b.drf'"},
+      {{"info", "a.drf", "--as", "gif"}, "--as takes drf or tiff"},
+      {{"frobnicate"}, "unknown command 'frobnicate'"},
+  };
+  for (const Usage& u : usages) {
+    ToolResult run = RunTool(u.args);
+    EXPECT_EQ(run.status, 2) << u.says;
+    EXPECT_NE(run.err.find(u.says), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("usage: tavoimg"), std::string::npos) << run.err;
+  }
+  for (const char* command : {"info", "hotspots", "render", "export", "drf2tiff", "make-drf"}) {
+    ToolResult help = RunTool({command, "--help"});
+    EXPECT_EQ(help.status, 0) << command;
+    EXPECT_EQ(help.out.rfind(std::string("usage: tavoimg ") + command, 0), 0u) << help.out;
+  }
+}
+
+} // namespace
