@@ -1,0 +1,201 @@
+// The slot table: one record per window, twenty windows at most, records in
+// global memory that unloading gives back with everything they hold.
+#include "frame/frame.h"
+#include "frame_records.h"
+
+#include <tavwin_test.h>
+
+#include <gtest/gtest.h>
+
+#include <string.h>
+
+namespace {
+
+bool AllZero(const void* data, size_t size) {
+  const unsigned char* bytes = static_cast<const unsigned char*>(data);
+  for (size_t i = 0; i < size; ++i) {
+    if (bytes[i] != 0)
+      return false;
+  }
+  return true;
+}
+
+class SlotTable : public ::testing::Test {
+protected:
+  void SetUp() override {
+    TAVIMG_ShowErrorMessages(0);
+    blocksBefore_ = tavwin::LiveGlobalBlocks();
+    gdiBefore_ = tavwin::LiveGdiObjects();
+  }
+  void TearDown() override {
+    TAVIMG_ShowErrorMessages(1);
+    EXPECT_EQ(tavwin::LiveGlobalBlocks(), blocksBefore_);
+    EXPECT_EQ(tavwin::LiveGdiObjects(), gdiBefore_);
+  }
+  long blocksBefore_ = 0, gdiBefore_ = 0;
+};
+
+TEST_F(SlotTable, TwentyWindowsHoldRecordsTheTwentyFirstIsRefused) {
+  ImgStruct* records[TAV_SLOT_COUNT];
+  for (int i = 0; i < TAV_SLOT_COUNT; ++i) {
+    records[i] = TAVIMG_GetImgStruct(FrameFakeWindow(i));
+    ASSERT_NE(records[i], nullptr) << i;
+    EXPECT_EQ(TAVIMG_GetLastError(nullptr), 1);
+  }
+  EXPECT_EQ(tavwin::LiveGlobalBlocks(), blocksBefore_ + TAV_SLOT_COUNT);
+  EXPECT_EQ(TAVIMG_GetImgStruct(FrameFakeWindow(0)), records[0]); // known windows still find theirs
+
+  EXPECT_EQ(TAVIMG_GetImgStruct(FrameFakeWindow(20)), nullptr);
+  EXPECT_EQ(TAVIMG_GetLastError(nullptr), 1 - 20);
+  EXPECT_EQ(FindWindowSlot(FrameFakeWindow(20)), -1);
+
+  TAVIMG_UnloadPicture(FrameFakeWindow(7), records[7]);
+  ImgStruct* late = TAVIMG_GetImgStruct(FrameFakeWindow(20));
+  ASSERT_NE(late, nullptr);
+  EXPECT_EQ(SlotWindow(7), FrameFakeWindow(20)); // the freed slot is taken again
+  EXPECT_EQ(SlotTableCount(), TAV_SLOT_COUNT);
+
+  for (int i = 0; i < TAV_SLOT_COUNT; ++i)
+    TAVIMG_UnloadPicture(nullptr, i == 7 ? late : records[i]); // by record
+  for (int i = 0; i < SlotTableCount(); ++i) {
+    EXPECT_EQ(SlotWindow(i), nullptr) << i;
+    EXPECT_EQ(SlotRecord(i), nullptr) << i;
+  }
+}
+
+TEST_F(SlotTable, UnloadingOneWindowLeavesTheOthersTheirRecords) {
+  ImgStruct* first = TAVIMG_GetImgStruct(FrameFakeWindow(1));
+  ImgStruct* second = TAVIMG_GetImgStruct(FrameFakeWindow(2));
+  ASSERT_NE(first, nullptr);
+  ASSERT_NE(second, nullptr);
+  int firstSlot = FindWindowSlot(FrameFakeWindow(1));
+  second->DisplayMode = 3;
+
+  TAVIMG_UnloadPicture(FrameFakeWindow(1), first);
+  EXPECT_EQ(TAVIMG_GetImgStruct(FrameFakeWindow(2)), second);
+  EXPECT_EQ(second->DisplayMode, 3u);
+  ImgStruct* third = TAVIMG_GetImgStruct(FrameFakeWindow(3));
+  ASSERT_NE(third, nullptr);
+  EXPECT_EQ(FindWindowSlot(FrameFakeWindow(3)), firstSlot);
+
+  TAVIMG_UnloadPicture(FrameFakeWindow(2), nullptr); // no record: nothing happens
+  EXPECT_EQ(TAVIMG_GetImgStruct(FrameFakeWindow(2)), second);
+  TAVIMG_UnloadPicture(FrameFakeWindow(2), second);
+  TAVIMG_UnloadPicture(FrameFakeWindow(3), third);
+}
+
+TEST_F(SlotTable, ANewWindowGetsAnAllZeroRecordAndANullWindowNone) {
+  ImgStruct* record = TAVIMG_GetImgStruct(FrameFakeWindow(4));
+  ASSERT_NE(record, nullptr);
+  EXPECT_TRUE(AllZero(record, sizeof *record));
+  EXPECT_EQ(TAVIMG_GetImgStruct(nullptr), nullptr);
+  EXPECT_EQ(TAVIMG_GetLastError(nullptr), 1);
+  TAVIMG_UnloadPicture(nullptr, record);
+}
+
+TEST_F(SlotTable, AFailedAllocationLeavesTheSlotTakenWithoutARecord) {
+  tavwin::FailGlobalAllocAt(1);
+  EXPECT_EQ(TAVIMG_GetImgStruct(FrameFakeWindow(5)), nullptr);
+  int slot = FindWindowSlot(FrameFakeWindow(5));
+  ASSERT_GE(slot, 0);
+  EXPECT_EQ(SlotRecord(slot), nullptr);
+
+  tavwin::FailGlobalLockAt(1); // the block is given back when it cannot be locked
+  EXPECT_EQ(TAVIMG_GetImgStruct(FrameFakeWindow(5)), nullptr);
+  EXPECT_EQ(tavwin::LiveGlobalBlocks(), blocksBefore_);
+
+  ImgStruct* record = TAVIMG_GetImgStruct(FrameFakeWindow(5)); // the next try succeeds
+  ASSERT_NE(record, nullptr);
+  EXPECT_EQ(FindWindowSlot(FrameFakeWindow(5)), slot);
+  TAVIMG_UnloadPicture(FrameFakeWindow(5), record);
+  FreeWindowSlot(-1); // nothing
+}
+
+TEST_F(SlotTable, InitImgStructSetsTheDefaultsAndKeepsBrushAndHotspotStates) {
+  ImgStruct* record = TAVIMG_GetImgStruct(FrameFakeWindow(6));
+  ASSERT_NE(record, nullptr);
+  memset(record->Hotspots, 0x5A, sizeof record->Hotspots);
+  record->HotspotCount = 12;
+  record->ZoomFactor = {3.0, 4.0};
+  record->ClientSize = {7, 8};
+  record->FitMode = 2;
+
+  InitImgStruct(record);
+  ASSERT_NE(record->BkBrush, nullptr);
+  EXPECT_EQ(record->ClientSize.x, 100);
+  EXPECT_EQ(record->ClientSize.y, 100);
+  EXPECT_EQ(record->ZoomFactor.x, 1.0);
+  EXPECT_EQ(record->BildFactor.y, 1.0);
+  EXPECT_EQ(record->BkRgb[0], 255);
+  EXPECT_EQ(record->HoverHotspot, TAVIMG_NO_HOTSPOT);
+  EXPECT_EQ(record->HotspotCount, 0);
+  EXPECT_EQ(record->FitMode, 2); // not a default: kept
+  for (int i = 0; i < TAVIMG_MAX_HOTSPOTS; ++i) {
+    const HotspotEntry& e = record->Hotspots[i];
+    ASSERT_EQ(e.HotspotName[0], 0);
+    ASSERT_EQ(e.HotspotText[0], 0);
+    ASSERT_TRUE(AllZero(&e.ScreenRect, sizeof e.ScreenRect));
+    ASSERT_TRUE(AllZero(&e.PictureRect, sizeof e.PictureRect));
+    ASSERT_EQ(e.HotspotKind, 0);
+    ASSERT_EQ(e.HotspotState, 0x5A);
+  }
+  EXPECT_EQ(record->Hotspots[600].HotspotKind, 0x5A); // the spare entry is never touched
+
+  HBRUSH brush = record->BkBrush;
+  long gdi = tavwin::LiveGdiObjects();
+  InitImgStruct(record);
+  EXPECT_EQ(record->BkBrush, brush);
+  EXPECT_EQ(tavwin::LiveGdiObjects(), gdi);
+
+  EXPECT_NE(ZoomCursor(), nullptr);
+  EXPECT_EQ(ZoomCursor(), LoadCursorA(LibraryInstance(), MAKEINTRESOURCEA(TAV_ZOOM_CURSOR_ID)));
+  TAVIMG_UnloadPicture(FrameFakeWindow(6), record);
+}
+
+TEST_F(SlotTable, SetBkColorReplacesTheBrushAndUnloadingDeletesIt) {
+  ImgStruct* record = TAVIMG_GetImgStruct(FrameFakeWindow(8));
+  ASSERT_NE(record, nullptr);
+  InitImgStruct(record);
+  long gdi = tavwin::LiveGdiObjects();
+
+  ReportError(TAV_ERR_DRF_OPEN, "x");
+  TAVIMG_SetBkColor(record, 0x000000FF, 7);
+  EXPECT_EQ(TAVIMG_GetLastError(nullptr), 1 - 6); // SetBkColor leaves the code alone
+  LOGBRUSH brush = {};
+  ASSERT_EQ(GetObjectA(record->BkBrush, sizeof brush, &brush), (int)sizeof brush);
+  EXPECT_EQ(brush.lbStyle, (UINT)BS_SOLID);
+  EXPECT_EQ(brush.lbColor, 0x000000FFu);
+  EXPECT_EQ(record->BkValue, 7u);
+  EXPECT_EQ(tavwin::LiveGdiObjects(), gdi); // the white brush went
+
+  TAVIMG_SetBkColor(nullptr, 0, 1); // ignored
+  ImgStruct stranger = {};
+  TAVIMG_SetBkColor(&stranger, 0, 1); // not a record of the table: ignored
+  EXPECT_EQ(stranger.BkBrush, nullptr);
+
+  // A palette of the record goes with it too.
+  struct {
+    WORD version, count;
+    PALETTEENTRY entries[2];
+  } palette = {0x300, 2, {{0, 0, 0, 0}, {255, 255, 255, 0}}};
+  record->Palette = CreatePalette(reinterpret_cast<const LOGPALETTE*>(&palette));
+  ASSERT_NE(record->Palette, nullptr);
+  TAVIMG_UnloadPicture(nullptr, record);
+  TAVIMG_SetBkColor(record, 0, 1); // no longer a record: ignored, nothing created
+}
+
+TEST_F(SlotTable, UnloadingFreesTheBitmapHeaderOfTheRecord) {
+  ImgStruct* record = TAVIMG_GetImgStruct(FrameFakeWindow(9));
+  ASSERT_NE(record, nullptr);
+  record->BitmapInfoHandle = GlobalAlloc(GMEM_MOVEABLE, sizeof(BITMAPINFOHEADER) + 16 * sizeof(RGBQUAD));
+  record->BitmapInfo = static_cast<BITMAPINFO*>(GlobalLock(record->BitmapInfoHandle));
+  ReleasePictureData(record);
+  EXPECT_EQ(record->BitmapInfoHandle, nullptr);
+  EXPECT_EQ(record->BitmapInfo, nullptr);
+  EXPECT_EQ(tavwin::LiveGlobalBlocks(), blocksBefore_ + 1);
+
+  record->BitmapInfoHandle = GlobalAlloc(GMEM_MOVEABLE, 64);
+  TAVIMG_UnloadPicture(FrameFakeWindow(9), record);
+}
+
+} // namespace

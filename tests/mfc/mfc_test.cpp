@@ -1,0 +1,171 @@
+// The MFC subset: the file classes as the library uses them, CString, the
+// formatting of string resources and the module chain that finds them.
+#include <afx.h>
+#include <tavwin_module.h>
+
+#include <gtest/gtest.h>
+
+#include <stdio.h>
+#include <string.h>
+#include <unistd.h>
+
+#include <string>
+
+namespace {
+
+const UINT kOpenForReading = 32832;   // typeBinary | shareDenyNone | modeRead
+const UINT kCreateForWriting = 36865; // typeBinary | modeCreate | modeWrite
+
+// Runs f and tells whether it threw a CFileException (which is deleted).
+template <typename F> bool ThrowsFileException(F f) {
+  try {
+    f();
+  } catch (CFileException* e) {
+    e->Delete();
+    return true;
+  }
+  return false;
+}
+
+std::string TempPath(const char* name) {
+  return std::string(TAV_BINARY_DIR) + "/mfc_test_" + std::to_string(getpid()) + "_" + name;
+}
+
+TEST(MemFile, GrowsAsWrittenAndReadsShortAtTheEnd) {
+  CMemFile file(16);
+  char block[40];
+  for (int i = 0; i < 40; ++i)
+    block[i] = (char)i;
+  file.Write(block, 40);
+  file.Write(block, 5);
+  EXPECT_EQ(file.GetLength(), 45u);
+  EXPECT_EQ(file.GetPosition(), 45u);
+
+  char back[64] = {};
+  EXPECT_EQ(file.Seek(38, CFile::begin), 38);
+  EXPECT_EQ(file.Read(back, 10), 7u); // 38, 39, then 0..4
+  EXPECT_EQ(back[0], 38);
+  EXPECT_EQ(back[2], 0);
+  EXPECT_EQ(file.Read(back, 10), 0u);
+  EXPECT_EQ(file.Seek(100, CFile::begin), 100); // beyond the end is allowed
+  EXPECT_EQ(file.Read(back, 10), 0u);
+
+  file.Write("z", 1); // the gap reads as zeros
+  EXPECT_EQ(file.GetLength(), 101u);
+  EXPECT_EQ(file.Seek(-3, CFile::end), 98);
+  EXPECT_EQ(file.Read(back, 3), 3u);
+  EXPECT_EQ(std::string(back, 3), std::string("\0\0z", 3));
+}
+
+TEST(MemFile, ASeekTo2To31OrMoreOrBeforeTheStartThrows) {
+  CMemFile file;
+  file.Write("abcd", 4);
+  EXPECT_EQ(file.Seek(0x7FFFFFFF, CFile::begin), 0x7FFFFFFF);
+  EXPECT_TRUE(ThrowsFileException([&] { file.Seek(1, CFile::current); }));
+  EXPECT_EQ(file.GetPosition(), 0x7FFFFFFFu); // unchanged by the failed seek
+  EXPECT_TRUE(ThrowsFileException([&] { file.Seek((LONG)0x80000000u, CFile::begin); }));
+  EXPECT_TRUE(ThrowsFileException([&] { file.Seek(-5, CFile::end); }));
+  EXPECT_EQ(file.Seek(2, CFile::begin), 2);
+  char c = 0;
+  EXPECT_EQ(file.Read(&c, 1), 1u);
+  EXPECT_EQ(c, 'c');
+}
+
+TEST(File, WritesWithTheCreateFlagsAndReadsWithTheReadFlags) {
+  std::string path = TempPath("file.bin");
+  {
+    CFile out;
+    ASSERT_TRUE(out.Open(path.c_str(), kCreateForWriting));
+    out.Write("0123456789", 10);
+    out.Close();
+  }
+  CFileStatus status;
+  ASSERT_TRUE(CFile::GetStatus(path.c_str(), status));
+  EXPECT_EQ(status.m_size, 10);
+  {
+    CFile in;
+    ASSERT_TRUE(in.Open(path.c_str(), kOpenForReading));
+    EXPECT_EQ(in.GetLength(), 10u);
+    EXPECT_EQ(in.Seek(4, CFile::begin), 4);
+    char buffer[16] = {};
+    EXPECT_EQ(in.Read(buffer, 16), 6u);
+    EXPECT_STREQ(buffer, "456789");
+    EXPECT_TRUE(ThrowsFileException([&] { in.Seek(-1, CFile::begin); }));
+  }
+  {
+    CFile again; // creating again empties the file
+    ASSERT_TRUE(again.Open(path.c_str(), kCreateForWriting));
+    again.Write("ab", 2);
+  }
+  ASSERT_TRUE(CFile::GetStatus(path.c_str(), status));
+  EXPECT_EQ(status.m_size, 2);
+  {
+    CFile keep; // modeNoTruncate keeps it and writes where the position is
+    ASSERT_TRUE(keep.Open(path.c_str(), CFile::modeCreate | CFile::modeNoTruncate | CFile::modeWrite));
+    keep.Seek(1, CFile::begin);
+    keep.Write("X", 1);
+  }
+  CFile check;
+  ASSERT_TRUE(check.Open(path.c_str(), kOpenForReading));
+  char buffer[4] = {};
+  EXPECT_EQ(check.Read(buffer, 4), 2u);
+  EXPECT_STREQ(buffer, "aX");
+  check.Close();
+  remove(path.c_str());
+
+  CFile missing;
+  CFileException error;
+  EXPECT_FALSE(missing.Open(path.c_str(), kOpenForReading, &error));
+  EXPECT_EQ(error.m_cause, CFileException::fileNotFound);
+  EXPECT_FALSE(missing.Open(TAV_BINARY_DIR, kOpenForReading)); // a folder is no file
+  EXPECT_FALSE(CFile::GetStatus(path.c_str(), status));
+}
+
+TEST(String, ValueSemanticsAndFormatting) {
+  CString a("picture");
+  CString b = a;
+  b += ".tif";
+  EXPECT_STREQ(a, "picture");
+  EXPECT_STREQ(b, "picture.tif");
+  EXPECT_EQ(b.GetLength(), 11);
+  a = b;
+  EXPECT_TRUE(a == b);
+  a = (const char*)nullptr;
+  EXPECT_TRUE(a.IsEmpty());
+  CString c;
+  c.FormatMessage1("%1 and %1, 100%", "x");
+  EXPECT_STREQ(c, "x and x, 100%");
+}
+
+TEST(FormatString, ReplacesThePlaceholderOfTheLibrarysText) {
+  CString text;
+  AfxFormatString1(text, 14, "/data/pictures/plan.tif");
+  EXPECT_STREQ(text, "Unable to open Image\n/data/pictures/plan.tif");
+  AfxFormatString1(text, 13, "5");
+  EXPECT_STREQ(text, "Unsupported TIFF-Compression (5)");
+  AfxFormatString1(text, 20, nullptr);
+  EXPECT_STREQ(text, "Too much Window Handles left");
+  AfxFormatString1(text, 9999, "x"); // no such text
+  EXPECT_STREQ(text, "");
+}
+
+TEST(ExtensionModule, ItsStringsAreFoundWhileItIsInTheChain) {
+  static const char marker = 0;
+  HINSTANCE module = reinterpret_cast<HINSTANCE>(const_cast<char*>(&marker)); // a module of our own
+  const tavwin::StringResource strings[] = {{4242, "from the extension: %1"}};
+  tavwin::RegisterModuleResources(module, strings, 1, nullptr, 0);
+
+  CString text;
+  AfxFormatString1(text, 4242, "x");
+  EXPECT_STREQ(text, "");
+  AFX_EXTENSION_MODULE state = {FALSE, nullptr, nullptr};
+  ASSERT_TRUE(AfxInitExtensionModule(state, module));
+  new CDynLinkLibrary(state);
+  AfxFormatString1(text, 4242, "x");
+  EXPECT_STREQ(text, "from the extension: x");
+  AfxTermExtensionModule(state);
+  AfxFormatString1(text, 4242, "x");
+  EXPECT_STREQ(text, "");
+}
+
+} // namespace

@@ -1,0 +1,50 @@
+// Test support for picture records and hotspot tables: records taken from
+// the slot table and given back at the end of a test, and hotspot tables
+// filled through the exported functions.
+#ifndef TAV_TESTS_SUPPORT_FRAME_RECORDS_H
+#define TAV_TESTS_SUPPORT_FRAME_RECORDS_H
+
+#include <tavoimg/tavoimg.h>
+
+#include <stdint.h>
+
+#include <initializer_list>
+
+// A window handle for tests of the slot table, which only compares handles;
+// never a window the stand-in knows.
+inline HWND FrameFakeWindow(int n) {
+  return reinterpret_cast<HWND>(static_cast<uintptr_t>(0x7E000000u + 16u * n));
+}
+
+// The record of a window, reset as an opening resets it; unloaded when the
+// object goes.
+class FrameRecord {
+public:
+  explicit FrameRecord(HWND window);
+  ~FrameRecord();
+  FrameRecord(const FrameRecord&) = delete;
+  FrameRecord& operator=(const FrameRecord&) = delete;
+  ImgStruct* get() const { return record_; }
+  ImgStruct* operator->() const { return record_; }
+  HWND window() const { return window_; }
+
+private:
+  HWND window_;
+  ImgStruct* record_;
+};
+
+struct FrameHotspot {
+  TavRect screen;
+  const char* name;
+  const char* text;
+};
+
+// Gives the record these hotspots (numbered from 0), all of them active.
+void FrameSetHotspots(ImgStruct* record, std::initializer_list<FrameHotspot> hotspots);
+
+// The state bits of entry i.
+inline int FrameState(const ImgStruct* record, int i) {
+  return record->Hotspots[i].HotspotState & 0xFF;
+}
+
+#endif
