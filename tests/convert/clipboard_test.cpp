@@ -270,10 +270,11 @@ TEST_F(Clipboard, AllocationFailuresLeaveNothingBehind) {
       tavwin::FailGlobalAllocAt(0);
       tavwin::FailGlobalLockAt(0);
       SCOPED_TRACE(testing::Message() << (pass == 0 ? "allocation " : "lock ") << k);
-      if (result == 0)
+      if (result == 0) {
         EXPECT_EQ(LastErrorCode(), (UINT)TAV_ERR_CLIPBOARD_DATA);
-      else
+      } else {
         EmptyTheClipboard(); // what the copy put there goes
+      }
       EXPECT_TRUE(Resources() == resources);
     }
   }
