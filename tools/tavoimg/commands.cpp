@@ -268,6 +268,9 @@ int RunRender(const ParsedArgs& args) {
   HostWindow window(width, height);
   OpenOrFail(window, source, static_cast<DWORD>(mode), true);
   ImgStruct* record = window.Record();
+  // As a host does after opening: the scroll bars of display mode 4 (hidden
+  // in the other modes).
+  TAVIMG_UpdateBars(window.Handle(), record);
   if (args.Has("--full-palette")) {
     // The record builds its palette on first need and keeps it: switch the
     // record to the full palette, drop the one of the first paint and paint
