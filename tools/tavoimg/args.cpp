@@ -97,8 +97,8 @@ void ParseSize(const std::string& option, const std::string& text, int& width, i
   if (x == std::string::npos) {
     throw UsageError(option + ": '" + text + "' is not of the form WIDTHxHEIGHT");
   }
-  width = ParseInt(option, text.substr(0, x), 1, 16000);
-  height = ParseInt(option, text.substr(x + 1), 1, 16000);
+  width = ParseInt(option, text.substr(0, x), 1, 8192);
+  height = ParseInt(option, text.substr(x + 1), 1, 8192);
 }
 
 } // namespace tool

@@ -9,6 +9,7 @@
 #include <tavoimg/tavoimg.h>
 #include <drfenc.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -255,8 +256,8 @@ int RunRender(const ParsedArgs& args) {
     height = High(drfSize);
   } else if (mode == 1) {
     width = std::min<int>(800, Low(tiffSize));
-    height =
-        Low(tiffSize) > 0 ? static_cast<int>(static_cast<double>(width) * High(tiffSize) / Low(tiffSize) + 0.5) : 600;
+    double tall = Low(tiffSize) > 0 ? static_cast<double>(width) * High(tiffSize) / Low(tiffSize) + 0.5 : 600;
+    height = static_cast<int>(std::min(4096.0, tall));
   } else {
     width = 800;
     height = 600;
@@ -323,6 +324,15 @@ int RunRender(const ParsedArgs& args) {
 
 // ---- export ----
 
+// A zeroed buffer for a DIB; a DIB of more than 256 MB is refused rather than
+// allocated.
+void AllocateDib(std::vector<uint8_t>& dib, size_t size) {
+  if (size > (size_t(256) << 20)) {
+    throw Failure("the picture's DIB would take " + std::to_string(size >> 20) + " MB; refused");
+  }
+  dib.assign(size, 0);
+}
+
 int RunExport(const ParsedArgs& args) {
   PictureSource source = SourceFrom(args);
   std::string out = RequiredOption(args, "-o");
@@ -341,7 +351,7 @@ int RunExport(const ParsedArgs& args) {
       throw Failure(source.path + ": the DRF picture is empty (" + SizeText(size) + ")");
     }
     // The size a host gives the buffer: rows of the width rounded up to 16.
-    dib.assign(40 + 4 * static_cast<size_t>(colours) + static_cast<size_t>((w + 15) / 16 * 16) * bits / 8 * h, 0);
+    AllocateDib(dib, 40 + 4 * static_cast<size_t>(colours) + static_cast<size_t>((w + 15) / 16 * 16) * bits / 8 * h);
     done = TAVIMG_DecodeDRF2DIB(r, dib.data());
   } else {
     LONGLONG size = TAVIMG_GetTIFFSize(r);
@@ -349,7 +359,7 @@ int RunExport(const ParsedArgs& args) {
     if (w < 1 || h < 1) {
       throw Failure(source.path + ": the TIFF picture is empty (" + SizeText(size) + ")");
     }
-    dib.assign(48 + static_cast<size_t>((w + 31) / 32 * 4) * h, 0);
+    AllocateDib(dib, 48 + static_cast<size_t>((w + 31) / 32 * 4) * h);
     done = TAVIMG_DecodeTIFF2DIB(r, dib.data());
   }
   if (!done) {

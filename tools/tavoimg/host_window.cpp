@@ -135,8 +135,12 @@ void HostWindow::Paint() {
 }
 
 bool HostWindow::ReadBack(Image& image, std::string& error) {
-  RECT client;
-  GetClientRect(window_, &client);
+  RECT client = {0, 0, 0, 0};
+  if (!IsWindow(window_) || !GetClientRect(window_, &client)) {
+    // The library destroys the window when a DRF picture cannot be decoded.
+    error = "the window is gone: the picture could not be drawn";
+    return false;
+  }
   int w = client.right - client.left, h = client.bottom - client.top;
   if (w < 1 || h < 1) {
     error = "the window has no client area";

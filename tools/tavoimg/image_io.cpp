@@ -197,7 +197,7 @@ bool ReadPng(const std::string& path, Image& image, std::string& error) {
     error = std::string("cannot read PNG: ") + png.message;
     return false;
   }
-  if (png.width > 65535 || png.height > 65535) {
+  if (png.width > 32767 || png.height > 32767 || static_cast<uint64_t>(png.width) * png.height > (1u << 26)) {
     png_image_free(&png);
     error = "the PNG picture is too large";
     return false;
