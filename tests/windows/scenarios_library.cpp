@@ -1,0 +1,210 @@
+// The module itself: version, resources, errors, the record layout as the
+// library and the host see it, the slot table.
+#include "layout_offsets.h"
+#include "winhost.h"
+
+#include <afx.h>
+
+#include <string.h>
+
+#include <memory>
+
+#ifndef _WIN32
+#  include <tavwin_module.h>
+#endif
+
+using winhost::Format;
+using winhost::HostWindow;
+
+namespace {
+
+HMODULE LibraryModule() {
+#ifdef _WIN32
+  return GetModuleHandleA("TavoIMG.dll");
+#else
+  return tavwin::ModuleOf((const void*)&TAVIMG_GetVersionInfo);
+#endif
+}
+
+// The text of the last error as the host reads it: the result of
+// TAVIMG_GetLastError and its text.
+std::string LastError() {
+  CString text;
+  LONG result = TAVIMG_GetLastError(&text);
+  std::string escaped;
+  for (const char* p = text; *p != 0; ++p)
+    escaped += *p == '\n' ? std::string("\\n") : std::string(1, *p);
+  return Format("%ld \"%s\"", (long)result, escaped.c_str());
+}
+
+size_t FieldOffset(const char* name) {
+  for (const TavFieldLayout& field : TavImgStructLayout)
+    if (strcmp(field.name, name) == 0)
+      return field.offset;
+  return 0;
+}
+
+template <typename T> T RawField(const ImgStruct* record, const char* name, size_t extra = 0) {
+  T value;
+  memcpy(&value, (const uint8_t*)record + FieldOffset(name) + extra, sizeof value);
+  return value;
+}
+
+} // namespace
+
+WINHOST_SCENARIO(version, "library/version") {
+  context.Check(LibraryModule() != nullptr, "the TavoIMG module is not loaded");
+  char buffer[256];
+  memset(buffer, '#', sizeof buffer - 1);
+  buffer[sizeof buffer - 1] = 0;
+  char* text = TAVIMG_GetVersionInfo(buffer);
+  if (context.Check(text != nullptr, "TAVIMG_GetVersionInfo returned null"))
+    context.ExpectText("version", text);
+  context.Check(TAVIMG_GetVersionInfo(nullptr) == nullptr, "TAVIMG_GetVersionInfo(null) is not null");
+}
+
+WINHOST_SCENARIO(resources, "library/resources") {
+  HMODULE module = LibraryModule();
+  std::string texts;
+  for (UINT id = 1; id <= 25; ++id) {
+    char buffer[512] = {0};
+    int n = LoadStringA(module, id, buffer, (int)sizeof buffer);
+    context.Check(n > 0, "string %u is missing", id);
+    texts += Format("%u %s\n", id, buffer);
+  }
+  context.ExpectText("strings", texts);
+#ifdef _WIN32
+  // The string table is in German (1031); the zoom cursor is resource 103.
+  const WORD german = MAKELANGID(LANG_GERMAN, SUBLANG_GERMAN);
+  context.Check(FindResourceExA(module, RT_STRING, MAKEINTRESOURCEA(1), german) != nullptr,
+                "no German string block 1 (strings 1 to 15)");
+  context.Check(FindResourceExA(module, RT_STRING, MAKEINTRESOURCEA(2), german) != nullptr,
+                "no German string block 2 (strings 16 to 31)");
+  context.Check(FindResourceA(module, MAKEINTRESOURCEA(103), RT_GROUP_CURSOR) != nullptr, "no cursor resource 103");
+#endif
+  context.Check(LoadCursorA(module, MAKEINTRESOURCEA(103)) != nullptr, "cursor 103 does not load");
+}
+
+WINHOST_SCENARIO(errors, "library/errors") {
+  std::string log;
+  {
+    HostWindow window(100, 80);
+    ImgStruct* record = window.Open("", "missing.drf", 0, TAVIMG_FILE_DRF);
+    context.Check(record == nullptr, "a missing DRF file opened");
+    log += "missing DRF: " + LastError() + "\n";
+  }
+  {
+    HostWindow window(100, 80);
+    ImgStruct* record = window.Open("missing.tif", "", 0, TAVIMG_FILE_TIFF);
+    context.Check(record == nullptr, "a missing TIFF file opened");
+    log += "missing TIFF: " + LastError() + "\n";
+  }
+  {
+    HostWindow window(100, 80);
+    ImgStruct* record = window.Open("page.tif", "", 0, 7);
+    context.Check(record == nullptr, "file type 7 opened");
+    log += "file type 7: " + LastError() + "\n";
+  }
+  context.ExpectText("errors", log);
+}
+
+// The record as the host sees it through the public header, field by field,
+// after the library wrote it: both sides agree on every offset.
+WINHOST_SCENARIO(layout, "library/layout") {
+  HostWindow window(100, 80);
+  ImgStruct* record = TAVIMG_GetImgStruct(window.Handle());
+  if (!context.Check(record != nullptr, "TAVIMG_GetImgStruct returned null"))
+    return;
+  HGLOBAL block = GlobalHandle(record);
+  context.Check(block != nullptr && GlobalSize(block) >= sizeof(ImgStruct), "the record block holds %zu bytes, not %zu",
+                block != nullptr ? (size_t)GlobalSize(block) : (size_t)0, sizeof(ImgStruct));
+
+  TAVIMG_SetBkColor(record, RGB(1, 2, 3), 0xA1B2C3D4u);
+  context.Check(RawField<DWORD>(record, "BkValue") == 0xA1B2C3D4u, "BkValue is not where the host reads it");
+  context.Check(RawField<HBRUSH>(record, "BkBrush") == record->BkBrush && record->BkBrush != nullptr,
+                "BkBrush is not where the host reads it");
+
+  HotspotDataRecord data;
+  memset(&data, 0, sizeof data);
+  data.ScreenRect = {1, 2, 3, 4};
+  data.PictureRect = {5, 6, 7, 8};
+  strcpy(data.Name, "Spot seven");
+  strcpy(data.Text, "Text seven");
+  data.Kind = 0x85;
+  context.Check(TAVIMG_SetHotspotData(record, 7, &data) == 1, "TAVIMG_SetHotspotData failed");
+  context.Check(TAVIMG_SetHotspotCount(record, 9) == 1, "TAVIMG_SetHotspotCount failed");
+  context.Check(RawField<LONG>(record, "HotspotCount") == 9 && RawField<LONG>(record, "HoverHotspot") == 601,
+                "HotspotCount and HoverHotspot are not where the host reads them");
+  context.Check(TAVIMG_SetHotspotMode(TAVIMG_HOLLOW_FRAMES, 3, 11, 12, record) == 1, "TAVIMG_SetHotspotMode failed");
+  context.Check(RawField<DWORD>(record, "HotspotMode") == TAVIMG_HOLLOW_FRAMES &&
+                    RawField<LONG>(record, "HotspotPenWidth") == 3 &&
+                    RawField<DWORD>(record, "HotspotModeValue2") == 11 &&
+                    RawField<DWORD>(record, "HotspotModeValue3") == 12,
+                "the hotspot mode fields are not where the host reads them");
+  const size_t entry = 7 * sizeof(HotspotEntry);
+  context.Check(RawField<LONG>(record, "Hotspots", entry + 0) == 1 &&
+                    RawField<LONG>(record, "Hotspots", entry + 12) == 4,
+                "ScreenRect of entry 7 is not at its offset");
+  context.Check(strcmp((const char*)record + FieldOffset("Hotspots") + entry + 16, "Spot seven") == 0,
+                "HotspotName of entry 7 is not at its offset");
+  context.Check(strcmp((const char*)record + FieldOffset("Hotspots") + entry + 48, "Text seven") == 0,
+                "HotspotText of entry 7 is not at its offset");
+  context.Check(RawField<signed char>(record, "Hotspots", entry + 74) == (signed char)0x85,
+                "HotspotKind of entry 7 is not at its offset");
+  context.Check(RawField<LONG>(record, "Hotspots", entry + 75) == 5 &&
+                    RawField<LONG>(record, "Hotspots", entry + 87) == 8,
+                "PictureRect of entry 7 is not at its offset");
+
+  uint8_t out[sizeof(HotspotDataRecord) + 8];
+  memset(out, 0xEE, sizeof out);
+  context.Check(TAVIMG_GetHotspotData(record, 7, (HotspotDataRecord*)out) == 1, "TAVIMG_GetHotspotData failed");
+  LONG number, kind;
+  memcpy(&number, out + 0, 4);
+  memcpy(&kind, out + 101, 4);
+  context.Check(number == 7 && strcmp((const char*)out + 36, "Spot seven") == 0 &&
+                    strcmp((const char*)out + 70, "Text seven") == 0 && kind == (signed char)0x85,
+                "TAVIMG_GetHotspotData wrote a record that the host reads differently");
+  context.Check(out[105] == 0xEE, "TAVIMG_GetHotspotData wrote past the 105 bytes of the record");
+
+  TAVIMG_UnloadPicture(window.Handle(), record);
+
+  // An opened picture: the paths, the mode and the sizes where the host reads them.
+  ImgStruct* opened = window.Open("", "grey.drf", 2, TAVIMG_FILE_DRF);
+  if (!context.Check(opened != nullptr, "grey.drf does not open: %s", LastError().c_str()))
+    return;
+  context.Check(strcmp((const char*)opened + FieldOffset("DrfPath"), "grey.drf") == 0, "DrfPath is not at its offset");
+  context.Check(RawField<DWORD>(opened, "DisplayMode") == 2, "DisplayMode is not at its offset");
+  LONGLONG size = TAVIMG_GetDRFSize(opened);
+  context.Check(RawField<LONG>(opened, "DRFSize") == (LONG)(size & 0xFFFFFFFF) &&
+                    RawField<LONG>(opened, "DRFSize", 4) == (LONG)(size >> 32),
+                "DRFSize is not at its offset");
+  context.Check(RawField<TAVIMG_NOTIFYPROC>(opened, "NotifyCallback") == winhost::NotifyHost,
+                "NotifyCallback is not at its offset");
+}
+
+// Twenty windows hold slots; a twenty-first is refused with error 20 until
+// one of them is unloaded.
+WINHOST_SCENARIO(slots, "library/slots") {
+  std::vector<std::unique_ptr<HostWindow>> windows;
+  std::vector<ImgStruct*> records;
+  for (int i = 0; i < 20; ++i) {
+    windows.emplace_back(new HostWindow(40, 30));
+    records.push_back(TAVIMG_GetImgStruct(windows.back()->Handle()));
+    context.Check(records.back() != nullptr, "window %d got no record", i + 1);
+  }
+  for (int i = 0; i < 20; ++i)
+    for (int j = i + 1; j < 20; ++j)
+      context.Check(records[i] != records[j], "windows %d and %d share a record", i + 1, j + 1);
+  HostWindow extra(40, 30);
+  context.Check(TAVIMG_GetImgStruct(extra.Handle()) == nullptr, "a twenty-first window got a record");
+  context.ExpectText("refused", LastError());
+  TAVIMG_UnloadPicture(windows[5]->Handle(), records[5]);
+  ImgStruct* record = TAVIMG_GetImgStruct(extra.Handle());
+  context.Check(record != nullptr, "the freed slot was not given to the next window");
+  context.Check(TAVIMG_GetImgStruct(windows[6]->Handle()) == records[6], "window 7 lost its record");
+  context.Check(TAVIMG_GetImgStruct(windows[5]->Handle()) == nullptr, "window 6 got a slot although all are taken");
+  TAVIMG_UnloadPicture(extra.Handle(), record);
+  for (int i = 0; i < 20; ++i)
+    if (i != 5)
+      TAVIMG_UnloadPicture(windows[i]->Handle(), records[i]);
+}
