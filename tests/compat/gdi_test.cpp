@@ -403,7 +403,7 @@ TEST_F(Gdi, MonochromeBitmapsAndReadingBack) {
   EXPECT_EQ(dib[6] & 0xF0, 0xF0);
   // ... and as a 24-bit DIB.
   Info info24 = MakeInfo(20, 2, 24, 0);
-  std::vector<BYTE> dib24(64);
+  std::vector<BYTE> dib24(120);
   EXPECT_EQ(GetDIBits(memory, mono, 0, 2, dib24.data(), reinterpret_cast<BITMAPINFO*>(&info24), DIB_RGB_COLORS), 2);
   EXPECT_EQ(dib24[60], 0xFF); // top row (second in the buffer), pixel 0
   EXPECT_EQ(dib24[0], 0x00);
