@@ -1,11 +1,9 @@
 #include "view_host.h"
 
-#include <gtest/gtest.h>
-#include <tavwin_test.h>
+#include "host_window.h"
+#include "tiff_files.h"
 
-#ifdef TAV_HAVE_LIBTIFF
-#  include <tiffio.h>
-#endif
+#include <gtest/gtest.h>
 
 #include <stdio.h>
 #include <sys/stat.h>
@@ -30,46 +28,19 @@ void CALLBACK RecordNotification(DWORD zero, UINT message, char* hotspotName) {
   Notifications().push_back(Notification{zero, message, hotspotName ? std::string(hotspotName) : std::string()});
 }
 
-namespace {
-
-const char kHostClass[] = "TavViewHost";
-
-LRESULT CALLBACK HostProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  auto* record = reinterpret_cast<ImgStruct*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-  if (record != nullptr && TAVIMG_OnMessage(window, message, wParam, lParam, record) != 0)
-    return 0;
-  return DefWindowProcA(window, message, wParam, lParam);
-}
-
-void RegisterHostClass() {
-  static bool registered = false;
-  if (registered)
-    return;
-  WNDCLASSA wc = {};
-  wc.style = CS_DBLCLKS;
-  wc.lpfnWndProc = HostProcedure;
-  wc.lpszClassName = kHostClass;
-  registered = RegisterClassA(&wc) != 0;
-}
-
-} // namespace
-
-HostWindow::HostWindow(int x, int y, int width, int height) {
-  RegisterHostClass();
-  hwnd_ = CreateWindowExA(0, kHostClass, "view", WS_POPUP | WS_VISIBLE, x, y, width, height, nullptr, nullptr, nullptr,
-                          nullptr);
+HostWindow::HostWindow(int x, int y, int width, int height) : hwnd_(host::CreateTestWindow(x, y, width, height)) {
   EXPECT_NE(hwnd_, nullptr);
 }
 
 HostWindow::~HostWindow() {
   if (hwnd_ != nullptr) {
-    SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);
+    host::AttachRecord(hwnd_, nullptr);
     DestroyWindow(hwnd_);
   }
 }
 
 void HostWindow::Attach(ImgStruct* record) {
-  SetWindowLongPtrA(hwnd_, GWLP_USERDATA, (LONG_PTR)record);
+  host::AttachRecord(hwnd_, record);
 }
 
 ImgStruct* HostWindow::Load(const std::string& tiffPath, const std::string& drfPath, DWORD displayMode,
@@ -89,12 +60,11 @@ void HostWindow::Mouse(UINT message, int x, int y, WPARAM keys) {
 }
 
 int HostWindow::Pump() {
-  return tavwin::PumpPaints(hwnd_);
+  return host::PumpPaints(hwnd_);
 }
 
 bool HostWindow::HasInvalidArea() {
-  RECT r;
-  return GetUpdateRect(hwnd_, &r, FALSE) != 0;
+  return GetUpdateRect(hwnd_, nullptr, FALSE) != 0;
 }
 
 RECT HostWindow::WindowRect() {
@@ -116,16 +86,10 @@ void HostWindow::ScrollRange(int bar, int* minPos, int* maxPos) {
 
 Pixels ReadClient(HWND window) {
   Pixels p;
-  RECT client = {};
-  GetClientRect(window, &client);
-  p.width = client.right;
-  p.height = client.bottom;
-  p.colours.resize((size_t)p.width * p.height);
-  HDC dc = GetDC(window);
-  for (int y = 0; y < p.height; ++y)
-    for (int x = 0; x < p.width; ++x)
-      p.colours[(size_t)y * p.width + x] = GetPixel(dc, x, y);
-  ReleaseDC(window, dc);
+  std::vector<uint32_t> rgb = host::ReadClientPixels(window, &p.width, &p.height);
+  p.colours.reserve(rgb.size());
+  for (uint32_t v : rgb) // 0x00RRGGBB to COLORREF
+    p.colours.push_back(RGB((v >> 16) & 0xFF, (v >> 8) & 0xFF, v & 0xFF));
   return p;
 }
 
@@ -200,59 +164,27 @@ void AddHotspotTag(std::vector<uint8_t>& file, const std::vector<TiffHotspot>& h
 std::string WriteTiff(const std::string& name, int width, int height, const std::vector<uint8_t>& black,
                       const std::vector<TiffHotspot>& hotspots, int rowsPerStrip) {
   std::string path = TempPath(name);
-#ifdef TAV_HAVE_LIBTIFF
-  TIFF* tif = TIFFOpen(path.c_str(), "wl");
-  EXPECT_NE(tif, nullptr);
-  if (tif == nullptr)
+  TiffBitmap bitmap(width, height);
+  bitmap.black = black;
+  TiffWriteOptions options;
+  options.rowsPerStrip = (uint32_t)rowsPerStrip;
+  EXPECT_TRUE(TiffWriteWithLibtiff(path, bitmap, options)) << "libtiff could not write " << path;
+  if (hotspots.empty())
     return path;
-  TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, (uint32_t)width);
-  TIFFSetField(tif, TIFFTAG_IMAGELENGTH, (uint32_t)height);
-  TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, 1);
-  TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, 1);
-  TIFFSetField(tif, TIFFTAG_COMPRESSION, COMPRESSION_CCITTRLE);
-  TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISWHITE);
-  TIFFSetField(tif, TIFFTAG_FILLORDER, FILLORDER_MSB2LSB);
-  TIFFSetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
-  TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, (uint32_t)rowsPerStrip);
-  std::vector<uint8_t> row((width + 7) / 8);
-  for (int y = 0; y < height; ++y) {
-    std::fill(row.begin(), row.end(), 0);
-    for (int x = 0; x < width; ++x)
-      if (black[(size_t)y * width + x])
-        row[x / 8] |= (uint8_t)(0x80 >> (x % 8));
-    EXPECT_EQ(TIFFWriteScanline(tif, row.data(), (uint32_t)y, 0), 1);
-  }
-  TIFFClose(tif);
 
-  if (!hotspots.empty()) {
-    FILE* f = fopen(path.c_str(), "rb");
-    std::vector<uint8_t> file;
-    if (f != nullptr) {
-      uint8_t buffer[65536];
-      size_t n;
-      while ((n = fread(buffer, 1, sizeof buffer, f)) > 0)
-        file.insert(file.end(), buffer, buffer + n);
-      fclose(f);
-    }
-    EXPECT_GE(file.size(), 8u);
-    if (file.size() >= 8) {
-      AddHotspotTag(file, hotspots);
-      f = fopen(path.c_str(), "wb");
-      EXPECT_NE(f, nullptr);
-      if (f != nullptr) {
-        fwrite(file.data(), 1, file.size(), f);
-        fclose(f);
-      }
-    }
+  std::vector<uint8_t> file;
+  if (FILE* f = fopen(path.c_str(), "rb")) {
+    uint8_t buffer[65536];
+    size_t n;
+    while ((n = fread(buffer, 1, sizeof buffer, f)) > 0)
+      file.insert(file.end(), buffer, buffer + n);
+    fclose(f);
   }
-#else
-  (void)width;
-  (void)height;
-  (void)black;
-  (void)hotspots;
-  (void)rowsPerStrip;
-  ADD_FAILURE() << "libtiff is needed to write test TIFFs";
-#endif
+  EXPECT_TRUE(file.size() >= 8 && file[0] == 'I') << "not a little-endian TIFF: " << path;
+  if (file.size() >= 8 && file[0] == 'I') {
+    AddHotspotTag(file, hotspots);
+    EXPECT_TRUE(TiffWriteBytes(path, file));
+  }
   return path;
 }
 

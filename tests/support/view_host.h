@@ -1,7 +1,8 @@
-// Test support of the view suite: a host window whose procedure forwards
-// every message to TAVIMG_OnMessage, as a host application does; the log of
-// the host callback; reading the client area back; and bilevel TIFF files
-// (Modified Huffman, written with libtiff) with their private hotspot tag.
+// Test support of the view suite: a host window (the shared test host of
+// host_window.h, whose procedure forwards every message to
+// TAVIMG_OnMessage) with the calls a view test makes on it; the log of the
+// host callback; and bilevel TIFF files (Compression 2, written with
+// libtiff) with their private hotspot tag.
 #ifndef TAV_TESTS_SUPPORT_VIEW_HOST_H
 #define TAV_TESTS_SUPPORT_VIEW_HOST_H
 
@@ -27,11 +28,9 @@ struct Notification {
 void CALLBACK RecordNotification(DWORD zero, UINT message, char* hotspotName);
 std::vector<Notification>& Notifications();
 
-// A visible WS_POPUP window of a host. Until a record is attached the
-// procedure answers as DefWindowProc; afterwards every message goes to
-// TAVIMG_OnMessage with the record, and what it leaves unhandled (0) to
-// DefWindowProc. The window is destroyed with the object; the record is the
-// test's to unload.
+// A visible WS_POPUP window of a host; once a record is attached every
+// message goes to TAVIMG_OnMessage with it. The window is destroyed with the
+// object; the record is the test's to unload.
 class HostWindow {
 public:
   HostWindow(int x, int y, int width, int height);
