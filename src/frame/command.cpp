@@ -68,7 +68,7 @@ extern "C" ImgStruct* WINAPI TAVIMG_LoadPicture(HWND window, DWORD hostValue, TA
 
 extern "C" DWORD WINAPI TAVIMG_RedrawPicture(HWND window, ImgStruct* record) {
   TAV_ENTER_EXPORT();
-  if (record == nullptr)
+  if (!IsSlotRecord(record))
     return 0;
   TAVIMG_RecalcLayout(window, record);
   if (record->DisplayMode == 0 || record->DisplayMode == 1)
@@ -80,7 +80,7 @@ extern "C" DWORD WINAPI TAVIMG_RedrawPicture(HWND window, ImgStruct* record) {
 
 extern "C" DWORD WINAPI TAVIMG_OnDraw(HWND window, ImgStruct* record, HDC dc) {
   TAV_ENTER_EXPORT();
-  if (record == nullptr)
+  if (!IsSlotRecord(record))
     return 0;
   // Drawing happens only into the host's own device context, never into a
   // paint begun here.
@@ -91,7 +91,7 @@ extern "C" DWORD WINAPI TAVIMG_OnDraw(HWND window, ImgStruct* record, HDC dc) {
 
 extern "C" DWORD WINAPI TAVIMG_DisplayPicture(HWND window, ImgStruct* record, DWORD displayMode) {
   TAV_ENTER_EXPORT();
-  if (record == nullptr)
+  if (!IsSlotRecord(record))
     return 0;
   record->DisplayMode = displayMode;
   record->BildFactor = record->ZoomFactor = TavDoublePair{1.0, 1.0};
@@ -111,7 +111,7 @@ extern "C" DWORD WINAPI TAVIMG_DisplayPicture(HWND window, ImgStruct* record, DW
 
 extern "C" LONG WINAPI TAVIMG_MAIN(DWORD command, ImgStruct* record, HWND window, UINT a, WPARAM b, LPARAM c) {
   TAV_ENTER_EXPORT();
-  if (record == nullptr)
+  if (!IsSlotRecord(record))
     return 0;
   switch (command) {
   case kCommandMessage:

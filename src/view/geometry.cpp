@@ -301,7 +301,7 @@ int UpdateScrollRanges(HWND window, ImgStruct* record, LONG pictureWidth, LONG p
 
 extern "C" LONG WINAPI TAVIMG_RecalcLayout(HWND window, ImgStruct* record) {
   TAV_ENTER_EXPORT();
-  if (record == nullptr)
+  if (!IsSlotRecord(record))
     return 0;
 
   RECT outer{};
@@ -355,7 +355,7 @@ extern "C" LONG WINAPI TAVIMG_RecalcLayout(HWND window, ImgStruct* record) {
 
 extern "C" DWORD WINAPI TAVIMG_UpdateBars(HWND window, ImgStruct* record) {
   TAV_ENTER_EXPORT();
-  if (record == nullptr)
+  if (!IsSlotRecord(record))
     return 0;
   ShowScrollBar(window, SB_BOTH, FALSE);
   ApplyZoomState(record);
@@ -371,58 +371,58 @@ extern "C" DWORD WINAPI TAVIMG_UpdateBars(HWND window, ImgStruct* record) {
 
 extern "C" void WINAPI TAVIMG_SetZoomMode(ImgStruct* record) {
   TAV_ENTER_EXPORT();
-  if (record != nullptr)
+  if (IsSlotRecord(record))
     record->InZoomAction = 1;
 }
 
 extern "C" DWORD WINAPI TAVIMG_InZoomAction(ImgStruct* record) {
   TAV_ENTER_EXPORT();
-  return (record != nullptr && record->InZoomAction != 0) ? 1 : 0;
+  return (IsSlotRecord(record) && record->InZoomAction != 0) ? 1 : 0;
 }
 
 extern "C" DWORD WINAPI TAVIMG_GetNewHotspotPositions(double fx, double fy, ImgStruct* record) {
   TAV_ENTER_EXPORT();
-  return PlaceHotspots(fx, fy, record);
+  return IsSlotRecord(record) ? PlaceHotspots(fx, fy, record) : 0;
 }
 
 extern "C" LONGLONG WINAPI TAVIMG_GetDRFSize(ImgStruct* record) {
   TAV_ENTER_EXPORT();
-  return record ? PackPair(record->DRFSize.x, record->DRFSize.y) : -1;
+  return IsSlotRecord(record) ? PackPair(record->DRFSize.x, record->DRFSize.y) : -1;
 }
 
 extern "C" LONGLONG WINAPI TAVIMG_GetTIFFSize(ImgStruct* record) {
   TAV_ENTER_EXPORT();
-  return record ? PackPair(record->TIFFSize.x, record->TIFFSize.y) : -1;
+  return IsSlotRecord(record) ? PackPair(record->TIFFSize.x, record->TIFFSize.y) : -1;
 }
 
 extern "C" LONGLONG WINAPI TAVIMG_GetScaledClientSize(ImgStruct* record) {
   TAV_ENTER_EXPORT();
-  return record ? PackPair(record->ScaledClientSize.x, record->ScaledClientSize.y) : -1;
+  return IsSlotRecord(record) ? PackPair(record->ScaledClientSize.x, record->ScaledClientSize.y) : -1;
 }
 
 extern "C" LONGLONG WINAPI TAVIMG_GetBildMitte(ImgStruct* record) {
   TAV_ENTER_EXPORT();
-  return record ? PackPair(record->BildMitte.x, record->BildMitte.y) : -1;
+  return IsSlotRecord(record) ? PackPair(record->BildMitte.x, record->BildMitte.y) : -1;
 }
 
 extern "C" LONGLONG WINAPI TAVIMG_GetZoomStart(ImgStruct* record) {
   TAV_ENTER_EXPORT();
-  return record ? PackPair(record->ZoomStart.x, record->ZoomStart.y) : -1;
+  return IsSlotRecord(record) ? PackPair(record->ZoomStart.x, record->ZoomStart.y) : -1;
 }
 
 extern "C" LONGLONG WINAPI TAVIMG_GetDRFSpotOffset(ImgStruct* record) {
   TAV_ENTER_EXPORT();
-  return record ? PackPair(record->DRFSpotOffset[0], record->DRFSpotOffset[1]) : -1;
+  return IsSlotRecord(record) ? PackPair(record->DRFSpotOffset[0], record->DRFSpotOffset[1]) : -1;
 }
 
 extern "C" LONG WINAPI TAVIMG_GetPictureMode(ImgStruct* record) {
   TAV_ENTER_EXPORT();
-  return record ? static_cast<LONG>(record->PictureMode) : -1;
+  return IsSlotRecord(record) ? static_cast<LONG>(record->PictureMode) : -1;
 }
 
 extern "C" LONG WINAPI TAVIMG_GetGraphicsMode(ImgStruct* record) {
   TAV_ENTER_EXPORT();
-  if (record == nullptr)
+  if (!IsSlotRecord(record))
     return -1;
   if (record->TiffShown)
     return 1;
@@ -435,10 +435,10 @@ extern "C" LONG WINAPI TAVIMG_GetGraphicsMode(ImgStruct* record) {
 
 extern "C" TavDoublePair WINAPI TAVIMG_GetZoomFactor(ImgStruct* record) {
   TAV_ENTER_EXPORT();
-  return record ? record->ZoomFactor : TavDoublePair{-1.0, -1.0};
+  return IsSlotRecord(record) ? record->ZoomFactor : TavDoublePair{-1.0, -1.0};
 }
 
 extern "C" TavDoublePair WINAPI TAVIMG_GetBildFactor(ImgStruct* record) {
   TAV_ENTER_EXPORT();
-  return record ? record->BildFactor : TavDoublePair{-1.0, -1.0};
+  return IsSlotRecord(record) ? record->BildFactor : TavDoublePair{-1.0, -1.0};
 }

@@ -456,7 +456,7 @@ void ResetView(HWND window, ImgStruct* record) {
 
 extern "C" DWORD WINAPI TAVIMG_OnMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, ImgStruct* record) {
   TAV_ENTER_EXPORT();
-  if (record == nullptr)
+  if (!IsSlotRecord(record))
     return 0;
   for (const MessageHandler& handler : kMessageTable) {
     if (handler.message == message) {

@@ -10,9 +10,21 @@
 
 namespace {
 
-// A record with the defaults the geometry relies on.
-std::unique_ptr<ImgStruct> NewRecord() {
-  auto record = std::make_unique<ImgStruct>();
+// A record held by a slot of a window that only names it (the exports
+// refuse records that no slot holds), with the defaults the geometry relies
+// on; the slot is freed with the pointer.
+struct SlotRelease {
+  HWND window;
+  void operator()(ImgStruct* record) const { TAVIMG_UnloadPicture(window, record); }
+};
+using Record = std::unique_ptr<ImgStruct, SlotRelease>;
+
+Record NewRecord() {
+  static uintptr_t next = 0x7B000000;
+  next += 0x10;
+  const HWND window = reinterpret_cast<HWND>(next);
+  Record record(TAVIMG_GetImgStruct(window), SlotRelease{window});
+  EXPECT_NE(record, nullptr);
   record->ZoomFactor = TavDoublePair{1.0, 1.0};
   record->BildFactor = TavDoublePair{1.0, 1.0};
   record->HoverHotspot = TAVIMG_NO_HOTSPOT;
@@ -21,7 +33,7 @@ std::unique_ptr<ImgStruct> NewRecord() {
 
 // A 1600 x 1200 picture fitted 1:4 into a 400 x 300 area, as after the first
 // paint in display mode 1.
-std::unique_ptr<ImgStruct> FittedRecord() {
+Record FittedRecord() {
   auto record = NewRecord();
   record->DisplayMode = 1;
   record->PictureMode = 2;
@@ -323,25 +335,39 @@ TEST(ViewGeometry, DrawSizeFollowsTheZoomedPicture) {
   EXPECT_EQ(record->DrawSize.y, 300);
 }
 
-TEST(ViewGeometry, GettersOfANullRecordAnswerMinusOne) {
-  EXPECT_EQ(TAVIMG_GetDRFSize(nullptr), -1);
-  EXPECT_EQ(TAVIMG_GetTIFFSize(nullptr), -1);
-  EXPECT_EQ(TAVIMG_GetScaledClientSize(nullptr), -1);
-  EXPECT_EQ(TAVIMG_GetBildMitte(nullptr), -1);
-  EXPECT_EQ(TAVIMG_GetZoomStart(nullptr), -1);
-  EXPECT_EQ(TAVIMG_GetDRFSpotOffset(nullptr), -1);
-  EXPECT_EQ(TAVIMG_GetPictureMode(nullptr), -1);
-  EXPECT_EQ(TAVIMG_GetGraphicsMode(nullptr), -1);
-  EXPECT_EQ(TAVIMG_InZoomAction(nullptr), 0u);
-  TAVIMG_SetZoomMode(nullptr);
-  EXPECT_EQ(TAVIMG_RecalcLayout(nullptr, nullptr), 0);
-  EXPECT_EQ(TAVIMG_UpdateBars(nullptr, nullptr), 0u);
-  TavDoublePair zoom = TAVIMG_GetZoomFactor(nullptr);
-  TavDoublePair fit = TAVIMG_GetBildFactor(nullptr);
-  EXPECT_EQ(zoom.x, -1.0);
-  EXPECT_EQ(zoom.y, -1.0);
-  EXPECT_EQ(fit.x, -1.0);
-  EXPECT_EQ(fit.y, -1.0);
+TEST(ViewGeometry, GettersOfANullOrForeignRecordAnswerMinusOne) {
+  // A record that no slot holds (here one of the host's own making) is
+  // treated as no record.
+  auto foreign = std::make_unique<ImgStruct>();
+  foreign->HotspotCount = 1;
+  for (ImgStruct* record : {static_cast<ImgStruct*>(nullptr), foreign.get()}) {
+    EXPECT_EQ(TAVIMG_GetDRFSize(record), -1);
+    EXPECT_EQ(TAVIMG_GetTIFFSize(record), -1);
+    EXPECT_EQ(TAVIMG_GetScaledClientSize(record), -1);
+    EXPECT_EQ(TAVIMG_GetBildMitte(record), -1);
+    EXPECT_EQ(TAVIMG_GetZoomStart(record), -1);
+    EXPECT_EQ(TAVIMG_GetDRFSpotOffset(record), -1);
+    EXPECT_EQ(TAVIMG_GetPictureMode(record), -1);
+    EXPECT_EQ(TAVIMG_GetGraphicsMode(record), -1);
+    TAVIMG_SetZoomMode(record);
+    EXPECT_EQ(TAVIMG_InZoomAction(record), 0u);
+    EXPECT_EQ(TAVIMG_RecalcLayout(nullptr, record), 0);
+    EXPECT_EQ(TAVIMG_UpdateBars(nullptr, record), 0u);
+    EXPECT_EQ(TAVIMG_GetNewHotspotPositions(1.0, 1.0, record), 0u);
+    EXPECT_EQ(TAVIMG_OnMessage(nullptr, WM_PAINT, 0, 0, record), 0u);
+    EXPECT_EQ(TAVIMG_RedrawPicture(nullptr, record), 0u);
+    EXPECT_EQ(TAVIMG_OnDraw(nullptr, record, nullptr), 0u);
+    EXPECT_EQ(TAVIMG_DisplayPicture(nullptr, record, 1), 0u);
+    EXPECT_EQ(TAVIMG_MAIN(5, record, nullptr, 0, 0, 0), 0);
+    TavDoublePair zoom = TAVIMG_GetZoomFactor(record);
+    TavDoublePair fit = TAVIMG_GetBildFactor(record);
+    EXPECT_EQ(zoom.x, -1.0);
+    EXPECT_EQ(zoom.y, -1.0);
+    EXPECT_EQ(fit.x, -1.0);
+    EXPECT_EQ(fit.y, -1.0);
+  }
+  EXPECT_EQ(foreign->InZoomAction, 0);
+  EXPECT_EQ(foreign->DisplayMode, 0u);
 }
 
 TEST(ViewGeometry, GettersPackPairsAndModes) {
