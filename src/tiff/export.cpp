@@ -18,14 +18,6 @@ void PutMonoHeader(BYTE* dib, LONG width, LONG height) {
   memcpy(dib + sizeof header, colours, sizeof colours);
 }
 
-// Eight counters as the bits of one DIB byte, the leftmost in bit 7.
-BYTE MonoByte(const WORD* counts, int pixels) {
-  BYTE byte = 0;
-  for (int k = 0; k < pixels; ++k)
-    byte |= BYTE((counts[k] != 0) << (7 - k));
-  return byte;
-}
-
 } // namespace
 
 void FillTiffBitmapHeader(BITMAPINFOHEADER* header, LONG width, LONG height, WORD bitCount, DWORD colours) {
@@ -39,23 +31,15 @@ void FillTiffBitmapHeader(BITMAPINFOHEADER* header, LONG width, LONG height, WOR
   header->biClrUsed = colours;
 }
 
-void PutMonoRow(BYTE* bits, int width, const WORD* counts, ImgStruct* record) {
+void PutMonoRow(BYTE* bits, int width, const BYTE* row, ImgStruct* record) {
   if (record->TiffBandRow < 0 || record->TiffBandRow >= record->TiffBandRows)
     return;
-  int strideBits = (width + 31) / 32 * 32;
-  if (strideBits >= 1) {
-    BYTE* row = bits + (size_t)(record->TiffBandRows - record->TiffBandRow - 1) * (size_t)(strideBits / 8);
-    int whole = width / 8;
-    for (int i = 0; i < whole; ++i) {
-      const WORD* c = counts + 8 * i;
-      uint64_t left, right;
-      memcpy(&left, c, 8);
-      memcpy(&right, c + 4, 8);
-      if ((left | right) != 0)
-        row[i] |= MonoByte(c, 8);
-    }
-    if (width % 8 != 0)
-      row[whole] |= MonoByte(counts + 8 * whole, width % 8);
+  size_t stride = (size_t)(width + 31) / 32 * 4;
+  if (width >= 1) {
+    BYTE* to = bits + (size_t)(record->TiffBandRows - record->TiffBandRow - 1) * stride;
+    size_t bytes = (size_t)(width + 7) / 8;
+    for (size_t i = 0; i < bytes; ++i)
+      to[i] |= row[i];
   }
   ++record->TiffBandRow;
 }
@@ -73,31 +57,35 @@ int DecodeTIFFToDIB(int x0, int x1, int y0, int y1, BYTE* dib, ImgStruct* record
   PutMonoHeader(dib, width, height);
   BYTE* bits = dib + kMonoBitsOffset;
 
-  HGLOBAL countsHandle = GlobalAlloc(GMEM_MOVEABLE, (SIZE_T)width * 2 + 10);
-  WORD* counts = countsHandle != nullptr ? (WORD*)GlobalLock(countsHandle) : nullptr;
-  if (counts == nullptr) {
-    if (countsHandle != nullptr)
-      GlobalFree(countsHandle);
+  // One row of bits stands for the counters: destination and source width
+  // are the same.
+  size_t rowBytes = (size_t)(width + 7) / 8;
+  HGLOBAL rowHandle = GlobalAlloc(GMEM_MOVEABLE, rowBytes + 8);
+  BYTE* row = rowHandle != nullptr ? (BYTE*)GlobalLock(rowHandle) : nullptr;
+  if (row == nullptr) {
+    if (rowHandle != nullptr)
+      GlobalFree(rowHandle);
     return 0;
   }
   TiffRowReader reader;
   BeginTiffRows(reader, record, y0);
   WORD pictureWidth = (WORD)record->TIFFSize.x;
-  memset(counts, 0, (size_t)width * 2);
-  LONG row = y0;
+  memset(row, 0, rowBytes);
+  LONG y = y0;
   for (int i = 0; i < height; ++i) {
-    EnterTiffRow(reader, row);
-    DecodeMHRow((uint32_t)x0, (uint32_t)x1, pictureWidth, reader.Strip.Data, reader.Strip.Length, reader.Strip.Position,
-                counts, (WORD)width, (WORD)width);
-    // The picture's last row is decoded but not written: it stays white.
-    if (++row >= record->TIFFSize.y)
+    EnterTiffRow(reader, y);
+    // The picture's last row is not written: it stays white.
+    if (y + 1 >= record->TIFFSize.y)
       break;
-    PutMonoRow(bits, width, counts, record);
-    memset(counts, 0, (size_t)width * 2);
+    DecodeMHRowBits((uint32_t)x0, (uint32_t)x1, pictureWidth, reader.Strip.Data, reader.Strip.Length,
+                    reader.Strip.Position, row);
+    ++y;
+    PutMonoRow(bits, width, row, record);
+    memset(row, 0, rowBytes);
   }
   EndTiffRows(reader);
-  GlobalUnlock(countsHandle);
-  GlobalFree(countsHandle);
+  GlobalUnlock(rowHandle);
+  GlobalFree(rowHandle);
   return 1;
 }
 

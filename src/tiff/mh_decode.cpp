@@ -155,20 +155,39 @@ struct CounterSink {
         ++c[i];
       return;
     }
-    uint64_t first = uint64_t(out) * destWidth;
-    uint32_t d = uint32_t(first / sourceWidth);
-    uint32_t r = uint32_t(first % sourceWidth);
+    // The products stay below 2^32: both widths are 16-bit.
+    uint32_t first = uint32_t(out) * destWidth;
+    uint32_t d = first / sourceWidth;
+    uint32_t r = first % sourceWidth;
     uint32_t step = destWidth / sourceWidth;
     uint32_t carry = destWidth % sourceWidth;
     for (int32_t i = 0; i < n; ++i) {
       ++counts[d];
-      d += step;
       r += carry;
-      if (r >= sourceWidth) {
-        r -= sourceWidth;
-        ++d;
-      }
+      uint32_t over = r >= sourceWidth;
+      d += step + over;
+      r -= over * sourceWidth;
     }
+  }
+};
+
+// The 1:1 row as bits, the leftmost pixel in bit 7 of the first byte: for a
+// counter of its own column the only question is whether it is zero.
+struct BitRowSink {
+  BYTE* row;
+
+  void Black(int32_t out, int32_t n) {
+    uint32_t from = uint32_t(out), to = uint32_t(out + n);
+    uint32_t first = from >> 3, last = (to - 1) >> 3;
+    BYTE head = BYTE(0xFF >> (from & 7)), tail = BYTE(0xFF << (7 - ((to - 1) & 7)));
+    if (first == last) {
+      row[first] |= head & tail;
+      return;
+    }
+    row[first] |= head;
+    for (uint32_t i = first + 1; i < last; ++i)
+      row[i] = 0xFF;
+    row[last] |= tail;
   }
 };
 
@@ -195,6 +214,14 @@ void DecodeMHRow(uint32_t xStart, uint32_t xEnd, WORD width, const BYTE* data, D
   if (destWidth == 0 || sourceWidth == 0 || counts == nullptr)
     window.visible = 0;
   CounterSink sink = {counts, destWidth, sourceWidth};
+  DecodeRowAt(width, data, length, position, window, sink);
+}
+
+void DecodeMHRowBits(uint32_t xStart, uint32_t xEnd, WORD width, const BYTE* data, DWORD length, DWORD& position,
+                     BYTE* row) {
+  Window window = {int32_t(xStart & 0xFFFF), int32_t(xEnd & 0xFFFF), 0};
+  window.visible = window.xEnd > window.xStart && row != nullptr ? window.xEnd - window.xStart : 0;
+  BitRowSink sink = {row};
   DecodeRowAt(width, data, length, position, window, sink);
 }
 

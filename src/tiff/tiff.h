@@ -110,6 +110,11 @@ void FreeStripBuffer(StripBuffer& strip);
 // destWidth counters; position moves to where the next row begins.
 void DecodeMHRow(uint32_t xStart, uint32_t xEnd, WORD width, const BYTE* data, DWORD length, DWORD& position,
                  WORD* counts, WORD destWidth, WORD sourceWidth);
+// The same for a window that is not reduced: the black pixels of the window
+// are set in row, a 1-bit row (leftmost pixel in bit 7 of its first byte)
+// with room for xEnd - xStart pixels.
+void DecodeMHRowBits(uint32_t xStart, uint32_t xEnd, WORD width, const BYTE* data, DWORD length, DWORD& position,
+                     BYTE* row);
 // Moves position over one row without counting anything.
 void SkipMHRow(WORD width, const BYTE* data, DWORD length, DWORD& position);
 
@@ -138,6 +143,8 @@ void FillTiffBitmapHeader(BITMAPINFOHEADER* header, LONG width, LONG height, WOR
 
 void PutBandRow(HDC dc, BYTE* band, int destWidth, const WORD* counts, int sourceWidth, int destRow, int rows,
                 ImgStruct* record);
-void PutMonoRow(BYTE* bits, int width, const WORD* counts, ImgStruct* record);
+// ORs a decoded 1-bit row (DecodeMHRowBits) into the DIB bits as the next
+// row from the top.
+void PutMonoRow(BYTE* bits, int width, const BYTE* row, ImgStruct* record);
 
 #endif

@@ -1,0 +1,205 @@
+// A full fax page (1728 x 2200, Compression 2, rendered by Ghostscript at run
+// time) decoded three ways in one run:
+//   libtiff_decode  libtiff decodes every strip (the file opened once);
+//   export          TAVIMG_DecodeTIFF2DIB into a zeroed 1-bit DIB;
+//   fitted_paint    DrawTIFF of the whole page fitted into an 800 x 600
+//                   stand-in window (the size the view fits it to).
+// Goals: export <= 0.8 x libtiff_decode, fitted_paint <= 1.5 x libtiff_decode.
+#include <tavoimg/tavoimg.h>
+
+#include <benchmark/benchmark.h>
+
+#include "tiff/tiff.h"
+#include "view/view.h"
+
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <unistd.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#ifdef TAV_HAVE_LIBTIFF
+#  include <tiffio.h>
+#endif
+
+namespace {
+
+constexpr int kPageWidth = 1728, kPageHeight = 2200;
+constexpr int kWindowWidth = 800, kWindowHeight = 600;
+
+// Text in two sizes, rules, halftoned discs (many short runs) and a fan of
+// lines: what a faxed technical page holds.
+const char kPage[] = R"(%!PS
+/Times-Roman findfont 11 scalefont setfont
+0 1 50 { /i exch def 20 760 i 14 mul sub moveto (Sphinx of black quartz, judge my vow 0123456789 !?) show } for
+/Helvetica-Bold findfont 40 scalefont setfont 40 40 moveto (FAX 1728) show
+3 setlinewidth 10 10 600 770 rectstroke
+0.5 setgray 300 400 120 0 360 arc fill 0.9 setgray 200 200 60 0 360 arc fill
+0 setgray 0.4 setlinewidth 0 10 350 { /a exch def 300 400 moveto a cos 280 mul 300 add a sin 280 mul 400 add lineto stroke } for
+showpage
+)";
+
+std::string PagePath() {
+  return "/tmp/tav_tiff_bench_" + std::to_string(getpid()) + ".tif";
+}
+
+bool RenderPage(const std::string& path) {
+  std::string source = path + ".ps";
+  FILE* f = fopen(source.c_str(), "w");
+  if (f == nullptr)
+    return false;
+  fputs(kPage, f);
+  fclose(f);
+  std::string command = "gs -q -dNOPAUSE -dBATCH -dSAFER -sDEVICE=tiffcrle -r200 -g" + std::to_string(kPageWidth) +
+                        "x" + std::to_string(kPageHeight) + " -sOutputFile='" + path + "' '" + source +
+                        "' >/dev/null 2>&1";
+  bool ok = system(command.c_str()) == 0;
+  remove(source.c_str());
+  return ok;
+}
+
+LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+// The page, its window and its record, opened as a host opens a TIFF fitted
+// to the window (display mode 1).
+struct Page {
+  Page() {
+    path = PagePath();
+    if (!RenderPage(path)) {
+      error = "Ghostscript could not render the page (scripts/deps installs it)";
+      return;
+    }
+    WNDCLASSA windowClass = {};
+    windowClass.lpfnWndProc = WindowProc;
+    windowClass.lpszClassName = "TavTiffBench";
+    RegisterClassA(&windowClass);
+    window = CreateWindowExA(0, "TavTiffBench", "", WS_POPUP | WS_VISIBLE, 0, 0, kWindowWidth, kWindowHeight, nullptr,
+                             nullptr, nullptr, nullptr);
+    record = TAVIMG_OpenImage(window, 0, nullptr, path.c_str(), "", 1, TAVIMG_FILE_TIFF, 0);
+    if (window == nullptr || record == nullptr) {
+      error = "the page could not be opened";
+      return;
+    }
+    // The fitted size and centring, as the paint of the fitted view sets them.
+    TAVIMG_RecalcLayout(window, record);
+    FitPictureToView(record, (double)kPageHeight / kPageWidth);
+    fitWidth = (int)(record->FitSize.x + 0.5);
+    fitHeight = (int)(record->FitSize.y + 0.5);
+    record->BildMitte = {(kWindowWidth - fitWidth) / 2, (kWindowHeight - fitHeight) / 2};
+    size_t stride = (kPageWidth + 31) / 32 * 4;
+    dib.assign(48 + stride * kPageHeight, 0);
+  }
+  ~Page() {
+    if (record != nullptr)
+      TAVIMG_UnloadPicture(window, record);
+    if (window != nullptr)
+      DestroyWindow(window);
+    remove(path.c_str());
+  }
+  std::string path, error;
+  HWND window = nullptr;
+  ImgStruct* record = nullptr;
+  int fitWidth = 0, fitHeight = 0;
+  std::vector<uint8_t> dib;
+};
+
+Page& ThePage() {
+  static Page page;
+  return page;
+}
+
+void LibtiffDecode(benchmark::State& state) {
+#ifdef TAV_HAVE_LIBTIFF
+  Page& page = ThePage();
+  TIFF* tif = page.error.empty() ? TIFFOpen(page.path.c_str(), "r") : nullptr;
+  if (tif == nullptr) {
+    state.SkipWithError(page.error.empty() ? "libtiff could not open the page" : page.error.c_str());
+    return;
+  }
+  std::vector<uint8_t> rows((size_t)TIFFStripSize(tif));
+  for (auto _ : state) {
+    for (tstrip_t s = 0; s < TIFFNumberOfStrips(tif); ++s)
+      TIFFReadEncodedStrip(tif, s, rows.data(), (tmsize_t)rows.size());
+    benchmark::DoNotOptimize(rows.data());
+    benchmark::ClobberMemory();
+  }
+  TIFFClose(tif);
+#else
+  state.SkipWithError("libtiff is not installed (scripts/deps)");
+#endif
+}
+
+void Export(benchmark::State& state) {
+  Page& page = ThePage();
+  if (!page.error.empty()) {
+    state.SkipWithError(page.error.c_str());
+    return;
+  }
+  for (auto _ : state) {
+    memset(page.dib.data(), 0, page.dib.size()); // the caller's part: a zeroed DIB
+    LONG result = TAVIMG_DecodeTIFF2DIB(page.record, page.dib.data());
+    benchmark::DoNotOptimize(result);
+    benchmark::ClobberMemory();
+  }
+}
+
+void FittedPaint(benchmark::State& state) {
+  Page& page = ThePage();
+  if (!page.error.empty()) {
+    state.SkipWithError(page.error.c_str());
+    return;
+  }
+  RECT client = {0, 0, kWindowWidth, kWindowHeight};
+  HDC dc = GetDC(page.window);
+  for (auto _ : state) {
+    DrawTIFF(0, 0, 0, kPageWidth, 0, kPageHeight, page.fitWidth, page.fitHeight, page.record, dc, &client);
+    benchmark::ClobberMemory();
+  }
+  ReleaseDC(page.window, dc);
+  state.counters["dest_width"] = page.fitWidth;
+  state.counters["dest_height"] = page.fitHeight;
+}
+
+BENCHMARK(LibtiffDecode)->Name("libtiff_decode")->Unit(benchmark::kMicrosecond);
+BENCHMARK(Export)->Name("export")->Unit(benchmark::kMicrosecond);
+BENCHMARK(FittedPaint)->Name("fitted_paint")->Unit(benchmark::kMicrosecond);
+
+// Keeps each benchmark's times per iteration for the ratios.
+class RatioReporter : public benchmark::ConsoleReporter {
+public:
+  void ReportRuns(const std::vector<Run>& runs) override {
+    for (const Run& run : runs) {
+      if (run.run_type == Run::RT_Iteration && !run.error_occurred) {
+        real[run.benchmark_name()] = run.GetAdjustedRealTime();
+        cpu[run.benchmark_name()] = run.GetAdjustedCPUTime();
+      }
+    }
+    ConsoleReporter::ReportRuns(runs);
+  }
+  std::map<std::string, double> real, cpu;
+};
+
+void PrintRatio(RatioReporter& r, const char* name, double goal) {
+  const char* base = "libtiff_decode";
+  if (r.cpu.count(base) == 0 || r.cpu.count(name) == 0 || r.cpu[base] <= 0 || r.real[base] <= 0)
+    return;
+  printf("%-13s / %s = %.2f CPU time, %.2f real time (goal <= %.2f)\n", name, base, r.cpu[name] / r.cpu[base],
+         r.real[name] / r.real[base], goal);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  RatioReporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  PrintRatio(reporter, "export", 0.8);
+  PrintRatio(reporter, "fitted_paint", 1.5);
+  benchmark::Shutdown();
+  return 0;
+}
