@@ -135,14 +135,6 @@ RecordPtr RecordFor(const Source& s) {
   return record;
 }
 
-// The 1-bit DIB of a TIFF picture through the export, for pixel comparison.
-std::vector<uint8_t> ExportDib(ImgStruct* record) {
-  size_t stride = ((size_t)record->TIFFSize.x + 31) / 32 * 4;
-  std::vector<uint8_t> dib(48 + stride * record->TIFFSize.y, 0);
-  EXPECT_EQ(TAVIMG_DecodeTIFF2DIB(record, dib.data()), 1);
-  return dib;
-}
-
 } // namespace
 
 // The converted file, byte by byte: the source with the new header offset,
@@ -239,50 +231,6 @@ TEST(Drf2Tiff, WritesSourceCountsRecordsAndDirectory) {
     EXPECT_EQ(view.stripByteCounts[i], Le32(file, S + 4 * i));
   EXPECT_TRUE(view.hasHotspotTag);
   EXPECT_EQ(view.hotspotCount, 3u);
-}
-
-// Opened again by our own reader: the hotspots in TIFF pixels, the same
-// pixels as the source.
-TEST(Drf2Tiff, ConvertedFileReadsBackWithItsHotspots) {
-  Source s = MakeSource("readback_src.tif", 177, 90, 7);
-  RecordPtr record = RecordFor(s);
-  record->DRFSize = {59, 30}; // 3 : 1
-  SetHotspot(record.get(), 0, {1, 2, 11, 12}, "A-full-length-name-of-32-chars!!", "Twenty-four characters..", 1);
-  SetHotspot(record.get(), 1, {20, 10, 40, 29}, "B", "b", 2);
-  std::string out = TempPath("readback_out.tif");
-  ASSERT_EQ(Convert(record.get(), out), 1);
-
-  RecordPtr source = NewRecord();
-  snprintf(source->TiffPath, sizeof source->TiffPath, "%s", s.path.c_str());
-  ASSERT_EQ(LoadTIFF(source.get()), 1);
-  RecordPtr back = NewRecord();
-  snprintf(back->TiffPath, sizeof back->TiffPath, "%s", out.c_str());
-  ASSERT_EQ(LoadTIFF(back.get()), 1);
-
-  EXPECT_EQ(back->TIFFSize.x, 177);
-  EXPECT_EQ(back->TIFFSize.y, 90);
-  ASSERT_EQ(back->HotspotCount, 2);
-  const HotspotEntry& a = back->Hotspots[0];
-  EXPECT_EQ(a.PictureRect.left, 3);
-  EXPECT_EQ(a.PictureRect.top, 6);
-  EXPECT_EQ(a.PictureRect.right, 33);
-  EXPECT_EQ(a.PictureRect.bottom, 36);
-  EXPECT_EQ(strncmp(a.HotspotName, "A-full-length-name-of-32-chars!!", 31), 0);
-  EXPECT_STREQ(a.HotspotText, "Twenty-four characters..");
-  EXPECT_EQ(a.HotspotKind, 1);
-  const HotspotEntry& b = back->Hotspots[1];
-  EXPECT_EQ(b.PictureRect.left, 60);
-  EXPECT_EQ(b.PictureRect.top, 30);
-  EXPECT_EQ(b.PictureRect.right, 120);
-  EXPECT_EQ(b.PictureRect.bottom, 87);
-  EXPECT_STREQ(b.HotspotName, "B");
-  EXPECT_STREQ(b.HotspotText, "b");
-  EXPECT_EQ(b.HotspotKind, 2);
-
-  // Our decoder gives the same pixels for both files; libtiff gives the
-  // pattern that was written.
-  EXPECT_EQ(ExportDib(source.get()), ExportDib(back.get()));
-  EXPECT_EQ(ReadWithLibtiff(out).picture.black, s.picture.black);
 }
 
 // No hotspots: the tag is there with count 0 and the directory follows the
