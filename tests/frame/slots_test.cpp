@@ -73,7 +73,7 @@ TEST_F(SlotTable, UnloadingOneWindowLeavesTheOthersTheirRecords) {
 
   TAVIMG_UnloadPicture(FrameFakeWindow(1), first);
   EXPECT_EQ(TAVIMG_GetImgStruct(FrameFakeWindow(2)), second);
-  EXPECT_EQ(second->DisplayMode, 3u);
+  EXPECT_EQ(FrameValue(second->DisplayMode), 3u);
   ImgStruct* third = TAVIMG_GetImgStruct(FrameFakeWindow(3));
   ASSERT_NE(third, nullptr);
   EXPECT_EQ(FindWindowSlot(FrameFakeWindow(3)), firstSlot);
@@ -121,30 +121,30 @@ TEST_F(SlotTable, InitImgStructSetsTheDefaultsAndKeepsBrushAndHotspotStates) {
   record->FitMode = 2;
 
   InitImgStruct(record);
-  ASSERT_NE(record->BkBrush, nullptr);
-  EXPECT_EQ(record->ClientSize.x, 100);
-  EXPECT_EQ(record->ClientSize.y, 100);
-  EXPECT_EQ(record->ZoomFactor.x, 1.0);
-  EXPECT_EQ(record->BildFactor.y, 1.0);
-  EXPECT_EQ(record->BkRgb[0], 255);
-  EXPECT_EQ(record->HoverHotspot, TAVIMG_NO_HOTSPOT);
-  EXPECT_EQ(record->HotspotCount, 0);
-  EXPECT_EQ(record->FitMode, 2); // not a default: kept
+  ASSERT_NE(FrameValue(record->BkBrush), nullptr);
+  EXPECT_EQ(FrameValue(record->ClientSize.x), 100);
+  EXPECT_EQ(FrameValue(record->ClientSize.y), 100);
+  EXPECT_EQ(FrameValue(record->ZoomFactor.x), 1.0);
+  EXPECT_EQ(FrameValue(record->BildFactor.y), 1.0);
+  EXPECT_EQ(FrameValue(record->BkRgb[0]), 255);
+  EXPECT_EQ(FrameValue(record->HoverHotspot), TAVIMG_NO_HOTSPOT);
+  EXPECT_EQ(FrameValue(record->HotspotCount), 0);
+  EXPECT_EQ(FrameValue(record->FitMode), 2); // not a default: kept
   for (int i = 0; i < TAVIMG_MAX_HOTSPOTS; ++i) {
     const HotspotEntry& e = record->Hotspots[i];
-    ASSERT_EQ(e.HotspotName[0], 0);
-    ASSERT_EQ(e.HotspotText[0], 0);
+    ASSERT_EQ(FrameValue(e.HotspotName[0]), 0);
+    ASSERT_EQ(FrameValue(e.HotspotText[0]), 0);
     ASSERT_TRUE(AllZero(&e.ScreenRect, sizeof e.ScreenRect));
     ASSERT_TRUE(AllZero(&e.PictureRect, sizeof e.PictureRect));
-    ASSERT_EQ(e.HotspotKind, 0);
-    ASSERT_EQ(e.HotspotState, 0x5A);
+    ASSERT_EQ(FrameValue(e.HotspotKind), 0);
+    ASSERT_EQ(FrameValue(e.HotspotState), 0x5A);
   }
-  EXPECT_EQ(record->Hotspots[600].HotspotKind, 0x5A); // the spare entry is never touched
+  EXPECT_EQ(FrameValue(record->Hotspots[600].HotspotKind), 0x5A); // the spare entry is never touched
 
   HBRUSH brush = record->BkBrush;
   long gdi = tavwin::LiveGdiObjects();
   InitImgStruct(record);
-  EXPECT_EQ(record->BkBrush, brush);
+  EXPECT_EQ(FrameValue(record->BkBrush), brush);
   EXPECT_EQ(tavwin::LiveGdiObjects(), gdi);
 
   EXPECT_NE(ZoomCursor(), nullptr);
@@ -165,13 +165,13 @@ TEST_F(SlotTable, SetBkColorReplacesTheBrushAndUnloadingDeletesIt) {
   ASSERT_EQ(GetObjectA(record->BkBrush, sizeof brush, &brush), (int)sizeof brush);
   EXPECT_EQ(brush.lbStyle, (UINT)BS_SOLID);
   EXPECT_EQ(brush.lbColor, 0x000000FFu);
-  EXPECT_EQ(record->BkValue, 7u);
+  EXPECT_EQ(FrameValue(record->BkValue), 7u);
   EXPECT_EQ(tavwin::LiveGdiObjects(), gdi); // the white brush went
 
   TAVIMG_SetBkColor(nullptr, 0, 1); // ignored
   ImgStruct stranger = {};
   TAVIMG_SetBkColor(&stranger, 0, 1); // not a record of the table: ignored
-  EXPECT_EQ(stranger.BkBrush, nullptr);
+  EXPECT_EQ(FrameValue(stranger.BkBrush), nullptr);
 
   // A palette of the record goes with it too.
   struct {
@@ -179,7 +179,7 @@ TEST_F(SlotTable, SetBkColorReplacesTheBrushAndUnloadingDeletesIt) {
     PALETTEENTRY entries[2];
   } palette = {0x300, 2, {{0, 0, 0, 0}, {255, 255, 255, 0}}};
   record->Palette = CreatePalette(reinterpret_cast<const LOGPALETTE*>(&palette));
-  ASSERT_NE(record->Palette, nullptr);
+  ASSERT_NE(FrameValue(record->Palette), nullptr);
   TAVIMG_UnloadPicture(nullptr, record);
   TAVIMG_SetBkColor(record, 0, 1); // no longer a record: ignored, nothing created
 }
@@ -190,8 +190,8 @@ TEST_F(SlotTable, UnloadingFreesTheBitmapHeaderOfTheRecord) {
   record->BitmapInfoHandle = GlobalAlloc(GMEM_MOVEABLE, sizeof(BITMAPINFOHEADER) + 16 * sizeof(RGBQUAD));
   record->BitmapInfo = static_cast<BITMAPINFO*>(GlobalLock(record->BitmapInfoHandle));
   ReleasePictureData(record);
-  EXPECT_EQ(record->BitmapInfoHandle, nullptr);
-  EXPECT_EQ(record->BitmapInfo, nullptr);
+  EXPECT_EQ(FrameValue(record->BitmapInfoHandle), nullptr);
+  EXPECT_EQ(FrameValue(record->BitmapInfo), nullptr);
   EXPECT_EQ(tavwin::LiveGlobalBlocks(), blocksBefore_ + 1);
 
   record->BitmapInfoHandle = GlobalAlloc(GMEM_MOVEABLE, 64);

@@ -48,7 +48,7 @@ protected:
 
 TEST_F(HotspotFrames, MarkingByNumberInvertsScreenRectOnePixelRightAndDownInPictureMode0) {
   FrameSetHotspots(record(), {{{10, 10, 20, 20}, "A", ""}, {{30, 5, 40, 25}, "B", ""}});
-  ASSERT_EQ(record()->PictureMode, 0);
+  ASSERT_EQ(FrameValue(record()->PictureMode), 0);
   EXPECT_EQ(TAVIMG_SetHotspotNr(hwnd(), 0, 1, record()), 1);
   FrameInversion expected = None();
   expected.AddRectangle(11, 11, 21, 21, 0, false);
@@ -127,7 +127,7 @@ TEST_F(HotspotFrames, ANewModeKeepsExactlyTheMarkedHotspotsMarkedAndDrawn) {
   }
   EXPECT_EQ(FrameState(record(), 1), TAVIMG_ACTIVE_BIT);
   EXPECT_TRUE(FrameMatches(background_, expected, Shot()));
-  EXPECT_EQ(record()->CurrentHotspot, current);
+  EXPECT_EQ(FrameValue(record()->CurrentHotspot), current);
 }
 
 TEST_F(HotspotFrames, APaintRedrawsTheFramesInsideItsBoxOnly) {

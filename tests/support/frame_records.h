@@ -42,6 +42,12 @@ struct FrameHotspot {
 // Gives the record these hotspots (numbered from 0), all of them active.
 void FrameSetHotspots(ImgStruct* record, std::initializer_list<FrameHotspot> hotspots);
 
+// The record is byte-packed, so its fields are handed to gtest's macros by
+// value: the macros bind references, which a misaligned field cannot give.
+template <typename T> T FrameValue(T value) {
+  return value;
+}
+
 // The state bits of entry i.
 inline int FrameState(const ImgStruct* record, int i) {
   return record->Hotspots[i].HotspotState & 0xFF;
