@@ -11,23 +11,31 @@ enum {
   kBandBytes = 65536,
   kLevelCount = 5,
   kTopLevel = kLevelCount - 1,
-  // The widest destination one 4-bit row of which fits the band buffer.
+  // The widest destination one 4-bit row of which fits the band buffer,
+  // and the tallest the band counters are meant for (16-bit heights).
   kMaxDestWidth = kBandBytes * 2,
+  kMaxDestHeight = 32767,
 };
 
 int PaddedWidth(int destWidth) {
   return (destWidth + 7) / 8 * 8;
 }
 
+} // namespace
+
 // Rows of a full band: about 64000 pixels a band, and never so many that the
 // band leaves the buffer or so few that it is empty.
-int BandHeight(int destWidth) {
+int TiffBandHeight(int destWidth) {
+  if (destWidth < 1)
+    return 1;
   int rows = (int)(64000.0 / destWidth + 0.5);
   int fit = kBandBytes / (PaddedWidth(destWidth) / 2);
   if (rows > fit)
     rows = fit;
   return rows < 1 ? 1 : rows;
 }
+
+namespace {
 
 void ReleaseBitmapInfo(ImgStruct* record) {
   if (record->BitmapInfoHandle != nullptr) {
@@ -241,7 +249,7 @@ void DrawTIFF(int insetX, int insetY, int srcX0, int srcX1, int srcY0, int srcY1
   d.firstRow = srcY0 + insetY;
   d.sourceHeight = srcY1 - insetY - d.firstRow;
 
-  int bandRows = BandHeight(destWidth);
+  int bandRows = TiffBandHeight(destWidth);
   record->TiffBandRow = 0;
   record->TiffBandRowsLeft = destHeight;
   record->TiffBandRows = destHeight <= bandRows ? destHeight - 1 : bandRows;
@@ -259,9 +267,10 @@ void DrawTIFF(int insetX, int insetY, int srcX0, int srcX1, int srcY0, int srcY1
     FillRect(dc, fillRect, record->BkBrush);
 
   // A source window that is empty or outside the 16-bit columns of a row,
-  // or a destination too wide for one band row, is only cleared.
+  // or a destination too wide for one band row or taller than 16-bit
+  // heights, is only cleared.
   bool drawable = record->BitmapInfo != nullptr && d.sourceWidth >= 1 && d.sourceHeight >= 1 && d.xStart >= 0 &&
-                  d.xEnd <= 0xFFFF && d.firstRow >= 0 && destWidth <= kMaxDestWidth;
+                  d.xEnd <= 0xFFFF && d.firstRow >= 0 && destWidth <= kMaxDestWidth && destHeight <= kMaxDestHeight;
   HGLOBAL bandHandle = nullptr, countsHandle = nullptr;
   if (drawable) {
     int counters = destWidth < d.sourceWidth ? destWidth : d.sourceWidth;

@@ -138,6 +138,8 @@ void EndTiffRows(TiffRowReader& reader);
 
 // ---- Rendering (render.cpp, export.cpp) ----
 
+// Rows of a full drawing band for a destination width of 1 to 131072.
+int TiffBandHeight(int destWidth);
 // A bottom-up BI_RGB header of the given size, bit count and colours used.
 void FillTiffBitmapHeader(BITMAPINFOHEADER* header, LONG width, LONG height, WORD bitCount, DWORD colours);
 
