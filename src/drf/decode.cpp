@@ -130,6 +130,12 @@ struct RowShape {
 
 // ---- Kind 6: 8 bits per pixel, 240 colours.
 
+// True when one of the eight bytes is below 16: a run code among them.
+inline bool HasRunCode(uint64_t bytes) {
+  const uint64_t high = bytes & 0xF0F0F0F0F0F0F0F0ull;
+  return ((high - 0x0101010101010101ull) & ~high & 0x8080808080808080ull) != 0;
+}
+
 DWORD DecodeRowKind6(DataCursor& in, DWORD start, BYTE* row, const RowShape& shape, BYTE fill) {
   DWORD length;
   if (!in.TakeLength(&length))
@@ -140,21 +146,34 @@ DWORD DecodeRowKind6(DataCursor& in, DWORD start, BYTE* row, const RowShape& sha
   DWORD x = 0;
   const DWORD padded = shape.padded;
   while (left > 2 && in.More()) {
-    // Eight single-pixel codes at once while they lie in this stripe.
-    const DWORD avail = (DWORD)std::min<ptrdiff_t>(in.end_ - in.cur_, (ptrdiff_t)(left - 2));
+    // Inside the stripe, far from the record's and the row's ends: eight
+    // pixel codes at once, and runs stored sixteen pixels wide (what lies
+    // past a run is written again by the next code or by the fill).
     const BYTE* p = in.cur_;
-    const BYTE* stop = p + (avail & ~7u);
-    while (p < stop && x + 8 <= padded) {
+    const BYTE* const end = in.end_;
+    while (end - p >= 16 && left >= 18 && x + 16 <= padded) {
       uint64_t v;
       memcpy(&v, p, 8);
-      const uint64_t high = v & 0xF0F0F0F0F0F0F0F0ull;
-      if (((high - 0x0101010101010101ull) & ~high & 0x8080808080808080ull) != 0)
-        break; // a run code among them
-      v -= 0x1010101010101010ull;
-      memcpy(row + x, &v, 8);
-      p += 8;
-      x += 8;
-      left -= 8;
+      if ((v & 0xFF) == 15 && x + 64 <= padded && v == (v & 0xFFFF) * 0x0001000100010001ull) {
+        // Four runs of fifteen pixels of one colour.
+        const uint64_t colour = (uint64_t)(BYTE)(p[1] - 16) * 0x0101010101010101ull;
+        for (int k = 0; k < 8; ++k)
+          memcpy(row + x + 8 * k, &colour, 8);
+        p += 8, x += 60, left -= 8;
+      } else if (!HasRunCode(v)) {
+        v -= 0x1010101010101010ull;
+        memcpy(row + x, &v, 8);
+        p += 8, x += 8, left -= 8;
+      } else if (p[0] >= 16) {
+        row[x++] = (BYTE)(p[0] - 16);
+        p += 1, left -= 1;
+      } else {
+        const uint64_t colour = (uint64_t)(BYTE)(p[1] - 16) * 0x0101010101010101ull;
+        memcpy(row + x, &colour, 8);
+        memcpy(row + x + 8, &colour, 8);
+        x += p[0];
+        p += 2, left -= 2;
+      }
     }
     in.cur_ = p;
     if (left <= 2 || !in.More())
@@ -192,12 +211,32 @@ DWORD DecodeRowKind7(DataCursor& in, DWORD start, BYTE* row, const RowShape& sha
     return kNoMoreRows;
   const DWORD width = shape.width, padded = shape.padded;
   DWORD x = 0;
-  // The fast loop stores four pixels for every code; the bytes past the
+  // The fast loops store four pixels for every code; the bytes past the
   // code's count (at most three, from x on) are overwritten by the next
   // code or cleared below. Grey 0 leaves pixels 0, as the band was.
   while (x < width && in.More()) {
     const BYTE* p = in.cur_;
     const BYTE* end = in.end_;
+    while (end - p >= 8 && x + 32 <= width) {
+      uint64_t codes;
+      memcpy(&codes, p, 8);
+      if ((codes & 0xFF) >= 0xC0 && codes == (codes & 0xFF) * 0x0101010101010101ull) {
+        // Eight codes of four pixels of one grey: a run of 32.
+        const uint64_t grey = (codes & 63) * 0x0101010101010101ull;
+        for (int k = 0; k < 4; ++k)
+          memcpy(row + x + 8 * k, &grey, 8);
+        x += 32;
+        p += 8;
+        continue;
+      }
+      for (int k = 0; k < 8; ++k) {
+        const BYTE c = p[k];
+        const uint32_t v = (uint32_t)(c & 63) * 0x01010101u;
+        memcpy(row + x, &v, 4);
+        x += (DWORD)(c >> 6) + 1;
+      }
+      p += 8;
+    }
     while (p < end && x + 4 <= width) {
       const BYTE c = *p++;
       const uint32_t v = (uint32_t)(c & 63) * 0x01010101u;
@@ -233,12 +272,15 @@ struct NibbleTable {
 };
 const NibbleTable kNibbles;
 
+// Pixel writes set the pixel and clear whatever follows it in its byte:
+// the pixels before x are final, those from x on are 0 or left over from a
+// wide store of a run and are written again or cleared at the row's end.
 inline void PutPixel4(BYTE* row, DWORD x, BYTE colour) {
-  row[x >> 1] |= (x & 1) ? colour : (BYTE)(colour << 4);
+  BYTE& out = row[x >> 1];
+  out = (x & 1) ? (BYTE)((out & 0xF0) | colour) : (BYTE)(colour << 4);
 }
 
-// Four pixels from x on; the row holds at least x + 4 pixels. Pixels at x
-// and beyond are still 0.
+// Four pixels from x on; the row holds at least x + 4 pixels.
 inline void PutFourPixels4(BYTE* row, DWORD x, BYTE packed) {
   const unsigned v = kNibbles.value[packed];
   BYTE* out = row + (x >> 1);
@@ -246,22 +288,34 @@ inline void PutFourPixels4(BYTE* row, DWORD x, BYTE packed) {
     out[0] = (BYTE)(v >> 8);
     out[1] = (BYTE)v;
   } else {
-    out[0] |= (BYTE)(v >> 12);
+    out[0] = (BYTE)((out[0] & 0xF0) | (v >> 12));
     out[1] = (BYTE)(v >> 4);
     out[2] = (BYTE)(v << 4);
   }
 }
 
-// Pixels from to to - 1 of one colour.
+// Pixels from to to - 1 of one colour, exactly.
 void FillPixels4(BYTE* row, DWORD from, DWORD to, BYTE colour) {
   if (from >= to)
     return;
   if (from & 1)
-    row[from++ >> 1] |= colour;
-  const DWORD count = to - from;
-  memset(row + (from >> 1), colour * 0x11, count >> 1);
-  if (count & 1)
-    row[(to - 1) >> 1] |= (BYTE)(colour << 4);
+    PutPixel4(row, from++, colour);
+  if (from < to)
+    memset(row + (from >> 1), colour * 0x11, (to - from + 1) >> 1);
+  if ((to - from) & 1)
+    row[(to - 1) >> 1] = (BYTE)(colour << 4);
+}
+
+// A run of at most 31 pixels stored 32 pixels wide from the byte of x; the
+// row holds at least (x & ~1) + 32 pixels.
+inline void PutWideRun4(BYTE* row, DWORD x, BYTE colour) {
+  BYTE* out = row + (x >> 1);
+  const BYTE keep = (BYTE)(-(int)(x & 1) & 0xF0); // the pixel before x shares the byte
+  const BYTE first = (BYTE)((out[0] & keep) | (colour * 0x11 & ~keep));
+  const uint64_t v = (uint64_t)colour * 0x1111111111111111ull;
+  memcpy(out, &v, 8);
+  memcpy(out + 8, &v, 8);
+  out[0] = first;
 }
 
 DWORD DecodeRowKind5(DataCursor& in, DWORD start, BYTE* row, const RowShape& shape) {
@@ -270,15 +324,31 @@ DWORD DecodeRowKind5(DataCursor& in, DWORD start, BYTE* row, const RowShape& sha
     return kNoMoreRows;
   const DWORD width = shape.width, padded = shape.padded;
   DWORD x = 0;
+  DWORD dirtyEnd = 0; // pixels up to here may hold what a wide run left
   while (x < width && in.More()) {
+    // Eight runs of 31 pixels of one colour, as long stretches of one
+    // colour are coded.
+    while (in.end_ - in.cur_ >= 8 && (in.cur_[0] & 0xF9) == 0xF9 && x + 248 <= width) {
+      uint64_t codes;
+      memcpy(&codes, in.cur_, 8);
+      if (codes != (codes & 0xFF) * 0x0101010101010101ull)
+        break;
+      FillPixels4(row, x, x + 248, (in.cur_[0] >> 1) & 3);
+      x += 248;
+      in.cur_ += 8;
+    }
     const BYTE c = in.Take();
     if (c & 1) {
-      // A run; colour 0 leaves the background. Pixels past the padded row
-      // are dropped.
+      // A run; colour 0 keeps the background, here by writing it. Pixels
+      // past the padded row are dropped.
       const DWORD count = c >> 3;
       const BYTE colour = (c >> 1) & 3;
-      if (colour != 0)
+      if (x + 32 <= padded) {
+        PutWideRun4(row, x, colour);
+        dirtyEnd = std::max(dirtyEnd, (x & ~1u) + 32);
+      } else {
         FillPixels4(row, x, std::min(x + count, padded), colour);
+      }
       x += count;
       continue;
     }
@@ -287,28 +357,31 @@ DWORD DecodeRowKind5(DataCursor& in, DWORD start, BYTE* row, const RowShape& sha
     const DWORD n = c >> 1;
     if (!in.More())
       break;
+    const DWORD packedBytes = n > 0 ? (n + 3) / 4 : 1;
+    if ((DWORD)(in.end_ - in.cur_) >= packedBytes && x + n <= padded) {
+      // All of it in this stripe and in the row.
+      const BYTE* p = in.cur_;
+      for (DWORD i = 0; i < n / 4; ++i, x += 4)
+        PutFourPixels4(row, x, p[i]);
+      for (DWORD k = 0; k < n % 4; ++k, ++x)
+        PutPixel4(row, x, (p[n / 4] >> (2 * k)) & 3);
+      in.cur_ = p + packedBytes;
+      continue;
+    }
     BYTE packed = in.Take();
     int pair = 0;
-    for (DWORD i = 0; i < n && x < padded;) {
+    for (DWORD i = 0; i < n && x < padded; ++i, ++x) {
       if (pair == 4) {
         if (!in.More())
           break;
         packed = in.Take();
         pair = 0;
       }
-      if (pair == 0 && i + 4 <= n && x + 4 <= padded) {
-        PutFourPixels4(row, x, packed);
-        x += 4;
-        i += 4;
-        pair = 4;
-        continue;
-      }
-      PutPixel4(row, x, (packed >> (2 * pair)) & 3);
-      ++pair;
-      ++x;
-      ++i;
+      PutPixel4(row, x, (packed >> (2 * pair++)) & 3);
     }
   }
+  if (x < dirtyEnd)
+    FillPixels4(row, x, dirtyEnd, 0);
   return start + 2 + length;
 }
 

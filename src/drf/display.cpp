@@ -118,43 +118,39 @@ int DRFToDIB(BYTE* buffer, ImgStruct* record) {
   memcpy(buffer, info, headerBytes);
   GlobalUnlock(record->BitmapInfoHandle);
 
-  // The bands, bottom band first, at the padded row length; never more
-  // than the picture's rows, and rows of a band that is missing stay 0.
+  // The bands, bottom band first, each row copied straight to its place in
+  // the packed DIB with its padding 0; never more than the picture's rows,
+  // and rows of a band that is missing stay 0.
+  ((BITMAPINFOHEADER*)buffer)->biWidth = (LONG)width;
   BYTE* const pixels = buffer + headerBytes;
   const size_t sourceStride = (size_t)padded * bits / 8;
+  const size_t rowBytes = ((size_t)width * bits + 7) / 8;
+  const size_t stride = ((size_t)width * bits + 31) / 32 * 4;
   DWORD rowsDone = 0;
   int result = 1;
   for (int b = BandsInUse(record) - 1; b >= 0 && rowsDone < height; --b) {
     const DWORD rows = (DWORD)std::max<LONG>(0, std::min<LONG>(BandRows(record, b), (LONG)(height - rowsDone)));
-    BYTE* out = pixels + rowsDone * sourceStride;
-    if (record->BandHandles[b] != nullptr) {
-      const BYTE* bits = (const BYTE*)GlobalLock(record->BandHandles[b]);
-      if (bits == nullptr) {
-        result = 0;
-        break;
-      }
-      memcpy(out, bits, rows * sourceStride);
-      GlobalUnlock(record->BandHandles[b]);
-      FreeBand(record, b);
-    } else {
-      memset(out, 0, rows * sourceStride);
+    BYTE* out = pixels + rowsDone * stride;
+    if (record->BandHandles[b] == nullptr) {
+      memset(out, 0, rows * stride);
+      rowsDone += rows;
+      continue;
     }
+    const BYTE* bits = (const BYTE*)GlobalLock(record->BandHandles[b]);
+    if (bits == nullptr) {
+      result = 0;
+      break;
+    }
+    for (DWORD r = 0; r < rows; ++r, out += stride, bits += sourceStride) {
+      memcpy(out, bits, rowBytes);
+      memset(out + rowBytes, 0, stride - rowBytes);
+    }
+    GlobalUnlock(record->BandHandles[b]);
+    FreeBand(record, b);
     rowsDone += rows;
   }
   FreeDRFBands(record);
-  if (!result)
-    return 0;
-
-  // Pack the rows down to the DIB's stride; the padding of each row is 0.
-  ((BITMAPINFOHEADER*)buffer)->biWidth = (LONG)width;
-  const size_t rowBytes = ((size_t)width * bits + 7) / 8;
-  const size_t stride = ((size_t)width * bits + 31) / 32 * 4;
-  for (DWORD r = 0; r < rowsDone; ++r) {
-    BYTE* row = pixels + r * stride;
-    memmove(row, pixels + r * sourceStride, rowBytes);
-    memset(row + rowBytes, 0, stride - rowBytes);
-  }
-  return 1;
+  return result;
 }
 
 HGLOBAL CopyDRFToGlobal(ImgStruct* record) {

@@ -57,7 +57,9 @@ drfenc::DrfPicture RandomPicture(int kind, int width, int height, unsigned seed,
     std::uniform_real_distribution<double> chance(0.0, 1.0);
     size_t i = 0;
     while (i < picture.pixels.size()) {
-      size_t n = std::min<size_t>((size_t)length(random), picture.pixels.size() - i);
+      // Now and then a long stretch of one colour, as backgrounds are.
+      const size_t wanted = chance(random) < 0.05 ? (size_t)length(random) * 20 : (size_t)length(random);
+      size_t n = std::min<size_t>(wanted, picture.pixels.size() - i);
       if (chance(random) < noise) {
         for (size_t k = 0; k < n; ++k)
           picture.pixels[i + k] = (uint8_t)colour(random);

@@ -1,0 +1,177 @@
+// Decoding and exporting 1000 x 1000 DRF pictures of kinds 5, 6 and 7
+// (TAVIMG_DecodeDRF2DIB: bitmap header, bands, row decoding, packing), beside
+// a plain memcpy of the exported DIB's size. The goal: within 5x of the copy.
+//
+// Three contents per kind: "lines" (a background with a few hundred lines
+// and frames, as technical drawings are), "busy" (runs of 1 to 60 pixels in
+// random colours, a fifth of them noise) and "noisy" (four fifths noise,
+// close to the worst case that still fits the 15 stripes a picture may fill).
+#include <tavoimg/tavoimg.h>
+
+#include <benchmark/benchmark.h>
+#include <drfenc.h>
+
+#include "drf/drf.h"
+#include "frame/frame.h"
+
+#include <stdio.h>
+#include <string.h>
+#include <unistd.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int kSide = 1000;
+
+// Lines and frames on a background: long runs broken a few times per row.
+void DrawLines(drfenc::DrfPicture& picture, std::mt19937& random, int colours) {
+  std::uniform_int_distribution<int> at(0, kSide - 1), colour(1, colours - 1), size(5, 300);
+  auto put = [&](int x, int y, uint8_t c) {
+    if (x >= 0 && y >= 0 && x < kSide && y < kSide)
+      picture.pixels[(size_t)y * kSide + x] = c;
+  };
+  for (int i = 0; i < 300; ++i) {
+    const int x = at(random), y = at(random), n = size(random);
+    const uint8_t c = (uint8_t)colour(random);
+    for (int k = 0; k < n; ++k) {
+      switch (i % 4) {
+      case 0:
+        put(x + k, y, c);
+        break;
+      case 1:
+        put(x, y + k, c);
+        break;
+      case 2:
+        put(x + k, y + k, c);
+        break;
+      default:
+        put(x + k, y, c), put(x + k, y + n / 2, c), put(x, y + k / 2, c), put(x + n, y + k / 2, c);
+        break;
+      }
+    }
+  }
+}
+
+drfenc::DrfPicture MakePicture(int kind, double noise) {
+  std::mt19937 random(1234u + (unsigned)kind);
+  drfenc::DrfPicture picture;
+  picture.kind = kind;
+  picture.width = picture.height = kSide;
+  const int colours = kind == 6 ? 240 : (kind == 7 ? 64 : 4);
+  if (kind == 8) {
+    picture.pixels.assign((size_t)kSide * kSide, 0);
+    return picture;
+  }
+  std::uniform_int_distribution<int> colour(0, colours - 1), length(1, 60);
+  std::uniform_real_distribution<double> chance(0.0, 1.0);
+  picture.pixels.resize((size_t)kSide * kSide);
+  if (noise < 0) {
+    DrawLines(picture, random, colours);
+    noise = 0;
+  }
+  for (size_t i = 0; noise > 0 && i < picture.pixels.size();) {
+    const size_t n = std::min<size_t>((size_t)length(random), picture.pixels.size() - i);
+    const bool single = chance(random) < noise;
+    const uint8_t run = (uint8_t)colour(random);
+    for (size_t k = 0; k < n; ++k)
+      picture.pixels[i + k] = single ? (uint8_t)colour(random) : run;
+    i += n;
+  }
+  for (int c = 0; kind == 6 && c < 240; ++c)
+    picture.colours.push_back({(uint8_t)(c % 64), (uint8_t)(c / 4 % 64), (uint8_t)(63 - c % 64)});
+  return picture;
+}
+
+// A loaded record of a window handle that no window stands behind.
+struct LoadedPicture {
+  LoadedPicture(int kind, double noise) {
+    path = "/tmp/tav_drf_bench_" + std::to_string(getpid()) + "_" + std::to_string(kind) + ".drf";
+    drfenc::DrfPicture picture = MakePicture(kind, noise);
+    std::string error;
+    if (!drfenc::WriteDrfFile(path, picture, &error)) {
+      fprintf(stderr, "%s\n", error.c_str());
+      return;
+    }
+    static uintptr_t nextWindow = 0xBE0000;
+    window = (HWND)(nextWindow += 0x10);
+    record = TAVIMG_GetImgStruct(window);
+    if (record == nullptr)
+      return;
+    InitImgStruct(record);
+    lstrcpyA(record->DrfPath, path.c_str());
+    record->DisplayMode = 3;
+    if (!LoadDRFPicture(record))
+      return;
+    SHORT bits = 0, colourCount = 0;
+    TAVIMG_GetDRFColorInfo(record, &bits, &colourCount);
+    const size_t padded = (kSide + 15) / 16 * 16;
+    buffer.assign(40 + 4 * (size_t)colourCount + padded * (size_t)bits / 8 * kSide, 0);
+    dataSize = record->DRFDataSize;
+    dibSize = 40 + 4 * (size_t)colourCount + ((size_t)kSide * bits + 31) / 32 * 4 * kSide;
+    ok = TAVIMG_DecodeDRF2DIB(record, buffer.data()) == 1;
+  }
+  ~LoadedPicture() {
+    if (record != nullptr)
+      TAVIMG_UnloadPicture(window, record);
+    remove(path.c_str());
+  }
+  std::string path;
+  HWND window = nullptr;
+  ImgStruct* record = nullptr;
+  std::vector<uint8_t> buffer;
+  size_t dataSize = 0, dibSize = 0;
+  bool ok = false;
+};
+
+void DecodeAndExport(benchmark::State& state, int kind, double noise) {
+  LoadedPicture picture(kind, noise);
+  if (!picture.ok) {
+    state.SkipWithError("the picture could not be loaded and exported");
+    return;
+  }
+  for (auto _ : state) {
+    LONG result = TAVIMG_DecodeDRF2DIB(picture.record, picture.buffer.data());
+    benchmark::DoNotOptimize(result);
+    benchmark::ClobberMemory();
+  }
+  state.SetBytesProcessed((int64_t)state.iterations() * (int64_t)picture.dibSize);
+  state.counters["dib_bytes"] = (double)picture.dibSize;
+  state.counters["drf_bytes"] = (double)picture.dataSize;
+}
+
+// The same number of bytes as the exported DIB of the kind, copied once.
+void CopyDibSize(benchmark::State& state, int kind) {
+  const int bits = kind == 5 ? 4 : 8;
+  const size_t colours = kind == 5 ? 4 : (kind == 6 ? 240 : 64);
+  const size_t size = 40 + 4 * colours + ((size_t)kSide * bits + 31) / 32 * 4 * kSide;
+  std::vector<uint8_t> from(size, 1), to(size);
+  for (auto _ : state) {
+    memcpy(to.data(), from.data(), size);
+    benchmark::DoNotOptimize(to.data());
+    benchmark::ClobberMemory();
+  }
+  state.SetBytesProcessed((int64_t)state.iterations() * (int64_t)size);
+  state.counters["dib_bytes"] = (double)size;
+}
+
+BENCHMARK_CAPTURE(DecodeAndExport, kind5_lines, 5, -1.0)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(DecodeAndExport, kind5_busy, 5, 0.2)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(DecodeAndExport, kind5_noisy, 5, 0.8)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(CopyDibSize, kind5_memcpy, 5)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(DecodeAndExport, kind6_lines, 6, -1.0)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(DecodeAndExport, kind6_busy, 6, 0.2)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(DecodeAndExport, kind6_noisy, 6, 0.8)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(CopyDibSize, kind6_memcpy, 6)->Unit(benchmark::kMicrosecond);
+// Kind 8 decodes nothing: the bands are allocated, zeroed and exported.
+BENCHMARK_CAPTURE(DecodeAndExport, kind8_bands_only, 8, 0.0)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(DecodeAndExport, kind7_lines, 7, -1.0)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(DecodeAndExport, kind7_busy, 7, 0.2)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(DecodeAndExport, kind7_noisy, 7, 0.8)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(CopyDibSize, kind7_memcpy, 7)->Unit(benchmark::kMicrosecond);
+
+} // namespace
+
+BENCHMARK_MAIN();
