@@ -3,6 +3,7 @@
 // decoded is left behind, and the record is still usable.
 #include "drf_files.h"
 #include "host_window.h"
+#include "tiff_files.h"
 
 #include "drf/drf.h"
 #include "frame/frame.h"
@@ -209,6 +210,29 @@ TEST(DrfExport, CopyToGlobalHoldsTheSameDibAndDecodeSetsDrfShown) {
   GlobalFree(copy);
   // Width 101 at 4 bits: rows of 51 bytes in a stride of 52.
   EXPECT_EQ(dib.bytes.size(), 40 + 16 + 52 * 40u);
+}
+
+TEST(DrfExport, KindFiveOpensItsCompanionTiffWhenDecoded) {
+  const std::string tiff = TiffScratchPath("companion.tif");
+  ASSERT_TRUE(TiffSimpleFile(TiffRandomBitmap(64, 32, 1)).Write(tiff));
+  drfenc::DrfPicture picture = drftest::RandomPicture(5, 64, 32, 9);
+  drftest::LoadedDrf drf;
+  ASSERT_EQ(drf.Load(drftest::WritePicture("companion.drf", picture)), 1);
+  lstrcpyA(drf.record->TiffPath, tiff.c_str());
+  drftest::Dib dib;
+  ASSERT_EQ(drftest::ExportDib(drf.record, &dib), 1);
+  EXPECT_EQ(dib.pixels, picture.pixels);
+  EXPECT_EQ(drf.record->TiffReady, 1);
+  EXPECT_NE(drf.record->PictureFile, nullptr);
+  EXPECT_EQ(drf.record->TIFFSize.x, 64);
+
+  // A companion that cannot be opened leaves the DRF picture drawable.
+  drftest::LoadedDrf other;
+  ASSERT_EQ(other.Load(drftest::WritePicture("companion2.drf", picture)), 1);
+  lstrcpyA(other.record->TiffPath, (tiff + ".missing").c_str());
+  ASSERT_EQ(drftest::ExportDib(other.record, &dib), 1);
+  EXPECT_EQ(dib.pixels, picture.pixels);
+  EXPECT_EQ(other.record->TiffReady, 0);
 }
 
 } // namespace
