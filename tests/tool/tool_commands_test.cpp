@@ -290,6 +290,18 @@ TEST(ToolErrors, MissingFilesNonPicturesAndBadOptions) {
   EXPECT_EQ(kind6.status, 1);
   EXPECT_NE(kind6.err.find("only kind 5"), std::string::npos) << kind6.err;
 
+  // A DRF that the library cannot decode into its 16 bands: made with a
+  // warning, refused when drawn or exported.
+  std::string bigBmp = TempFile("big.bmp"), bigDrf = TempFile("big.drf");
+  tooltest::WriteBmp24(bigBmp, 1100, 1100, std::vector<uint32_t>(1100 * 1100, 0x808080));
+  ToolResult made = RunTool({"make-drf", bigBmp, "--kind", "7", "-o", bigDrf});
+  EXPECT_EQ(made.status, 0) << made.err;
+  EXPECT_NE(made.err.find("needs 19 bands"), std::string::npos) << made.err;
+  ToolResult drawn = RunTool({"render", bigDrf, "-o", TempFile("big.png")});
+  EXPECT_EQ(drawn.status, 1);
+  EXPECT_NE(drawn.err.find("could not decode the picture for drawing"), std::string::npos) << drawn.err;
+  EXPECT_EQ(RunTool({"export", bigDrf, "-o", TempFile("big.bmp")}).status, 1);
+
   struct Usage {
     std::vector<std::string> args;
     const char* says;

@@ -269,6 +269,13 @@ int RunRender(const ParsedArgs& args) {
   HostWindow window(width, height);
   OpenOrFail(window, source, static_cast<DWORD>(mode), true);
   ImgStruct* record = window.Record();
+  if (!IsWindow(window.Handle())) {
+    // The library destroys the window when a DRF picture cannot be decoded
+    // for drawing; the paint that follows clears the error code, so its text
+    // is gone by now.
+    throw Failure(source.path + ": the library could not decode the picture for drawing and destroyed the window "
+                                "(too large, or out of memory)");
+  }
   // As a host does after opening: the scroll bars of display mode 4 (hidden
   // in the other modes).
   TAVIMG_UpdateBars(window.Handle(), record);
@@ -474,6 +481,17 @@ int RunMakeDrf(const ParsedArgs& args) {
                                        : MapToPalette(image, 240);
   if (!WriteDrf(picture, kind, spots, args.Has("--compact"), out, error)) {
     throw Failure(out + ": " + error);
+  }
+  // The library decodes into at most 16 bands of 64 KB each.
+  int bits = kind == 5 ? 4 : 8;
+  int padded = (picture.width + 15) / 16 * 16;
+  int rowsPerBand = 65536 / padded * 8 / bits - 1;
+  int bands = rowsPerBand > 0 ? (picture.height + rowsPerBand - 1) / rowsPerBand : picture.height;
+  if (bands > 16) {
+    std::fprintf(stderr,
+                 "tavoimg make-drf: warning: %s is %dx%d and needs %d bands of 64 KB to be drawn; the library "
+                 "draws at most 16\n",
+                 out.c_str(), picture.width, picture.height, bands);
   }
   return 0;
 }
