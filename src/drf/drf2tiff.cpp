@@ -173,7 +173,7 @@ bool CopyFirstDirectory(std::vector<BYTE>& source, NewDirectory& directory) {
 }
 
 LONG Convert(ImgStruct* record, const char* outputPath) {
-  if (record == nullptr || record->TiffPath[0] == 0 || record->PictureFile == nullptr)
+  if (!IsSlotRecord(record) || record->TiffPath[0] == 0 || record->PictureFile == nullptr)
     return 0;
   if (outputPath == nullptr || outputPath[0] == 0)
     return 0;

@@ -113,7 +113,7 @@ HBITMAP TiffToBitmap(int x0, int x1, int y0, int y1, ImgStruct* record) {
 
 extern "C" DWORD WINAPI TAVIMG_CopyToClipboard(ImgStruct* record) {
   TAV_ENTER_EXPORT();
-  if (record == nullptr)
+  if (!IsSlotRecord(record))
     return 0;
 
   ClipboardObject object = MakeClipboardObject(record);

@@ -79,6 +79,7 @@ struct LoadedTiff {
 // black pixel is a 0-bit; the padding up to 16 bits is white.
 void ExpectSection(const ClipboardBitmap& clip, const Bilevel& exported, int x0, int y0, int width, int height) {
   ASSERT_TRUE(clip.present);
+  ASSERT_TRUE(x0 + width <= exported.width && y0 + height <= exported.height) << "no export to compare with";
   EXPECT_EQ(clip.description.bmWidth, width);
   EXPECT_EQ(clip.description.bmHeight, height);
   EXPECT_EQ(clip.description.bmWidthBytes, (width + 15) / 16 * 2);
@@ -167,6 +168,7 @@ TEST_F(Clipboard, NoObjectIsError21) {
   ImgStruct* record = tiff.record.get();
   ASSERT_EQ(TAVIMG_CopyToClipboard(record), 1u);
   ClipboardBitmap before = ReadClipboardBitmap();
+  RecordPtr empty = NewRecord();
   Resources resources;
 
   struct Case {
@@ -187,13 +189,14 @@ TEST_F(Clipboard, NoObjectIsError21) {
   EXPECT_EQ(TiffToBitmap(0, 61, 0, 40, record), nullptr);
   EXPECT_EQ(TiffToBitmap(10, 5, 0, 40, record), nullptr);
 
-  RecordPtr empty = NewRecord();
   EXPECT_EQ(TAVIMG_CopyToClipboard(empty.get()), 0u);
   EXPECT_EQ(LastErrorCode(), (UINT)TAV_ERR_CLIPBOARD_DATA);
   empty->DrfShown = 1; // a DRF side with no DRF picture
   EXPECT_EQ(TAVIMG_CopyToClipboard(empty.get()), 0u);
   EXPECT_EQ(LastErrorCode(), (UINT)TAV_ERR_CLIPBOARD_DATA);
   EXPECT_EQ(TAVIMG_CopyToClipboard(nullptr), 0u);
+  std::unique_ptr<ImgStruct> foreign(new ImgStruct(*record)); // no record of the library's
+  EXPECT_EQ(TAVIMG_CopyToClipboard(foreign.get()), 0u);
 
   EXPECT_TRUE(Resources() == resources);
   ClipboardBitmap after = ReadClipboardBitmap();

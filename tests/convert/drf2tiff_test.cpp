@@ -332,6 +332,12 @@ TEST(Drf2Tiff, RefusedSourcesWriteNothing) {
 
   refused(nullptr, "null record");
   {
+    // A copy of a loaded record is no record of the library's.
+    RecordPtr record = RecordFor(s);
+    std::unique_ptr<ImgStruct> foreign(new ImgStruct(*record));
+    refused(foreign.get(), "record no slot holds");
+  }
+  {
     RecordPtr record = RecordFor(s);
     record->TiffPath[0] = 0;
     refused(record.get(), "no companion TIFF path");

@@ -1,5 +1,8 @@
 #include "convert_files.h"
 
+#include "drf_files.h"
+#include "frame/frame.h"
+
 #include <afx.h>
 #include <windows.h>
 
@@ -207,20 +210,15 @@ std::vector<StoredHotspot> ParseHotspotRecords(const std::vector<uint8_t>& file,
 }
 
 void RecordDeleter::operator()(ImgStruct* record) const {
-  if (record == nullptr)
-    return;
-  delete record->PictureFile;
-  if (record->TiffStripOffsets != nullptr)
-    GlobalFree(record->TiffStripOffsets);
-  if (record->TiffStripByteCounts != nullptr)
-    GlobalFree(record->TiffStripByteCounts);
-  if (record->BitmapInfoHandle != nullptr)
-    GlobalFree(record->BitmapInfoHandle);
-  delete record;
+  TAVIMG_UnloadPicture(window, record);
 }
 
 RecordPtr NewRecord() {
-  return RecordPtr(new ImgStruct());
+  HWND window = drftest::FakeWindow();
+  ImgStruct* record = TAVIMG_GetImgStruct(window);
+  if (record != nullptr)
+    InitImgStruct(record);
+  return RecordPtr(record, RecordDeleter{window});
 }
 
 void FillTiffByHand(ImgStruct* record, const std::string& path, LONG width, LONG height,

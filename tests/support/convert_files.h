@@ -78,8 +78,10 @@ struct StoredHotspot {
 std::vector<StoredHotspot> ParseHotspotRecords(const std::vector<uint8_t>& file, uint32_t offset, uint32_t count,
                                                bool* ok);
 
-// A zeroed record that owns what the helpers below put into it.
+// A fresh record of a slot (as a host's window gets one), unloaded with all
+// it holds at the end.
 struct RecordDeleter {
+  HWND window;
   void operator()(ImgStruct* record) const;
 };
 using RecordPtr = std::unique_ptr<ImgStruct, RecordDeleter>;
