@@ -135,6 +135,7 @@ int RunInfo(const ParsedArgs& args) {
   HostWindow window(64, 64);
   OpenOrFail(window, source, QueryMode(source), false);
   ImgStruct* r = window.Record();
+  std::string companionError = LibraryErrorText(); // a failed companion TIFF does not fail the opening
   std::printf("file: %s\n", source.path.c_str());
   if (source.format == PictureFormat::Drf) {
     SHORT bits = 0, colours = 0;
@@ -145,8 +146,7 @@ int RunInfo(const ParsedArgs& args) {
     if (r->DRFColorType == 5) {
       std::printf("companion-tiff: %s\n", source.tiffPath.empty() ? "none (give --tiff)" : source.tiffPath.c_str());
       if (!source.tiffPath.empty() && !r->TiffReady) {
-        std::string error = LibraryErrorText();
-        std::printf("companion-tiff-error: %s\n", error.empty() ? "not loaded" : error.c_str());
+        std::printf("companion-tiff-error: %s\n", companionError.empty() ? "not loaded" : companionError.c_str());
       }
     }
   } else {
