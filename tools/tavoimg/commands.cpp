@@ -534,7 +534,8 @@ const std::vector<Command>& Commands() {
        "  --scroll X,Y      move the scroll bars to X and Y (picture pixels while zoomed)\n"
        "  --mark NAME|all   mark the hotspots of that name, or all; repeatable\n"
        "  --hover X,Y       move the mouse to (X,Y) last; prints \"hover: NAME\"\n"
-       "  --full-palette    draw through the full 256-entry palette\n"
+       "  --full-palette    draw through the full 256-entry palette of a 256-colour\n"
+       "                    display (a true-colour window shows the same pixels)\n"
        "  -o OUT            a .png or .bmp file\n",
        {kTiff,
         kAs,
