@@ -119,7 +119,7 @@ int ApplyTIFFEntry(CMemFile* file, BOOL littleEndian, const TiffEntry* entry, Im
   case TAV_TIFF_TAG_HOTSPOTS:
     if (record->HotspotCount != 0)
       return 1;
-    record->HotspotCount = entry->Count > TAVIMG_MAX_HOTSPOTS ? TAVIMG_MAX_HOTSPOTS : (LONG)entry->Count;
+    record->HotspotCount = entry->Count > (DWORD)TAVIMG_MAX_HOTSPOTS ? (LONG)TAVIMG_MAX_HOTSPOTS : (LONG)entry->Count;
     return ReadTIFFHotspots(file, entry->Value, littleEndian, record);
   default:
     return 1;
