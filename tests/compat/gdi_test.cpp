@@ -232,6 +232,15 @@ TEST_F(Gdi, RectangleCoversWhatWindowsCovers) {
       bool inBand = x <= 10 || x >= 18 || y <= 10 || y >= 16;
       EXPECT_EQ(two.count({x, y}) == 1, inArea && inBand) << x << "," << y;
     }
+  // With the black brush the whole area is inverted, band and inside alike.
+  SelectObject(dc_, GetStockObject(BLACK_BRUSH));
+  HPEN pen2 = CreatePen(PS_SOLID, 2, 0);
+  HGDIOBJ oldPen = SelectObject(dc_, pen2);
+  Rectangle(dc_, 10, 10, 20, 18);
+  EXPECT_EQ(Changed(before, Pixels(), W).size(), 11u * 9u);
+  Rectangle(dc_, 10, 10, 20, 18);
+  DeleteObject(SelectObject(dc_, oldPen));
+  SelectObject(dc_, GetStockObject(NULL_BRUSH));
   // Width 3: centred on the border path 10..19 x 10..17, outer corners rounded.
   auto three = outline(3);
   EXPECT_TRUE(three.count({9, 10}) && three.count({10, 9}) && three.count({11, 11}) && three.count({20, 17}));
