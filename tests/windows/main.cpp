@@ -23,6 +23,9 @@ int main(int argc, char** argv) {
   // Under Wine a Unix path is reached through drive Z:.
   if (!dir.empty() && dir[0] == '/')
     dir = "Z:" + dir;
+  for (char& c : dir)
+    if (c == '/')
+      c = '\\';
   const bool writing = false;
 #else
   const bool writing = true;
@@ -38,6 +41,13 @@ int main(int argc, char** argv) {
   context.BeginScenario("pictures");
   context.Check(winhost::MakePictures(pictures.string()), "the test pictures could not all be made");
   context.EndScenario();
+#endif
+#ifdef _WIN32
+  // The system sends a window a mouse move of its own where the cursor is
+  // whenever the window under it or the capture changes. The cursor is kept
+  // away from the test windows, so that only the scenarios' own mouse
+  // messages reach them, as on Linux.
+  SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);
 #endif
   fs::current_path(pictures, error);
   if (error) {

@@ -60,10 +60,12 @@ public:
 private:
   std::string ArtifactPath(const std::string& kind, const std::string& name, const char* extension) const;
   void Fail(const std::string& message);
+  void NoteKnown(const std::string& what);
   bool writing_;
   std::string dir_;
   std::string scenario_;
   std::vector<std::string> failures_;
+  std::vector<std::string> notes_; // known differences met
   int passed_ = 0;
   int failed_ = 0;
 };
@@ -80,6 +82,8 @@ struct Notification {
   std::string name;
 };
 std::vector<Notification>& Notifications();
+// Every message the host windows received in this scenario, one line each.
+std::vector<std::string>& MessageLog();
 void CALLBACK NotifyHost(DWORD zero, UINT message, char* name);
 
 // A WS_POPUP window whose procedure forwards every message to
