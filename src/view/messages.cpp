@@ -62,10 +62,11 @@ private:
 };
 
 // Draws a part of the picture with the TIFF painter, or, for a picture
-// without a TIFF part, fills the paint area with the background only.
+// without a TIFF part (or an empty part of one), fills the paint area with
+// the background only.
 void DrawScaled(ImgStruct* record, HDC dc, const RECT* clipBox, int srcX0, int srcX1, int srcY0, int srcY1,
                 int destWidth, int destHeight) {
-  if (record->TIFFSize.x <= 0 || record->TIFFSize.y <= 0) {
+  if (record->TIFFSize.x <= 0 || record->TIFFSize.y <= 0 || srcX1 <= srcX0 || srcY1 <= srcY0) {
     if (record->BkBrush != nullptr)
       FillRect(dc, clipBox, record->BkBrush);
     return;
