@@ -9,6 +9,8 @@
 
 #include <stdio.h>
 
+#include <filesystem>
+
 namespace winhost {
 
 namespace {
@@ -56,6 +58,19 @@ drfenc::DrfPicture Picture(int kind) {
 
 bool MakePictures(const std::string& dir) {
   bool ok = true;
+
+  std::error_code error;
+  for (const auto& entry : std::filesystem::directory_iterator(TAV_SOURCE_DIR "/samples", error)) {
+    const std::string extension = entry.path().extension().string();
+    if (extension != ".drf" && extension != ".tif")
+      continue;
+    std::filesystem::copy_file(entry.path(), std::filesystem::path(dir) / entry.path().filename(),
+                               std::filesystem::copy_options::overwrite_existing, error);
+    if (error) {
+      fprintf(stderr, "cannot copy %s: %s\n", entry.path().string().c_str(), error.message().c_str());
+      ok = false;
+    }
+  }
 
   drfenc::DrfPicture grey = Picture(drfenc::kKindGrey);
   for (int y = 0; y < kDrfHeight; ++y)

@@ -18,11 +18,16 @@ struct TestPicture {
   DWORD fileType;   // TAVIMG_FILE_DRF or TAVIMG_FILE_TIFF
 };
 
-// kind 7 (64 grey levels) with hotspots; kind 6 (240 colours) with hotspots;
-// kind 5 (four colours) with its companion TIFF; kind 8 (no picture data);
-// a Compression 2 TIFF page without and with hotspots (the latter made by
-// FILE_DRF2TIFF_Hotspots from the kind 5 picture).
+// The bundled samples (copied from samples/), then pictures made for the
+// tests: kind 7 (64 grey levels) with hotspots; kind 6 (240 colours) with
+// hotspots; kind 5 (four colours) with its companion TIFF; kind 8 (no
+// picture data); a Compression 2 TIFF page without and with hotspots (the
+// latter made by FILE_DRF2TIFF_Hotspots from the kind 5 picture).
 const TestPicture kPictures[] = {
+    {"drive-unit", "drive-unit.tif", "drive-unit.drf", TAVIMG_FILE_DRF},
+    {"drive-unit-hotspots", "drive-unit-hotspots.tif", "", TAVIMG_FILE_TIFF},
+    {"bearing-cap", "", "bearing-cap.drf", TAVIMG_FILE_DRF},
+    {"control-panel", "", "control-panel.drf", TAVIMG_FILE_DRF},
     {"grey", "", "grey.drf", TAVIMG_FILE_DRF},
     {"colour", "", "colour.drf", TAVIMG_FILE_DRF},
     {"fourcolour", "page.tif", "fourcolour.drf", TAVIMG_FILE_DRF},
@@ -46,7 +51,7 @@ const TestSpot kSpots[] = {
 const int kDrfWidth = 216, kDrfHeight = 150, kTiffScale = 4;
 
 #ifndef _WIN32
-// Linux run only: writes the pictures into dir. Returns false (with a
+// Linux run only: writes the pictures into dir and copies the samples there. Returns false (with a
 // message on stderr) when one cannot be made.
 bool MakePictures(const std::string& dir);
 #endif

@@ -106,6 +106,12 @@ void Clipboard(Context& context, const char* tiff, const char* drf, DWORD mode, 
   ReadClipboard(context, "zoom-copied", CF_BITMAP);
 }
 
+WINHOST_SCENARIO(clipboard_drive_unit, "clipboard/drive-unit") {
+  Clipboard(context, "drive-unit.tif", "drive-unit.drf", 1, TAVIMG_FILE_DRF, true);
+}
+WINHOST_SCENARIO(clipboard_bearing_cap, "clipboard/bearing-cap") {
+  Clipboard(context, "", "bearing-cap.drf", 0, TAVIMG_FILE_DRF, false);
+}
 WINHOST_SCENARIO(clipboard_grey, "clipboard/grey") {
   Clipboard(context, "", "grey.drf", 0, TAVIMG_FILE_DRF, false);
 }
@@ -151,6 +157,9 @@ void ExportDrf(Context& context, const char* drf) {
     context.ExpectBytes("dib", std::vector<uint8_t>(buffer.begin(), buffer.begin() + packed));
 }
 
+WINHOST_SCENARIO(export_control_panel, "export/drf/control-panel") {
+  ExportDrf(context, "control-panel.drf");
+}
 WINHOST_SCENARIO(export_grey, "export/drf/grey") {
   ExportDrf(context, "grey.drf");
 }
@@ -183,6 +192,9 @@ void ExportTiff(Context& context, const char* tiff) {
   context.ExpectBytes("dib", std::vector<uint8_t>(buffer.begin(), buffer.begin() + need));
 }
 
+WINHOST_SCENARIO(export_drive_unit, "export/tiff/drive-unit") {
+  ExportTiff(context, "drive-unit.tif");
+}
 WINHOST_SCENARIO(export_page, "export/tiff/page") {
   ExportTiff(context, "page.tif");
 }
@@ -216,6 +228,9 @@ void Convert(Context& context, const char* tiff, const char* drf, const char* ou
   context.ExpectImage("converted-shown", shown.Capture());
 }
 
+WINHOST_SCENARIO(drf2tiff_drive_unit, "drf2tiff/drive-unit") {
+  Convert(context, "drive-unit.tif", "drive-unit.drf", "converted-drive-unit.tif");
+}
 WINHOST_SCENARIO(drf2tiff_fourcolour, "drf2tiff/fourcolour") {
   Convert(context, "page.tif", "fourcolour.drf", "converted-fourcolour.tif");
 }

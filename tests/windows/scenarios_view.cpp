@@ -84,11 +84,16 @@ const TestPicture& PictureById(const char* id) {
   return kPictures[0];
 }
 
-// Centre of hotspot number on the screen, as the library placed it.
-POINT SpotCentre(ImgStruct* record, LONG number) {
+HotspotDataRecord Spot(ImgStruct* record, LONG number) {
   HotspotDataRecord data;
   memset(&data, 0, sizeof data);
   TAVIMG_GetHotspotData(record, number, &data);
+  return data;
+}
+
+// Centre of hotspot number on the screen, as the library placed it.
+POINT SpotCentre(ImgStruct* record, LONG number) {
+  HotspotDataRecord data = Spot(record, number);
   POINT p = {(data.ScreenRect.left + data.ScreenRect.right) / 2, (data.ScreenRect.top + data.ScreenRect.bottom) / 2};
   return p;
 }
@@ -117,7 +122,8 @@ struct HoverScenarios {
     const struct {
       const char* id;
       DWORD mode;
-    } cases[] = {{"grey", 0}, {"colour", 2}, {"fourcolour", 1}, {"spots", 1}, {"spots", 4}};
+    } cases[] = {{"drive-unit", 1}, {"drive-unit-hotspots", 4}, {"grey", 0},
+                 {"colour", 2},     {"fourcolour", 1},          {"spots", 1}};
     for (const auto& c : cases) {
       const TestPicture& picture = PictureById(c.id);
       const DWORD mode = c.mode;
@@ -138,10 +144,11 @@ struct HoverScenarios {
             window.Pump();
             Observe(context, window, "over-second");
             window.RightDown(second.x, second.y);
+            const std::string secondName = Spot(record, 1).Name;
             bool told = false;
             for (const winhost::Notification& n : winhost::Notifications())
-              told |= n.message == WM_RBUTTONDOWN && n.name == winhost::kSpots[1].name;
-            context.Check(told, "the host callback did not get WM_RBUTTONDOWN with \"%s\"", winhost::kSpots[1].name);
+              told |= n.message == WM_RBUTTONDOWN && n.name == secondName;
+            context.Check(told, "the host callback did not get WM_RBUTTONDOWN with \"%s\"", secondName.c_str());
             window.MouseMove(2, kWindowHeight - 3);
             window.Pump();
             Observe(context, window, "away");
@@ -234,8 +241,9 @@ void Marking(Context& context, const char* id, DWORD mode) {
   context.Check(TAVIMG_SetHotspotNr(handle, 0, 1, record) != 0, "TAVIMG_SetHotspotNr(0) failed");
   window.Pump();
   Observe(context, window, "first-marked");
-  context.Check(TAVIMG_SetHotspot(handle, winhost::kSpots[2].name, 1, record) != 0, "TAVIMG_SetHotspot(%s) failed",
-                winhost::kSpots[2].name);
+  const std::string thirdName = Spot(record, 2).Name;
+  context.Check(TAVIMG_SetHotspot(handle, thirdName.c_str(), 1, record) != 0, "TAVIMG_SetHotspot(%s) failed",
+                thirdName.c_str());
   window.Pump();
   Observe(context, window, "by-name");
   const struct {
