@@ -193,19 +193,6 @@ void ZoomAndScroll(Context& context, const char* id, DWORD mode) {
   Observe(context, window, "line-up");
 }
 
-WINHOST_SCENARIO(zoom_page, "zoom/page/mode1") {
-  ZoomAndScroll(context, "page", 1);
-}
-WINHOST_SCENARIO(zoom_page4, "zoom/page/mode4") {
-  ZoomAndScroll(context, "page", 4);
-}
-WINHOST_SCENARIO(zoom_fourcolour, "zoom/fourcolour/mode1") {
-  ZoomAndScroll(context, "fourcolour", 1);
-}
-WINHOST_SCENARIO(zoom_spots, "zoom/spots/mode1") {
-  ZoomAndScroll(context, "spots", 1);
-}
-
 // ---- resizing ----
 
 void Resize(Context& context, const char* id, DWORD mode) {
@@ -218,16 +205,6 @@ void Resize(Context& context, const char* id, DWORD mode) {
   MoveWindow(window.Handle(), 0, 0, 150, 200, TRUE);
   window.Pump();
   Observe(context, window, "tall");
-}
-
-WINHOST_SCENARIO(resize_page1, "resize/page/mode1") {
-  Resize(context, "page", 1);
-}
-WINHOST_SCENARIO(resize_page4, "resize/page/mode4") {
-  Resize(context, "page", 4);
-}
-WINHOST_SCENARIO(resize_grey3, "resize/grey/mode3") {
-  Resize(context, "grey", 3);
 }
 
 // ---- marked hotspots and their frames ----
@@ -266,14 +243,40 @@ void Marking(Context& context, const char* id, DWORD mode) {
   Observe(context, window, "none-marked");
 }
 
-WINHOST_SCENARIO(marking_colour, "marking/colour/mode0") {
-  Marking(context, "colour", 0);
-}
-WINHOST_SCENARIO(marking_spots, "marking/spots/mode1") {
-  Marking(context, "spots", 1);
-}
-WINHOST_SCENARIO(marking_fourcolour, "marking/fourcolour/mode4") {
-  Marking(context, "fourcolour", 4);
-}
+// ---- which pictures go through which of these ----
+
+struct InteractionScenarios {
+  InteractionScenarios() {
+    typedef void (*Run)(Context&, const char*, DWORD);
+    const struct {
+      const char* what;
+      Run run;
+      const char* id;
+      DWORD mode;
+    } cases[] = {
+        {"zoom", ZoomAndScroll, "drive-unit", 1},
+        {"zoom", ZoomAndScroll, "drive-unit-hotspots", 4},
+        {"zoom", ZoomAndScroll, "page", 1},
+        {"zoom", ZoomAndScroll, "page", 4},
+        {"zoom", ZoomAndScroll, "fourcolour", 1},
+        {"zoom", ZoomAndScroll, "spots", 1},
+        {"resize", Resize, "drive-unit-hotspots", 1},
+        {"resize", Resize, "page", 1},
+        {"resize", Resize, "page", 4},
+        {"resize", Resize, "grey", 3},
+        {"marking", Marking, "drive-unit", 1},
+        {"marking", Marking, "colour", 0},
+        {"marking", Marking, "spots", 1},
+        {"marking", Marking, "fourcolour", 4},
+    };
+    for (const auto& c : cases) {
+      const Run run = c.run;
+      const char* id = c.id;
+      const DWORD mode = c.mode;
+      winhost::RegisterScenario(Format("%s/%s/mode%lu", c.what, id, (unsigned long)mode),
+                                [run, id, mode](Context& context) { run(context, id, mode); });
+    }
+  }
+} g_interactionScenarios;
 
 } // namespace
