@@ -174,9 +174,11 @@ class RatioReporter : public benchmark::ConsoleReporter {
 public:
   void ReportRuns(const std::vector<Run>& runs) override {
     for (const Run& run : runs) {
-      if (run.run_type == Run::RT_Iteration && !run.error_occurred) {
-        real[run.benchmark_name()] = run.GetAdjustedRealTime();
-        cpu[run.benchmark_name()] = run.GetAdjustedCPUTime();
+      // One repetition's time, or the median of repetitions.
+      bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
+      if (!run.error_occurred && (run.run_type == Run::RT_Iteration || median)) {
+        real[run.run_name.str()] = run.GetAdjustedRealTime();
+        cpu[run.run_name.str()] = run.GetAdjustedCPUTime();
       }
     }
     ConsoleReporter::ReportRuns(runs);

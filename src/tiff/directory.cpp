@@ -17,10 +17,16 @@ DWORD SingleValue(const TiffEntry* entry, BOOL littleEndian) {
   return IsShortType(entry->Type) ? TiffShortAt(entry->Field, littleEndian) : entry->Value;
 }
 
-void ReplaceTable(HGLOBAL* slot, HGLOBAL table) {
-  if (*slot != nullptr)
-    GlobalFree(*slot);
-  *slot = table;
+// Puts a new strip table into the record, freeing the one it replaces; the
+// record's fields are packed, so they are named, never pointed to.
+void ReplaceTable(ImgStruct* record, bool offsets, HGLOBAL table) {
+  HGLOBAL old = offsets ? record->TiffStripOffsets : record->TiffStripByteCounts;
+  if (old != nullptr)
+    GlobalFree(old);
+  if (offsets)
+    record->TiffStripOffsets = table;
+  else
+    record->TiffStripByteCounts = table;
 }
 
 // Fills a strip table of count numbers. Numbers that fit the value field
@@ -54,18 +60,18 @@ int ApplyStripTable(CMemFile* file, BOOL littleEndian, const TiffEntry* entry, I
   uint64_t bytes = (uint64_t)count * (shorts ? 2 : 4);
   if (bytes > 4 && (uint64_t)entry->Value + bytes > file->GetLength())
     return 0;
-  HGLOBAL* slot = offsets ? &record->TiffStripOffsets : &record->TiffStripByteCounts;
-  ReplaceTable(slot, GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, (SIZE_T)count * 4 + 4));
+  HGLOBAL table = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, (SIZE_T)count * 4 + 4);
+  ReplaceTable(record, offsets, table);
   if (offsets)
-    record->TiffStripOffsetsCount = *slot != nullptr ? count : 0;
-  record->TiffStripCount = *slot != nullptr ? count : 0;
-  if (*slot == nullptr)
+    record->TiffStripOffsetsCount = table != nullptr ? count : 0;
+  record->TiffStripCount = table != nullptr ? count : 0;
+  if (table == nullptr)
     return 0;
-  DWORD* numbers = (DWORD*)GlobalLock(*slot);
+  DWORD* numbers = (DWORD*)GlobalLock(table);
   if (numbers == nullptr)
     return 0;
   ReadStripNumbers(file, littleEndian, entry, shorts, numbers);
-  GlobalUnlock(*slot);
+  GlobalUnlock(table);
   return 1;
 }
 

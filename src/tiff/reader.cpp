@@ -130,12 +130,13 @@ int LoadTIFF(ImgStruct* record) {
 void FreeTIFFTables(ImgStruct* record) {
   if (record == nullptr)
     return;
-  HGLOBAL* tables[] = {&record->TiffStripOffsets, &record->TiffStripByteCounts};
-  for (HGLOBAL* table : tables) {
-    if (*table != nullptr)
-      GlobalFree(*table);
-    *table = nullptr;
-  }
+  // Packed fields: named one by one, never pointed to.
+  if (record->TiffStripOffsets != nullptr)
+    GlobalFree(record->TiffStripOffsets);
+  if (record->TiffStripByteCounts != nullptr)
+    GlobalFree(record->TiffStripByteCounts);
+  record->TiffStripOffsets = nullptr;
+  record->TiffStripByteCounts = nullptr;
   record->TiffStripCount = 0;
   record->TiffStripOffsetsCount = 0;
 }

@@ -67,24 +67,24 @@ TEST(TiffHotspotTag, RecordsOfEveryShape) {
     TiffRecord record;
     record->Hotspots[3].HotspotState = 0x0F;
     ASSERT_EQ(record.Load(Save("spots.tif", file)), 1);
-    EXPECT_EQ(record->TIFFSize.y, 2200);
-    ASSERT_EQ(record->HotspotCount, 4);
+    EXPECT_EQ(+record->TIFFSize.y, 2200);
+    ASSERT_EQ(+record->HotspotCount, 4);
     const HotspotEntry* h = record->Hotspots;
     EXPECT_STREQ(h[0].HotspotName, "");
     EXPECT_STREQ(h[0].HotspotText, "");
-    EXPECT_EQ(h[0].HotspotKind, 0);
-    EXPECT_EQ(h[0].PictureRect.left, 1);
-    EXPECT_EQ(h[0].PictureRect.bottom, 6);
+    EXPECT_EQ(+h[0].HotspotKind, 0);
+    EXPECT_EQ(+h[0].PictureRect.left, 1);
+    EXPECT_EQ(+h[0].PictureRect.bottom, 6);
     EXPECT_EQ(std::string(h[1].HotspotName), std::string(31, 'N'));
     EXPECT_EQ(std::string(h[1].HotspotText), std::string(24, 't'));
-    EXPECT_EQ(h[1].HotspotKind, 7);
-    EXPECT_EQ(h[2].PictureRect.right, 131070);
-    EXPECT_EQ(h[2].PictureRect.bottom, 131070);
+    EXPECT_EQ(+h[1].HotspotKind, 7);
+    EXPECT_EQ(+h[2].PictureRect.right, 131070);
+    EXPECT_EQ(+h[2].PictureRect.bottom, 131070);
     EXPECT_EQ((uint8_t)h[2].HotspotKind, 255);
     EXPECT_STREQ(h[3].HotspotName, "Last");
     EXPECT_STREQ(h[3].HotspotText, "Text");
-    EXPECT_EQ(h[3].PictureRect.right, 15);
-    EXPECT_EQ(h[3].HotspotState, 0);
+    EXPECT_EQ(+h[3].PictureRect.right, 15);
+    EXPECT_EQ(+h[3].HotspotState, 0);
   }
 }
 
@@ -112,10 +112,10 @@ TEST(TiffHotspotTag, ScreenRectanglesFollowTheView) {
     record->DRFSpotOffset[1] = 6;
     ASSERT_EQ(record.Load(path), 1);
     const TavRect& r = record->Hotspots[0].ScreenRect;
-    EXPECT_EQ(r.left, 51 + c.ox) << "mode " << c.mode; // 50.5 + 0.5 truncated
-    EXPECT_EQ(r.top, 20 + c.oy);
-    EXPECT_EQ(r.right, 101 + c.ox); // 100.5 + 0.5
-    EXPECT_EQ(r.bottom, 50 + c.oy);
+    EXPECT_EQ(+r.left, 51 + c.ox) << "mode " << c.mode; // 50.5 + 0.5 truncated
+    EXPECT_EQ(+r.top, 20 + c.oy);
+    EXPECT_EQ(+r.right, 101 + c.ox); // 100.5 + 0.5
+    EXPECT_EQ(+r.bottom, 50 + c.oy);
   }
 }
 
@@ -134,12 +134,12 @@ TEST(TiffHotspotTag, CountsAreCutToTheTable) {
   file.LongEntry(257, 2200);
   TiffRecord record;
   ASSERT_EQ(record.Load(Save("many.tif", file)), 1);
-  ASSERT_EQ(record->HotspotCount, 600);
+  ASSERT_EQ(+record->HotspotCount, 600);
   EXPECT_STREQ(record->Hotspots[0].HotspotName, "S0");
   EXPECT_STREQ(record->Hotspots[599].HotspotName, "S599");
-  EXPECT_EQ(record->Hotspots[599].PictureRect.top, 1198);
-  EXPECT_EQ(record->Hotspots[600].HotspotName[0], 0); // the spare entry is never written
-  EXPECT_EQ(record->TIFFSize.y, 2200);
+  EXPECT_EQ(+record->Hotspots[599].PictureRect.top, 1198);
+  EXPECT_EQ(+record->Hotspots[600].HotspotName[0], 0); // the spare entry is never written
+  EXPECT_EQ(+record->TIFFSize.y, 2200);
 
   // Counts of 2^16 and more are counts all the same.
   TiffFileBuilder wide;
@@ -148,7 +148,7 @@ TEST(TiffHotspotTag, CountsAreCutToTheTable) {
   wide.Entry(65024, 4, 65536 + 2, offset);
   TiffRecord big;
   big.Load(Save("count-64k.tif", wide));
-  EXPECT_EQ(big->HotspotCount, 600);
+  EXPECT_EQ(+big->HotspotCount, 600);
   EXPECT_STREQ(big->Hotspots[599].HotspotName, "S599");
 }
 
@@ -157,20 +157,20 @@ TEST(TiffHotspotTag, RecordsBeyondTheCopyAreNotRead) {
   // tail, none beyond it; an offset of 2^31 or more reads nothing.
   TiffRecord record;
   ASSERT_EQ(record.Load(Save("tail.tif", PictureWithTag(false, 5, 10230))), 1);
-  EXPECT_EQ(record->HotspotCount, 1);
-  EXPECT_EQ(record->Hotspots[0].PictureRect.right, 0);
+  EXPECT_EQ(+record->HotspotCount, 1);
+  EXPECT_EQ(+record->Hotspots[0].PictureRect.right, 0);
 
   TiffRecord far;
   TiffFileBuilder file = PictureWithTag(true, 3, 0x90000000u);
   file.ShortEntry(278, 9); // after the tag
   ASSERT_EQ(far.Load(Save("far.tif", file)), 1);
-  EXPECT_EQ(far->HotspotCount, 0);
-  EXPECT_EQ(far->TiffRowsPerStrip, 9);
+  EXPECT_EQ(+far->HotspotCount, 0);
+  EXPECT_EQ(+far->TiffRowsPerStrip, 9);
 
   // With no records at all a later tag may still bring some.
   TiffRecord none;
   ASSERT_EQ(none.Load(Save("zero.tif", PictureWithTag(false, 0, 8))), 1);
-  EXPECT_EQ(none->HotspotCount, 0);
+  EXPECT_EQ(+none->HotspotCount, 0);
 }
 
 } // namespace

@@ -61,7 +61,7 @@ TEST(TiffReader, MemoryCopyInWholeBlocks) {
   // A short file: zeros up to the next block.
   std::string small = Write("small.tif", Picture(false));
   ASSERT_EQ(record.Load(small), 1);
-  EXPECT_EQ(record->PictureFile->GetLength(), 10240u);
+  EXPECT_EQ(+record->PictureFile->GetLength(), 10240u);
 }
 
 TEST(TiffReader, NumbersInEitherByteOrderAndEntryType) {
@@ -88,12 +88,12 @@ TEST(TiffReader, NumbersInEitherByteOrderAndEntryType) {
           Write(std::string("order-") + (big ? "big" : "little") + (shorts ? "-short" : "-long") + ".tif", file);
       TiffRecord record;
       ASSERT_EQ(record.Load(path), 1) << big << shorts;
-      EXPECT_EQ(record->TIFFSize.x, 1728);
-      EXPECT_EQ(record->TIFFSize.y, 2200);
-      EXPECT_EQ(record->TiffCompression, 2);
-      EXPECT_EQ(record->TiffRowsPerStrip, 7);
-      EXPECT_EQ(record->TiffStripOffsetsCount, 3u);
-      EXPECT_EQ(record->TiffStripCount, 1u); // tag 279 came last
+      EXPECT_EQ(+record->TIFFSize.x, 1728);
+      EXPECT_EQ(+record->TIFFSize.y, 2200);
+      EXPECT_EQ(+record->TiffCompression, 2);
+      EXPECT_EQ(+record->TiffRowsPerStrip, 7);
+      EXPECT_EQ(+record->TiffStripOffsetsCount, 3u);
+      EXPECT_EQ(+record->TiffStripCount, 1u); // tag 279 came last
       const DWORD* o = Locked(record->TiffStripOffsets);
       EXPECT_EQ(o[0], 100u);
       EXPECT_EQ(o[1], 200u);
@@ -117,8 +117,8 @@ TEST(TiffReader, StripTablesInTheValueField) {
   std::string path = Write("in-field.tif", file);
   TiffRecord record;
   ASSERT_EQ(record.Load(path), 1);
-  EXPECT_EQ(record->TiffStripOffsetsCount, 1u);
-  EXPECT_EQ(record->TiffStripCount, 2u);
+  EXPECT_EQ(+record->TiffStripOffsetsCount, 1u);
+  EXPECT_EQ(+record->TiffStripCount, 2u);
   EXPECT_EQ(Locked(record->TiffStripOffsets)[0], 8u);
   GlobalUnlock(record->TiffStripOffsets);
   const DWORD* counts = Locked(record->TiffStripByteCounts);
@@ -127,8 +127,8 @@ TEST(TiffReader, StripTablesInTheValueField) {
   GlobalUnlock(record->TiffStripByteCounts);
   // Without tag 279 there is no byte count table.
   ASSERT_EQ(record.Load(Write("no-counts.tif", Picture(false))), 1);
-  EXPECT_EQ(record->TiffStripByteCounts, nullptr);
-  EXPECT_EQ(record->TiffStripCount, 1u);
+  EXPECT_EQ(+record->TiffStripByteCounts, nullptr);
+  EXPECT_EQ(+record->TiffStripCount, 1u);
 }
 
 TEST(TiffReader, RepeatedTagsReplaceAndNothingLeaks) {
@@ -143,9 +143,9 @@ TEST(TiffReader, RepeatedTagsReplaceAndNothingLeaks) {
     std::string path = Write("repeat.tif", file);
     TiffRecord record;
     ASSERT_EQ(record.Load(path), 1);
-    EXPECT_EQ(record->TIFFSize.x, 640);
-    EXPECT_EQ(record->TiffStripOffsetsCount, 4u);
-    EXPECT_EQ(record->TiffStripCount, 2u);
+    EXPECT_EQ(+record->TIFFSize.x, 640);
+    EXPECT_EQ(+record->TiffStripOffsetsCount, 4u);
+    EXPECT_EQ(+record->TiffStripCount, 2u);
     ASSERT_EQ(record.Load(path), 1); // the tables of the first load go
     TiffExport(record.get());
   }
@@ -163,7 +163,7 @@ TEST(TiffReader, CompressionOtherThanTwoIsError13) {
     EXPECT_EQ(record.Load(Write("compression.tif", Picture(false, c.compression))), 0);
     EXPECT_EQ(LastErrorCode(), 13u);
     EXPECT_NE(LastBoxText().find(std::string("(") + c.insert + ")"), std::string::npos) << LastBoxText();
-    EXPECT_NE(record->PictureFile, nullptr); // the copy is kept
+    EXPECT_NE(+record->PictureFile, nullptr); // the copy is kept
   }
   // An empty directory leaves the compression of a fresh record: 0.
   TiffFileBuilder empty;
@@ -197,7 +197,7 @@ TEST(TiffReader, UnreadableDirectoryIsError12) {
     EXPECT_EQ(record.Load(path), 0) << f.first;
     EXPECT_EQ(LastErrorCode(), 12u) << f.first;
     EXPECT_NE(LastBoxText().find("Error while displaying TIFF-File"), std::string::npos) << LastBoxText();
-    EXPECT_NE(record->PictureFile, nullptr) << f.first;
+    EXPECT_NE(+record->PictureFile, nullptr) << f.first;
   }
 }
 
@@ -247,12 +247,12 @@ TEST(TiffReader, FilesThatCannotBeCopiedAreErrors14And15) {
   EXPECT_EQ(record.Load(missing), 0);
   EXPECT_EQ(LastErrorCode(), 14u);
   EXPECT_NE(LastBoxText().find("Unable to open Image\n" + missing), std::string::npos) << LastBoxText();
-  EXPECT_EQ(record->PictureFile, copy); // unchanged after 14 and 15
+  EXPECT_EQ(+record->PictureFile, copy); // unchanged after 14 and 15
   // A file whose length says 0 while reading it gives bytes.
   EXPECT_EQ(record.Load("/proc/self/status"), 0);
   EXPECT_EQ(LastErrorCode(), 15u);
   EXPECT_NE(LastBoxText().find("Unexpected end of file\n/proc/self/status"), std::string::npos) << LastBoxText();
-  EXPECT_EQ(record->PictureFile, copy);
+  EXPECT_EQ(+record->PictureFile, copy);
 }
 
 } // namespace

@@ -171,7 +171,7 @@ TEST(TiffRender, OddRequestsDrawSafelyAndLeaveNothingBehind) {
         black += bitmap.at(x, y);
     ASSERT_EQ(drawing.At(pixels, 0, r), LevelColour(black * 4 / 400)) << r;
   }
-  EXPECT_EQ(drawing.record()->BitmapInfoHandle, nullptr);
+  EXPECT_EQ(+drawing.record()->BitmapInfoHandle, nullptr);
   EXPECT_EQ(tavwin::LiveGlobalBlocks(), blocks);
 }
 
