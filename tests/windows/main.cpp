@@ -34,6 +34,7 @@ int main(int argc, char** argv) {
   const fs::path root = fs::absolute(dir, error);
   const fs::path pictures = root / "pictures";
   fs::remove_all(root / (writing ? "expected" : "actual"), error);
+  fs::remove_all(root / (writing ? "messages-linux" : "messages-windows"), error);
   fs::create_directories(pictures, error);
 
   winhost::Context context(writing, root.string());
@@ -42,13 +43,7 @@ int main(int argc, char** argv) {
   context.Check(winhost::MakePictures(pictures.string()), "the test pictures could not all be made");
   context.EndScenario();
 #endif
-#ifdef _WIN32
-  // The system sends a window a mouse move of its own where the cursor is
-  // whenever the window under it or the capture changes. The cursor is kept
-  // away from the test windows, so that only the scenarios' own mouse
-  // messages reach them, as on Linux.
-  SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);
-#endif
+  winhost::ParkPointer();
   fs::current_path(pictures, error);
   if (error) {
     fprintf(stderr, "cannot enter %s: %s\n", pictures.string().c_str(), error.message().c_str());

@@ -159,8 +159,9 @@ struct HoverScenarios {
 
 // ---- rubber-band zoom, then scrolling the zoomed picture ----
 
-void ZoomAndScroll(Context& context, const char* id, DWORD mode) {
+void ZoomAndScrollWith(Context& context, const char* id, DWORD mode, bool pointer) {
   HostWindow window(kWindowWidth, kWindowHeight);
+  window.UsePointer(pointer);
   ImgStruct* record = Load(context, window, PictureById(id), mode);
   if (record == nullptr)
     return;
@@ -191,6 +192,14 @@ void ZoomAndScroll(Context& context, const char* id, DWORD mode) {
   window.Scroll(SB_VERT, SB_LINEUP);
   window.Pump();
   Observe(context, window, "line-up");
+}
+
+void ZoomAndScroll(Context& context, const char* id, DWORD mode) {
+  ZoomAndScrollWith(context, id, mode, false);
+}
+// The same with the system's pointer and buttons under Windows.
+void ZoomWithPointer(Context& context, const char* id, DWORD mode) {
+  ZoomAndScrollWith(context, id, mode, true);
 }
 
 // ---- resizing ----
@@ -254,6 +263,7 @@ struct InteractionScenarios {
       const char* id;
       DWORD mode;
     } cases[] = {
+        {"pointer", ZoomWithPointer, "drive-unit", 1},
         {"zoom", ZoomAndScroll, "drive-unit", 1},
         {"zoom", ZoomAndScroll, "drive-unit-hotspots", 4},
         {"zoom", ZoomAndScroll, "page", 1},

@@ -107,7 +107,11 @@ public:
   // Delivers what is pending: posted messages, then the paint of whatever
   // is invalid.
   void Pump();
-  // Messages sent to the window procedure, as the system sends them.
+  // Mouse input. By default the messages are sent to the window procedure,
+  // as the system sends them; with UsePointer (Windows only) the pointer is
+  // moved and the buttons pressed through the system's input, which then
+  // delivers its own messages.
+  void UsePointer(bool on) { pointer_ = on; }
   LRESULT Send(UINT message, WPARAM wParam, LPARAM lParam);
   void MouseMove(int x, int y, WPARAM keys = 0);
   void LeftDown(int x, int y);
@@ -119,9 +123,16 @@ public:
   Image Capture() const;
 
 private:
+  void Button(UINT message, WPARAM keys, int x, int y);
   HWND window_ = nullptr;
   ImgStruct* record_ = nullptr;
+  bool pointer_ = false;
 };
+
+// Moves the pointer out of the way of the test windows (Windows only): the
+// system sends a window a mouse move of its own where the pointer is
+// whenever the window under it or the capture changes.
+void ParkPointer();
 
 // ---- Files ----
 std::vector<uint8_t> ReadFile(const std::string& path);
