@@ -81,42 +81,46 @@ inline BYTE Level(uint32_t black, uint32_t pixels) {
   return BYTE((v >= pixels) + (v >= 2 * pixels) + (v >= 3 * pixels) + (v >= 4 * pixels));
 }
 
-// Two levels a byte, the even column in the high nibble.
-inline void PutLevel(BYTE* row, int c, BYTE level) {
-  if (c % 2 == 0)
-    row[c / 2] = BYTE(level << 4);
-  else
-    row[c / 2] |= level;
+// Two levels a byte, the even column in the high nibble: level(c) is asked
+// for the columns in order.
+template <class LevelOf> inline void PackLevels(BYTE* row, int destWidth, LevelOf level) {
+  int c = 0;
+  for (; c + 1 < destWidth; c += 2) {
+    BYTE high = level(c);
+    row[c / 2] = BYTE(high << 4 | level(c + 1));
+  }
+  if (c < destWidth)
+    row[c / 2] = BYTE(level(c) << 4);
 }
 
 // The level of every destination column of one row, into the band row.
 void PackRowLevels(BYTE* row, int destWidth, const WORD* counts, int sourceWidth, int rows) {
   if (destWidth == sourceWidth) {
-    for (int c = 0; c < destWidth; ++c)
-      PutLevel(row, c, counts[c] != 0 ? kTopLevel : 0);
+    PackLevels(row, destWidth, [&](int c) { return BYTE(counts[c] != 0 ? kTopLevel : 0); });
   } else if (destWidth < sourceWidth) {
     // Destination column c covers source columns ceil(c * sw / dw) up to
     // ceil((c + 1) * sw / dw), q or q + 1 of them.
     uint32_t q = sourceWidth / destWidth, m = sourceWidth % destWidth;
     uint32_t pixels = q * rows, morePixels = (q + 1) * rows;
     uint32_t excess = 0; // ceil(c * sw / dw) * dw - c * sw
-    for (int c = 0; c < destWidth; ++c) {
+    PackLevels(row, destWidth, [&](int c) {
       bool more = excess < m;
       excess = more ? excess + destWidth - m : excess - m;
-      PutLevel(row, c, Level(counts[c], more ? morePixels : pixels));
-    }
+      return Level(counts[c], more ? morePixels : pixels);
+    });
   } else {
     // Enlargement: the counters are the source columns themselves; each
     // destination column shows the one it falls on.
     uint32_t k = 0, r = 0;
-    for (int c = 0; c < destWidth; ++c) {
-      PutLevel(row, c, Level(counts[k], rows));
+    PackLevels(row, destWidth, [&](int) {
+      BYTE level = Level(counts[k], rows);
       r += sourceWidth;
-      while (r >= (uint32_t)destWidth) {
+      if (r >= (uint32_t)destWidth) {
         r -= destWidth;
         ++k;
       }
-    }
+      return level;
+    });
   }
 }
 

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <string>
 #include <vector>
 
 namespace {
@@ -130,6 +131,29 @@ TEST(TiffMHRow, EndlessMakeUpCodesEndTheRow) {
   DecodeMHRow(0, 100, 100, strip.data(), (DWORD)strip.size(), position, counts.data(), 100, 100);
   EXPECT_GT(position, 0u);
   EXPECT_TRUE(counts.GuardIntact());
+}
+
+TEST(TiffMHRow, WidestRowsMapExactly) {
+  // One black run over a whole row of 65535 pixels: white 0, black make-up
+  // 2560 (25 times), 1472, terminating 63. Every counter must hold exactly
+  // the source columns k with k * destWidth / 65535 = c.
+  std::string bits = "00110101";
+  for (int i = 0; i < 25; ++i)
+    bits += "000000011111";
+  bits += "0000001010101 000001100111";
+  std::vector<BYTE> strip = Strip(TiffBits(bits.c_str()));
+  for (WORD destWidth : {1, 2, 3, 471, 12345, 32768, 40000, 65533, 65534}) {
+    Counts counts(destWidth);
+    DWORD position = 0;
+    DecodeMHRow(0, 65535, 65535, strip.data(), (DWORD)strip.size(), position, counts.data(), destWidth, 65535);
+    std::vector<int> expected(destWidth, 0);
+    for (uint64_t k = 0; k < 65535; ++k)
+      ++expected[k * destWidth / 65535];
+    for (int c = 0; c < destWidth; ++c)
+      ASSERT_EQ(counts[c], expected[c]) << c << " of " << destWidth;
+    EXPECT_TRUE(counts.GuardIntact());
+    EXPECT_EQ(position, (8u + 25 * 12 + 13 + 12 + 7) / 8);
+  }
 }
 
 TEST(TiffMHRow, RandomBytesStayInsideTheCounters) {
