@@ -106,10 +106,10 @@ UINT ReadStripes(CFile& file, ImgStruct* record) {
 void FreeDRFStripes(ImgStruct* record) {
   if (record == nullptr)
     return;
-  for (HGLOBAL& handle : record->DRFStripeHandles) {
-    if (handle != nullptr)
-      GlobalFree(handle);
-    handle = nullptr;
+  for (int i = 0; i < TAV_MAX_STRIPES; ++i) {
+    if (record->DRFStripeHandles[i] != nullptr)
+      GlobalFree(record->DRFStripeHandles[i]);
+    record->DRFStripeHandles[i] = nullptr;
   }
 }
 

@@ -112,7 +112,7 @@ TEST(DrfDecodeErrors, MoreThanSixteenBandsAreRefused) {
   EXPECT_EQ(watch.LastText(), "int. err. memsize > MAX_PATCH_SIZE");
   EXPECT_TRUE(dib.bufferIntact);
   EXPECT_TRUE(IsWindow(w.window)); // an export has no window to destroy
-  EXPECT_EQ(w.record->BandCount, 0);
+  EXPECT_EQ(+w.record->BandCount, 0);
 
   ReportWatch again;
   w.record->DrfShown = 1;
@@ -200,7 +200,7 @@ TEST(DrfExport, CopyToGlobalHoldsTheSameDibAndDecodeSetsDrfShown) {
   drf.record->DrfShown = 0;
   drftest::Dib dib;
   ASSERT_EQ(drftest::ExportDib(drf.record, &dib), 1);
-  EXPECT_EQ(drf.record->DrfShown, 1);
+  EXPECT_EQ(+drf.record->DrfShown, 1);
   HGLOBAL copy = CopyDRFToGlobal(drf.record);
   ASSERT_NE(copy, nullptr);
   EXPECT_GE(GlobalSize(copy), dib.bytes.size());
@@ -222,9 +222,9 @@ TEST(DrfExport, KindFiveOpensItsCompanionTiffWhenDecoded) {
   drftest::Dib dib;
   ASSERT_EQ(drftest::ExportDib(drf.record, &dib), 1);
   EXPECT_EQ(dib.pixels, picture.pixels);
-  EXPECT_EQ(drf.record->TiffReady, 1);
-  EXPECT_NE(drf.record->PictureFile, nullptr);
-  EXPECT_EQ(drf.record->TIFFSize.x, 64);
+  EXPECT_EQ(+drf.record->TiffReady, 1);
+  EXPECT_NE(+drf.record->PictureFile, nullptr);
+  EXPECT_EQ(+drf.record->TIFFSize.x, 64);
 
   // A companion that cannot be opened leaves the DRF picture drawable.
   drftest::LoadedDrf other;
@@ -232,7 +232,7 @@ TEST(DrfExport, KindFiveOpensItsCompanionTiffWhenDecoded) {
   lstrcpyA(other.record->TiffPath, (tiff + ".missing").c_str());
   ASSERT_EQ(drftest::ExportDib(other.record, &dib), 1);
   EXPECT_EQ(dib.pixels, picture.pixels);
-  EXPECT_EQ(other.record->TiffReady, 0);
+  EXPECT_EQ(+other.record->TiffReady, 0);
 }
 
 } // namespace

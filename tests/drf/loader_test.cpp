@@ -20,8 +20,8 @@ drfenc::DrfPicture Grey(int width, int height) {
 
 int StripeCount(const ImgStruct* record) {
   int n = 0;
-  for (HGLOBAL stripe : record->DRFStripeHandles)
-    n += stripe != nullptr;
+  for (int i = 0; i < 16; ++i)
+    n += record->DRFStripeHandles[i] != nullptr;
   return n;
 }
 
@@ -51,13 +51,13 @@ TEST(DrfLoader, KeepsMainPictureInfoInTheRecord) {
     LoadedDrf drf;
     ASSERT_EQ(drf.Load(drftest::WritePicture("info.drf", picture)), 1);
     ImgStruct* r = drf.record;
-    EXPECT_EQ(r->DRFRasterFlag, -2);
-    EXPECT_EQ(r->DRFSize.x, 33);
-    EXPECT_EQ(r->DRFSize.y, 20);
-    EXPECT_EQ(r->ScaledClientSize.x, 33);
-    EXPECT_EQ(r->ScaledClientSize.y, 20);
-    EXPECT_EQ(r->DRFDataSize, data.size());
-    EXPECT_EQ(r->DRFColorType, 6);
+    EXPECT_EQ(+r->DRFRasterFlag, -2);
+    EXPECT_EQ(+r->DRFSize.x, 33);
+    EXPECT_EQ(+r->DRFSize.y, 20);
+    EXPECT_EQ(+r->ScaledClientSize.x, 33);
+    EXPECT_EQ(+r->ScaledClientSize.y, 20);
+    EXPECT_EQ(+r->DRFDataSize, data.size());
+    EXPECT_EQ(+r->DRFColorType, 6);
     ASSERT_EQ(StripeCount(r), 1);
     // The stripe holds the picture data exactly: MainPictureInfo was found
     // after the extension.
@@ -107,9 +107,9 @@ TEST(DrfLoader, DisplayModesOneAndFourReadNoStripesButTheRasterTable) {
     drf.record->AltSize = {300, 200};
     ASSERT_EQ(drf.Load(path, mode), 1);
     EXPECT_EQ(StripeCount(drf.record), 0);
-    EXPECT_EQ(drf.record->DRFSize.x, 40);
-    EXPECT_EQ(drf.record->HotspotCount, 3);
-    EXPECT_EQ(drf.record->CentringOffset.x, 0);
+    EXPECT_EQ(+drf.record->DRFSize.x, 40);
+    EXPECT_EQ(+drf.record->HotspotCount, 3);
+    EXPECT_EQ(+drf.record->CentringOffset.x, 0);
   }
 }
 
@@ -129,8 +129,8 @@ TEST(DrfLoader, CentresOnTheMeasuredWindowExceptInModeThree) {
     LoadedDrf drf;
     drf.record->AltSize = c.alt;
     ASSERT_EQ(drf.Load(path, c.mode), 1);
-    EXPECT_EQ(drf.record->CentringOffset.x, c.expected.x) << c.mode;
-    EXPECT_EQ(drf.record->CentringOffset.y, c.expected.y) << c.mode;
+    EXPECT_EQ(+drf.record->CentringOffset.x, c.expected.x) << c.mode;
+    EXPECT_EQ(+drf.record->CentringOffset.y, c.expected.y) << c.mode;
   }
 }
 
@@ -147,22 +147,22 @@ TEST(DrfLoader, ReadsTheFullRasterTable) {
   for (int i = 0; i < 8; ++i)
     r->Hotspots[i].HotspotState = 0x0F;
   ASSERT_EQ(drf.Load(drftest::WritePicture("full.drf", picture)), 1);
-  ASSERT_EQ(r->HotspotCount, 8);
+  ASSERT_EQ(+r->HotspotCount, 8);
   for (int i = 0; i < 8; ++i) {
     const drfenc::Hotspot& h = picture.hotspots[i];
     const HotspotEntry& e = r->Hotspots[i];
     EXPECT_EQ(e.HotspotName, h.name);
     EXPECT_EQ(e.HotspotText, h.text);
-    EXPECT_EQ(e.HotspotKind, h.kind);
-    EXPECT_EQ(e.HotspotState, 0);
-    EXPECT_EQ(e.PictureRect.left, h.left);
-    EXPECT_EQ(e.PictureRect.top, h.top);
-    EXPECT_EQ(e.PictureRect.right, h.right);
-    EXPECT_EQ(e.PictureRect.bottom, h.bottom);
-    EXPECT_EQ(e.ScreenRect.left, h.left + 105);
-    EXPECT_EQ(e.ScreenRect.top, h.top + 206);
-    EXPECT_EQ(e.ScreenRect.right, h.right + 105);
-    EXPECT_EQ(e.ScreenRect.bottom, h.bottom + 206);
+    EXPECT_EQ(+e.HotspotKind, h.kind);
+    EXPECT_EQ(+e.HotspotState, 0);
+    EXPECT_EQ(+e.PictureRect.left, h.left);
+    EXPECT_EQ(+e.PictureRect.top, h.top);
+    EXPECT_EQ(+e.PictureRect.right, h.right);
+    EXPECT_EQ(+e.PictureRect.bottom, h.bottom);
+    EXPECT_EQ(+e.ScreenRect.left, h.left + 105);
+    EXPECT_EQ(+e.ScreenRect.top, h.top + 206);
+    EXPECT_EQ(+e.ScreenRect.right, h.right + 105);
+    EXPECT_EQ(+e.ScreenRect.bottom, h.bottom + 206);
   }
 }
 
@@ -178,15 +178,15 @@ TEST(DrfLoader, ReadsTheCompactRasterTableWithFullLengthStrings) {
   LoadedDrf drf;
   ASSERT_EQ(drf.Load(drftest::WritePicture("compact.drf", picture)), 1);
   ImgStruct* r = drf.record;
-  ASSERT_EQ(r->HotspotCount, 4);
+  ASSERT_EQ(+r->HotspotCount, 4);
   for (int i = 0; i < 4; ++i) {
     const HotspotEntry& e = r->Hotspots[i];
-    EXPECT_EQ(e.HotspotKind, (signed char)0x85);
+    EXPECT_EQ(+e.HotspotKind, (signed char)0x85);
     EXPECT_EQ(e.PictureRect.right - e.PictureRect.left, 12);
     EXPECT_EQ(e.PictureRect.bottom - e.PictureRect.top, 12);
-    EXPECT_EQ(e.PictureRect.left, picture.hotspots[i].left);
+    EXPECT_EQ(+e.PictureRect.left, picture.hotspots[i].left);
     EXPECT_EQ(e.HotspotText, picture.hotspots[i].text);
-    EXPECT_EQ(e.HotspotState, 0);
+    EXPECT_EQ(+e.HotspotState, 0);
   }
   // The 32-character name fills its field; the text follows it.
   EXPECT_EQ(std::string(r->Hotspots[1].HotspotName, 32), std::string(32, 'N'));
@@ -207,9 +207,9 @@ TEST(DrfLoader, KeepsAtMostSixHundredHotspots) {
       LoadedDrf drf;
       ReportWatch watch;
       ASSERT_EQ(drf.Load(drftest::WritePicture("many.drf", picture)), 1);
-      EXPECT_EQ(drf.record->HotspotCount, 600);
+      EXPECT_EQ(+drf.record->HotspotCount, 600);
       EXPECT_EQ(std::string(drf.record->Hotspots[599].HotspotName), "H599");
-      EXPECT_EQ(drf.record->Hotspots[600].HotspotName[0], 0); // the spare entry is never written
+      EXPECT_EQ(+drf.record->Hotspots[600].HotspotName[0], 0); // the spare entry is never written
       EXPECT_EQ(watch.Code(), count > 600 ? 18u : 0u);
       if (count > 600) {
         EXPECT_EQ(watch.LastText(), "Unable to load all DRF-Raster");
@@ -224,13 +224,13 @@ TEST(DrfLoader, WithoutRasterTableHotspotsStayAndOtherKindsLoad) {
   drf.record->HotspotCount = 5;
   const std::string path = drftest::WritePicture("noraster.drf", picture);
   ASSERT_EQ(drf.Load(path), 1);
-  EXPECT_EQ(drf.record->HotspotCount, 5);
+  EXPECT_EQ(+drf.record->HotspotCount, 5);
 
   // Kind 9 loads; it is simply never drawn.
   picture.kind = 9;
   LoadedDrf other;
   ASSERT_EQ(other.Load(drftest::WriteRaw("kind9.drf", picture, {1, 2, 3})), 1);
-  EXPECT_EQ(other.record->DRFColorType, 9);
+  EXPECT_EQ(+other.record->DRFColorType, 9);
   EXPECT_EQ(DecodeDRFPicture(nullptr, other.record), 0);
 }
 
@@ -359,7 +359,7 @@ TEST(DrfLoaderErrors, ShortRasterTablesKeepWhatWasRead) {
   LoadedDrf drf;
   drf.record->HotspotCount = 0;
   ASSERT_EQ(drf.Load(WriteBytes("two_of_three.drf", bytes)), 1);
-  EXPECT_EQ(drf.record->HotspotCount, 0); // not updated
+  EXPECT_EQ(+drf.record->HotspotCount, 0); // not updated
   EXPECT_EQ(std::string(drf.record->Hotspots[1].HotspotName), "H1");
 }
 

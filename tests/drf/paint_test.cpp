@@ -35,7 +35,7 @@ void OpenAndPaint(Painted* p, const std::string& path, int width, int height, CO
   ASSERT_NE(p->window, nullptr);
   p->record = TAVIMG_LoadPicture(p->window, 0, nullptr, nullptr, path.c_str(), 3, TAVIMG_FILE_DRF, 0);
   ASSERT_NE(p->record, nullptr);
-  ASSERT_EQ(p->record->PictureMode, 0);
+  ASSERT_EQ(+p->record->PictureMode, 0);
   TAVIMG_SetBkColor(p->record, background, 0);
   host::AttachRecord(p->window, p->record);
   InvalidateRect(p->window, nullptr, TRUE);
@@ -78,9 +78,9 @@ TEST(DrfPaint, WindowShowsTheExportedColoursAtTheSpotOffset) {
         }
       }
     // Nothing of a paint stays decoded.
-    EXPECT_EQ(p.record->BitmapInfoHandle, nullptr);
-    for (HGLOBAL band : p.record->BandHandles)
-      EXPECT_EQ(band, nullptr);
+    EXPECT_EQ(+p.record->BitmapInfoHandle, nullptr);
+    for (int b = 0; b < 16; ++b)
+      EXPECT_EQ(+p.record->BandHandles[b], nullptr);
   }
 }
 
@@ -123,7 +123,7 @@ TEST(DrfPaint, BandsGoBottomFirstAndOnlyThePictureWidthIsShown) {
   const long live = tavwin::LiveGlobalBlocks();
   EXPECT_EQ(DrawDRFPicture(window, record, dc, &all), 1);
   EXPECT_EQ(tavwin::LiveGlobalBlocks(), live);
-  EXPECT_EQ(record->BandCount, 3);
+  EXPECT_EQ(+record->BandCount, 3);
   ReleaseDC(window, dc);
   int w = 0, h = 0;
   std::vector<uint32_t> pixels = host::ReadClientPixels(window, &w, &h);

@@ -60,9 +60,9 @@ void RoundTrip(const drfenc::DrfPicture& picture, const std::string& name) {
     ASSERT_EQ(drftest::ExportDib(drf.record, &dib), 1);
     ExpectSameDib(picture, dib);
     // An export leaves nothing decoded behind.
-    EXPECT_EQ(drf.record->BitmapInfoHandle, nullptr);
-    for (HGLOBAL band : drf.record->BandHandles)
-      EXPECT_EQ(band, nullptr);
+    EXPECT_EQ(+drf.record->BitmapInfoHandle, nullptr);
+    for (int b = 0; b < 16; ++b)
+      EXPECT_EQ(+drf.record->BandHandles[b], nullptr);
     // A second export gives the same bytes.
     Dib again;
     ASSERT_EQ(drftest::ExportDib(drf.record, &again), 1);
@@ -112,8 +112,8 @@ TEST(DrfRoundTripLarge, DataOverManyStripesAndSixteenBands) {
     LoadedDrf drf;
     ASSERT_EQ(drf.Load(path), 1);
     int stripes = 0;
-    for (HGLOBAL stripe : drf.record->DRFStripeHandles)
-      stripes += stripe != nullptr;
+    for (int i = 0; i < 16; ++i)
+      stripes += drf.record->DRFStripeHandles[i] != nullptr;
     EXPECT_GE(stripes, c.minStripes);
     Dib dib;
     ASSERT_EQ(drftest::ExportDib(drf.record, &dib), 1);

@@ -121,10 +121,10 @@ TEST(DrfRows, BandGeometry) {
     drftest::LoadedDrf drf;
     ASSERT_EQ(drf.Load(drftest::WritePicture("geometry.drf", picture)), 1);
     std::vector<std::vector<uint8_t>> rows = drftest::DecodePaddedRows(drf.record);
-    EXPECT_EQ(drf.record->PaddedWidth, c.padded);
-    EXPECT_EQ(drf.record->RowsPerBand, c.rowsPerBand);
-    EXPECT_EQ(drf.record->BandCount, c.bands);
-    EXPECT_EQ(drf.record->LastBandRows, c.lastRows);
+    EXPECT_EQ(+drf.record->PaddedWidth, c.padded);
+    EXPECT_EQ(+drf.record->RowsPerBand, c.rowsPerBand);
+    EXPECT_EQ(+drf.record->BandCount, c.bands);
+    EXPECT_EQ(+drf.record->LastBandRows, c.lastRows);
     EXPECT_EQ(rows.size(), (size_t)c.height);
   }
 }

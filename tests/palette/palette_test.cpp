@@ -78,9 +78,9 @@ TEST(PaletteTable, SetAndGetEntries) {
   EXPECT_EQ(0, memcmp(back.data(), entries.data(), 256 * 4));
 
   EXPECT_EQ(TAVIMG_SetPaletteEntries(r.record, nullptr, 0), 0);
-  EXPECT_EQ(r.record->PaletteSet, 1u);
+  EXPECT_EQ(+r.record->PaletteSet, 1u);
   EXPECT_EQ(TAVIMG_SetPaletteEntries(r.record, nullptr, -5), -1);
-  EXPECT_EQ(r.record->PaletteSet, 0u);
+  EXPECT_EQ(+r.record->PaletteSet, 0u);
   EXPECT_EQ(TAVIMG_SetPaletteEntries(nullptr, nullptr, 0), 0);
   EXPECT_EQ(TAVIMG_SetPaletteEntries(nullptr, nullptr, -1), -1);
   EXPECT_EQ(TAVIMG_SetPaletteEntries(r.record, nullptr, 10), 0); // nothing to copy from
@@ -119,7 +119,7 @@ TEST(FullPalette, FixedEntriesAndPictureColoursMadeDistinct) {
   const long gdi = tavwin::LiveGdiObjects();
   BYTE fill = 0;
   BuildPalette(&fill, r.record, TAV_PALETTE_DRF);
-  ASSERT_NE(r.record->Palette, nullptr);
+  ASSERT_NE(+r.record->Palette, nullptr);
   EXPECT_EQ(tavwin::LiveGdiObjects(), gdi + 1);
   std::vector<PALETTEENTRY> p = r.Palette();
   ASSERT_EQ(p.size(), 256u);
@@ -181,7 +181,7 @@ TEST(FullPalette, TiffTakesTheModuleTableAndSimplePaletteTheColourTable) {
   EXPECT_TRUE(SameEntry(p[4], Entry(255, 255, 255)));
   EXPECT_EQ(fill, 4);
   BuildPalette(&fill, r.record, 3); // no palette for other kinds
-  EXPECT_EQ(r.record->Palette, nullptr);
+  EXPECT_EQ(+r.record->Palette, nullptr);
 }
 
 TEST(FullPalette, AfterAFullDrfPaletteTheTableHoldsItsColours) {
