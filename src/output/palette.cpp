@@ -7,6 +7,7 @@
 
 #include <string.h>
 
+#include <algorithm>
 #include <vector>
 
 namespace {
@@ -197,7 +198,7 @@ void BuildFullPalette(BYTE* fillIndex, ImgStruct* record, int kind) {
     entries[kUpperGreysFirst + i] = Grey((BYTE)(kUpperGreys >> (8 * i)));
   }
   if (kind == TAV_PALETTE_TIFF) {
-    const LONG count = PaletteTableCount < kPictureCount ? PaletteTableCount : kPictureCount;
+    const LONG count = std::min<LONG>(PaletteTableCount, kPictureCount);
     memcpy(entries + kPictureFirst, PaletteTable, sizeof(PALETTEENTRY) * (size_t)count);
   } else {
     std::vector<PALETTEENTRY> colours = n > 0 ? PictureColours(record, n) : std::vector<PALETTEENTRY>();
@@ -247,7 +248,7 @@ extern "C" LONG WINAPI TAVIMG_SetPaletteEntries(ImgStruct* record, const PALETTE
   }
   if (entries == nullptr)
     return 0; // nothing to store
-  const LONG n = count < kTableSize ? count : kTableSize;
+  const LONG n = std::min<LONG>(count, kTableSize);
   memcpy(PaletteTable, entries, sizeof(PALETTEENTRY) * (size_t)n);
   PaletteTableCount = n;
   return n;
