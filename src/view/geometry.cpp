@@ -108,7 +108,8 @@ DWORD PlaceHotspots(double fx, double fy, ImgStruct* record) {
 
   const double sx = bx * fx;
   const double sy = by * fy;
-  const int count = std::min<LONG>(record->HotspotCount, TAVIMG_MAX_HOTSPOTS);
+  const LONG hotspots = record->HotspotCount;
+  const int count = hotspots < TAVIMG_MAX_HOTSPOTS ? hotspots : TAVIMG_MAX_HOTSPOTS;
   for (int i = 0; i < count; ++i) {
     HotspotEntry& entry = record->Hotspots[i];
     const TavRect& p = entry.PictureRect;
@@ -241,54 +242,86 @@ void ApplyZoomState(ImgStruct* record) {
 
 namespace {
 
-// One axis of UpdateScrollRanges, named by its members of the record's pairs.
+// One axis of UpdateScrollRanges, copied out of the record's pairs (the
+// record is packed: its members are read and written by value only).
+struct ScrollAxis {
+  double scaled, zoomFactor, zoomedFactor, savedClientSize, prevClientSize;
+  LONG zoomedSize, drawSize, clientSize, scrollPos, scrollPage, prevScrollPage, scrollRange;
+};
+
+ScrollAxis LoadAxis(const ImgStruct* r, bool y) {
+  ScrollAxis a;
+  a.scaled = y ? r->ScaledClientSize.y : r->ScaledClientSize.x;
+  a.zoomFactor = y ? r->ZoomFactor.y : r->ZoomFactor.x;
+  a.zoomedFactor = y ? r->ZoomedSizeFactor.y : r->ZoomedSizeFactor.x;
+  a.savedClientSize = y ? r->SavedClientSize.y : r->SavedClientSize.x;
+  a.prevClientSize = y ? r->PrevClientSize.y : r->PrevClientSize.x;
+  a.zoomedSize = y ? r->ZoomedSize.y : r->ZoomedSize.x;
+  a.drawSize = y ? r->DrawSize.y : r->DrawSize.x;
+  a.clientSize = y ? r->ClientSize.y : r->ClientSize.x;
+  a.scrollPos = y ? r->ScrollPos.y : r->ScrollPos.x;
+  a.scrollPage = y ? r->ScrollPage.y : r->ScrollPage.x;
+  a.prevScrollPage = y ? r->PrevScrollPage.y : r->PrevScrollPage.x;
+  a.scrollRange = y ? r->ScrollRange.y : r->ScrollRange.x;
+  return a;
+}
+
+void StoreAxis(ImgStruct* r, bool y, const ScrollAxis& a) {
+  (y ? r->ZoomedSizeFactor.y : r->ZoomedSizeFactor.x) = a.zoomedFactor;
+  (y ? r->SavedClientSize.y : r->SavedClientSize.x) = a.savedClientSize;
+  (y ? r->ZoomedSize.y : r->ZoomedSize.x) = a.zoomedSize;
+  (y ? r->DrawSize.y : r->DrawSize.x) = a.drawSize;
+  (y ? r->ScrollPos.y : r->ScrollPos.x) = a.scrollPos;
+  (y ? r->ScrollPage.y : r->ScrollPage.x) = a.scrollPage;
+  (y ? r->PrevScrollPage.y : r->PrevScrollPage.x) = a.prevScrollPage;
+  (y ? r->ScrollRange.y : r->ScrollRange.x) = a.scrollRange;
+}
+
 // The section keeps its scale when the drawing area changes: the number of
 // picture pixels shown grows with the area. With no earlier area to compare
 // with, the section stays as it is.
-using PairMember = LONG TavPair::*;
-using DoubleMember = double TavDoublePair::*;
-
 LONG ScaledPage(LONG clientSize, double previousClient, LONG page) {
   if (previousClient <= 0.0 || !std::isfinite(previousClient))
     return page;
   return TruncToLong(clientSize / previousClient * page);
 }
 
-void UpdateZoomedSize(ImgStruct* record, PairMember m, DoubleMember d) {
-  if (record->ZoomFactor.*d != record->ZoomedSizeFactor.*d) {
-    record->ZoomedSize.*m = TruncToLong(record->ScaledClientSize.*m * record->ZoomFactor.*d);
-    record->ZoomedSizeFactor.*d = record->ZoomFactor.*d;
+void UpdateZoomedSize(ScrollAxis& a) {
+  if (a.zoomFactor != a.zoomedFactor) {
+    a.zoomedSize = TruncToLong(a.scaled * a.zoomFactor);
+    a.zoomedFactor = a.zoomFactor;
   }
-  if (record->ZoomedSize.*m < record->DrawSize.*m)
-    record->DrawSize.*m = record->ZoomedSize.*m;
+  if (a.zoomedSize < a.drawSize)
+    a.drawSize = a.zoomedSize;
 }
 
-void UpdateScrollAxis(ImgStruct* record, PairMember m, DoubleMember d, LONG picture) {
-  if (record->DrawSize.*m < record->ClientSize.*m) {
+void UpdateScrollAxis(ScrollAxis& a, LONG picture) {
+  if (a.drawSize < a.clientSize) {
     // The zoomed picture is smaller than the area: all of it is shown.
-    record->ScrollPos.*m = 0;
-    if (record->ScrollPage.*m != picture) {
-      record->PrevScrollPage.*m = record->ScrollPage.*m;
-      record->SavedClientSize.*d = record->PrevClientSize.*d;
+    a.scrollPos = 0;
+    if (a.scrollPage != picture) {
+      a.prevScrollPage = a.scrollPage;
+      a.savedClientSize = a.prevClientSize;
     }
-    record->ScrollPage.*m = picture;
-    record->ScrollRange.*m = 0;
+    a.scrollPage = picture;
+    a.scrollRange = 0;
   } else {
-    record->ScrollPage.*m =
-        record->ScrollPage.*m == picture
-            ? ScaledPage(record->ClientSize.*m, record->SavedClientSize.*d, record->PrevScrollPage.*m)
-            : ScaledPage(record->ClientSize.*m, record->PrevClientSize.*d, record->ScrollPage.*m);
-    record->ScrollRange.*m = ClampToLong(static_cast<long long>(picture) - record->ScrollPage.*m);
+    a.scrollPage = a.scrollPage == picture ? ScaledPage(a.clientSize, a.savedClientSize, a.prevScrollPage)
+                                           : ScaledPage(a.clientSize, a.prevClientSize, a.scrollPage);
+    a.scrollRange = ClampToLong(static_cast<long long>(picture) - a.scrollPage);
   }
 }
 
 } // namespace
 
 int UpdateScrollRanges(HWND window, ImgStruct* record, LONG pictureWidth, LONG pictureHeight) {
-  UpdateZoomedSize(record, &TavPair::x, &TavDoublePair::x);
-  UpdateZoomedSize(record, &TavPair::y, &TavDoublePair::y);
-  UpdateScrollAxis(record, &TavPair::x, &TavDoublePair::x, pictureWidth);
-  UpdateScrollAxis(record, &TavPair::y, &TavDoublePair::y, pictureHeight);
+  ScrollAxis x = LoadAxis(record, false), y = LoadAxis(record, true);
+  UpdateZoomedSize(x);
+  UpdateZoomedSize(y);
+  UpdateScrollAxis(x, pictureWidth);
+  UpdateScrollAxis(y, pictureHeight);
+  StoreAxis(record, false, x);
+  StoreAxis(record, true, y);
 
   SetScrollRange(window, SB_HORZ, 0, record->ScrollRange.x, TRUE);
   SetScrollRange(window, SB_VERT, 0, record->ScrollRange.y, TRUE);

@@ -264,8 +264,9 @@ int DragZoomRect(HWND window, ImgStruct* record, LPARAM lParam) {
   BandDrawing drawing(window, record);
   drawing.Draw(record->ZoomRect); // erases the band at its old place
   const LONG x = MouseX(lParam), y = MouseY(lParam);
-  LONG right = x < record->ClientSize.x ? x : record->ClientSize.x;
-  LONG bottom = y > record->ClientSize.y ? record->ClientSize.y - 1 : y;
+  const LONG cw = record->ClientSize.x, ch = record->ClientSize.y;
+  const LONG right = x < cw ? x : cw;
+  const LONG bottom = y > ch ? ch - 1 : y;
   record->ZoomRect.right = right < 1 ? 1 : right;
   record->ZoomRect.bottom = bottom < 1 ? 1 : bottom;
   drawing.Draw(record->ZoomRect);

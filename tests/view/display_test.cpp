@@ -42,13 +42,13 @@ TEST_F(ViewDisplay, Kind6DrfAtItsOwnSize) {
 
   record = host->Load("", path, 0, TAVIMG_FILE_DRF);
   ASSERT_NE(record, nullptr);
-  EXPECT_EQ(record->PictureMode, 0);
+  EXPECT_EQ(+record->PictureMode, 0);
   EXPECT_EQ(TAVIMG_GetGraphicsMode(record), 2);
   EXPECT_EQ(TAVIMG_GetScaledClientSize(record), TAVIMG_GetDRFSize(record));
-  ASSERT_EQ(record->HotspotCount, 2);
+  ASSERT_EQ(+record->HotspotCount, 2);
   for (int i = 0; i < 2; ++i)
     EXPECT_EQ(record->Hotspots[i].HotspotState & TAVIMG_ACTIVE_BIT, TAVIMG_ACTIVE_BIT) << i;
-  EXPECT_EQ(record->Hotspots[1].ScreenRect.right, 110);
+  EXPECT_EQ(+record->Hotspots[1].ScreenRect.right, 110);
 
   // The host places its window for the view: at its origin, one pixel
   // larger than the picture each way.
@@ -58,10 +58,10 @@ TEST_F(ViewDisplay, Kind6DrfAtItsOwnSize) {
   EXPECT_EQ(placed.top, 0);
   EXPECT_EQ(placed.right, 121);
   EXPECT_EQ(placed.bottom, 81);
-  EXPECT_EQ(record->ClientSize.x, 121); // re-measured before the first paint
-  EXPECT_EQ(record->ClientSize.y, 81);
+  EXPECT_EQ(+record->ClientSize.x, 121); // re-measured before the first paint
+  EXPECT_EQ(+record->ClientSize.y, 81);
   host->Pump();
-  EXPECT_EQ(record->Painted, 1);
+  EXPECT_EQ(+record->Painted, 1);
 
   drftest::Dib dib;
   ASSERT_EQ(drftest::ExportDib(record, &dib), 1);
@@ -84,12 +84,12 @@ TEST_F(ViewDisplay, TiffFittedAndCentred) {
 
   record = host->Load(path, "", 1, TAVIMG_FILE_TIFF);
   ASSERT_NE(record, nullptr);
-  EXPECT_EQ(record->PictureMode, 2);
+  EXPECT_EQ(+record->PictureMode, 2);
   EXPECT_EQ(TAVIMG_GetGraphicsMode(record), 1);
-  EXPECT_EQ(record->ScaledClientSize.x, 200);
-  EXPECT_EQ(record->ScaledClientSize.y, 100);
-  EXPECT_DOUBLE_EQ(record->FitSize.x, 200.0);
-  EXPECT_DOUBLE_EQ(record->FitSize.y, 100.0);
+  EXPECT_EQ(+record->ScaledClientSize.x, 200);
+  EXPECT_EQ(+record->ScaledClientSize.y, 100);
+  EXPECT_DOUBLE_EQ(+record->FitSize.x, 200.0);
+  EXPECT_DOUBLE_EQ(+record->FitSize.y, 100.0);
   EXPECT_EQ(TAVIMG_GetBildMitte(record), (LONGLONG)25 << 32);
   EXPECT_DOUBLE_EQ(TAVIMG_GetBildFactor(record).x, 1.0);
   EXPECT_DOUBLE_EQ(TAVIMG_GetBildFactor(record).y, 1.0);
@@ -106,13 +106,13 @@ TEST_F(ViewDisplay, TiffFittedAndCentred) {
   // Hotspots at their fitted places (half the picture's coordinates, moved
   // by BildMitte); a marked one is framed there, across repaints too.
   const TavRect& field = record->Hotspots[0].ScreenRect;
-  EXPECT_EQ(field.left, 20);
-  EXPECT_EQ(field.top, 35);
-  EXPECT_EQ(field.right, 50);
-  EXPECT_EQ(field.bottom, 55);
+  EXPECT_EQ(+field.left, 20);
+  EXPECT_EQ(+field.top, 35);
+  EXPECT_EQ(+field.right, 50);
+  EXPECT_EQ(+field.bottom, 55);
   const TavRect& box = record->Hotspots[1].ScreenRect;
-  EXPECT_EQ(box.left, 150);
-  EXPECT_EQ(box.bottom, 100);
+  EXPECT_EQ(+box.left, 150);
+  EXPECT_EQ(+box.bottom, 100);
   TAVIMG_SetHotspotNr(host->hwnd(), 0, 1, record);
   const Pixels marked = ReadClient(host->hwnd());
   EXPECT_TRUE(viewtest::InvertedWhere(fitted, marked, viewtest::Area(20, 35, 50, 55)));
@@ -131,15 +131,15 @@ TEST_F(ViewDisplay, FitToWidthScrollsVertically) {
   record = host->Load(path, "", 4, TAVIMG_FILE_TIFF);
   ASSERT_NE(record, nullptr);
   ASSERT_EQ(TAVIMG_UpdateBars(host->hwnd(), record), 1u);
-  EXPECT_EQ(record->Zoomed, 1);
-  EXPECT_EQ(record->PictureMode, 1);
-  EXPECT_EQ(record->ClientSize.x, 200);
-  EXPECT_EQ(record->ClientSize.y, 150);
-  EXPECT_EQ(record->ScrollPage.x, 398);
-  EXPECT_EQ(record->ScrollPage.y, 298);
-  EXPECT_EQ(record->ScrollRange.x, 0);
-  EXPECT_EQ(record->ScrollRange.y, 1200 - 298);
-  EXPECT_EQ(record->ScrollPos.y, 0);
+  EXPECT_EQ(+record->Zoomed, 1);
+  EXPECT_EQ(+record->PictureMode, 1);
+  EXPECT_EQ(+record->ClientSize.x, 200);
+  EXPECT_EQ(+record->ClientSize.y, 150);
+  EXPECT_EQ(+record->ScrollPage.x, 398);
+  EXPECT_EQ(+record->ScrollPage.y, 298);
+  EXPECT_EQ(+record->ScrollRange.x, 0);
+  EXPECT_EQ(+record->ScrollRange.y, 1200 - 298);
+  EXPECT_EQ(+record->ScrollPos.y, 0);
   EXPECT_DOUBLE_EQ(TAVIMG_GetZoomFactor(record).x, 200.0 / 216);
   int low, high;
   host->ScrollRange(SB_VERT, &low, &high);
@@ -172,7 +172,7 @@ TEST_F(ViewDisplay, FitToWidthScrollsVertically) {
                {SB_LINEUP, 0, 892},  {SB_THUMBPOSITION, 40000, 902}, {SB_PAGEUP, 0, 902 - 150}};
   for (const Step& step : steps) {
     host->Send(WM_VSCROLL, MAKEWPARAM(step.code, step.thumb));
-    EXPECT_EQ(record->ScrollPos.y, step.position) << step.code;
+    EXPECT_EQ(+record->ScrollPos.y, step.position) << step.code;
     EXPECT_EQ(GetScrollPos(host->hwnd(), SB_VERT), step.position);
     EXPECT_TRUE(host->HasInvalidArea());
     expectSection(step.position);
@@ -182,11 +182,11 @@ TEST_F(ViewDisplay, FitToWidthScrollsVertically) {
   host->Send(WM_VSCROLL, MAKEWPARAM(SB_THUMBTRACK, 902));
   host->Pump();
   host->Send(WM_VSCROLL, MAKEWPARAM(SB_LINEDOWN, 0));
-  EXPECT_EQ(record->ScrollPos.y, 902);
+  EXPECT_EQ(+record->ScrollPos.y, 902);
   EXPECT_FALSE(host->HasInvalidArea());
   host->Send(WM_HSCROLL, MAKEWPARAM(SB_LINERIGHT, 0)); // no horizontal range
   host->Send(WM_VSCROLL, MAKEWPARAM(SB_ENDSCROLL, 0));
-  EXPECT_EQ(record->ScrollPos.x, 0);
+  EXPECT_EQ(+record->ScrollPos.x, 0);
   EXPECT_FALSE(host->HasInvalidArea());
   EXPECT_EQ(host->Pump(), 0);
 }
@@ -198,9 +198,9 @@ TEST_F(ViewDisplay, FitToWidthOfAShortPictureFallsBackToFitted) {
   record = host->Load(path, "", 4, TAVIMG_FILE_TIFF);
   ASSERT_NE(record, nullptr);
   TAVIMG_UpdateBars(host->hwnd(), record);
-  EXPECT_EQ(record->Zoomed, 0);
-  EXPECT_EQ(record->PictureMode, 2);
-  EXPECT_EQ(record->ScrollRange.y, 0);
+  EXPECT_EQ(+record->Zoomed, 0);
+  EXPECT_EQ(+record->PictureMode, 2);
+  EXPECT_EQ(+record->ScrollRange.y, 0);
   host->Pump();
   EXPECT_EQ(TAVIMG_GetBildMitte(record), (LONGLONG)25 << 32);
   EXPECT_TRUE(viewtest::PixelsAre(ReadClient(host->hwnd()), 0, 25, 200, 124,

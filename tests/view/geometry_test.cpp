@@ -84,8 +84,8 @@ TEST(ViewGeometry, FitKeepsTheAspectInsideTheArea) {
     auto record = NewRecord();
     record->ClientSize = TavPair{c.cw, c.ch};
     FitPictureToView(record.get(), c.ratio);
-    EXPECT_DOUBLE_EQ(record->FitSize.x, c.fitX) << c.cw << "x" << c.ch << " ratio " << c.ratio;
-    EXPECT_DOUBLE_EQ(record->FitSize.y, c.fitY) << c.cw << "x" << c.ch << " ratio " << c.ratio;
+    EXPECT_DOUBLE_EQ(+record->FitSize.x, c.fitX) << c.cw << "x" << c.ch << " ratio " << c.ratio;
+    EXPECT_DOUBLE_EQ(+record->FitSize.y, c.fitY) << c.cw << "x" << c.ch << " ratio " << c.ratio;
   }
 }
 
@@ -103,51 +103,51 @@ TEST(ViewGeometry, FitToWidthShowsTheWholeWidthFromTheTop) {
   record->MinHScrollRange = 4; // trunc((1 - 416 / 417) * 1000) + 2
 
   ApplyZoomState(record.get());
-  EXPECT_EQ(record->Zoomed, 1);
-  EXPECT_EQ(record->PictureMode, 1);
-  EXPECT_DOUBLE_EQ(record->ZoomFactor.x, 400.0 / 416);
-  EXPECT_DOUBLE_EQ(record->ZoomFactor.y, 300.0 / 312);
-  EXPECT_EQ(record->ScrollPage.x, 998);
-  EXPECT_EQ(record->ScrollPage.y, 748);
-  EXPECT_EQ(record->ScrollRange.x, 0); // 2 picture pixels are not worth a scroll bar
-  EXPECT_EQ(record->ScrollRange.y, 2000 - 748);
-  EXPECT_EQ(record->ScrollPos.x, 0); // 2 before the position was brought into the range
-  EXPECT_EQ(record->ScrollPos.y, 0);
-  EXPECT_EQ(record->ZoomOrigin[0], 2);
-  EXPECT_EQ(record->ZoomOrigin[2], 2);
-  EXPECT_EQ(record->ZoomOrigin[1], 0);
+  EXPECT_EQ(+record->Zoomed, 1);
+  EXPECT_EQ(+record->PictureMode, 1);
+  EXPECT_DOUBLE_EQ(+record->ZoomFactor.x, 400.0 / 416);
+  EXPECT_DOUBLE_EQ(+record->ZoomFactor.y, 300.0 / 312);
+  EXPECT_EQ(+record->ScrollPage.x, 998);
+  EXPECT_EQ(+record->ScrollPage.y, 748);
+  EXPECT_EQ(+record->ScrollRange.x, 0); // 2 picture pixels are not worth a scroll bar
+  EXPECT_EQ(+record->ScrollRange.y, 2000 - 748);
+  EXPECT_EQ(+record->ScrollPos.x, 0); // 2 before the position was brought into the range
+  EXPECT_EQ(+record->ScrollPos.y, 0);
+  EXPECT_EQ(+record->ZoomOrigin[0], 2);
+  EXPECT_EQ(+record->ZoomOrigin[2], 2);
+  EXPECT_EQ(+record->ZoomOrigin[1], 0);
 }
 
 TEST(ViewGeometry, BandOnTheFittedPictureAndASecondBandZoomFurther) {
   auto record = FittedRecord();
   record->ZoomRect = TavRect{100, 75, 300, 225}; // the middle half
   ASSERT_EQ(ComputeZoomFromRect(record.get()), 1);
-  EXPECT_DOUBLE_EQ(record->ZoomFactor.x, 2.0);
-  EXPECT_DOUBLE_EQ(record->ZoomFactor.y, 2.0);
-  EXPECT_EQ(record->ScrollPage.x, 800);
-  EXPECT_EQ(record->ScrollPage.y, 600);
-  EXPECT_EQ(record->ScrollRange.x, 800);
-  EXPECT_EQ(record->ScrollRange.y, 600);
-  EXPECT_EQ(record->ScrollPos.x, 400);
-  EXPECT_EQ(record->ScrollPos.y, 300);
-  EXPECT_EQ(record->ZoomedShown, 0);
-  EXPECT_EQ(record->PictureMode, 1);
+  EXPECT_DOUBLE_EQ(+record->ZoomFactor.x, 2.0);
+  EXPECT_DOUBLE_EQ(+record->ZoomFactor.y, 2.0);
+  EXPECT_EQ(+record->ScrollPage.x, 800);
+  EXPECT_EQ(+record->ScrollPage.y, 600);
+  EXPECT_EQ(+record->ScrollRange.x, 800);
+  EXPECT_EQ(+record->ScrollRange.y, 600);
+  EXPECT_EQ(+record->ScrollPos.x, 400);
+  EXPECT_EQ(+record->ScrollPos.y, 300);
+  EXPECT_EQ(+record->ZoomedShown, 0);
+  EXPECT_EQ(+record->PictureMode, 1);
 
   // Scrolled 100 picture pixels to the right, a band of 100 x 75 window
   // pixels: widened to the 1:1 limit around its centre.
   record->ScrollPos.x = 500;
   record->ZoomRect = TavRect{200, 150, 300, 225};
   ASSERT_EQ(ComputeZoomFromRect(record.get()), 1);
-  EXPECT_DOUBLE_EQ(record->ZoomFactor.x, 4.0);
-  EXPECT_DOUBLE_EQ(record->ZoomFactor.y, 4.0);
-  EXPECT_EQ(record->ScrollPage.x, 400);
-  EXPECT_EQ(record->ScrollPage.y, 300);
-  EXPECT_EQ(record->ScrollRange.x, 1200);
-  EXPECT_EQ(record->ScrollRange.y, 900);
-  EXPECT_EQ(record->ScrollPos.x, 800); // centre 1000 - 200
-  EXPECT_EQ(record->ScrollPos.y, 525); // centre 675 - 150
-  EXPECT_EQ(record->ZoomOrigin[0], 800);
-  EXPECT_EQ(record->ZoomOrigin[3], 525);
+  EXPECT_DOUBLE_EQ(+record->ZoomFactor.x, 4.0);
+  EXPECT_DOUBLE_EQ(+record->ZoomFactor.y, 4.0);
+  EXPECT_EQ(+record->ScrollPage.x, 400);
+  EXPECT_EQ(+record->ScrollPage.y, 300);
+  EXPECT_EQ(+record->ScrollRange.x, 1200);
+  EXPECT_EQ(+record->ScrollRange.y, 900);
+  EXPECT_EQ(+record->ScrollPos.x, 800); // centre 1000 - 200
+  EXPECT_EQ(+record->ScrollPos.y, 525); // centre 675 - 150
+  EXPECT_EQ(+record->ZoomOrigin[0], 800);
+  EXPECT_EQ(+record->ZoomOrigin[3], 525);
 }
 
 TEST(ViewGeometry, TinyBandBecomesOneToOneOrIsRefused) {
@@ -155,10 +155,10 @@ TEST(ViewGeometry, TinyBandBecomesOneToOneOrIsRefused) {
   record->TIFFSize = TavPair{800, 600};
   record->ZoomRect = TavRect{100, 100, 101, 101};
   ASSERT_EQ(ComputeZoomFromRect(record.get()), 1);
-  EXPECT_DOUBLE_EQ(record->ZoomFactor.x, 2.0); // TIFFSize width / ScaledClientSize width
-  EXPECT_EQ(record->ScrollPage.x, 400);
-  EXPECT_EQ(record->ScrollPos.x, 1);  // centre 201 - 200
-  EXPECT_EQ(record->ScrollPos.y, 51); // centre 201 - 150
+  EXPECT_DOUBLE_EQ(+record->ZoomFactor.x, 2.0); // TIFFSize width / ScaledClientSize width
+  EXPECT_EQ(+record->ScrollPage.x, 400);
+  EXPECT_EQ(+record->ScrollPos.x, 1);  // centre 201 - 200
+  EXPECT_EQ(+record->ScrollPos.y, 51); // centre 201 - 150
 
   // A picture no larger than the area has no 1:1 zoom to show.
   auto small = FittedRecord();
@@ -166,8 +166,8 @@ TEST(ViewGeometry, TinyBandBecomesOneToOneOrIsRefused) {
   small->ZoomRect = TavRect{100, 100, 101, 101};
   small->Zoomed = 2;
   EXPECT_EQ(ComputeZoomFromRect(small.get()), 0);
-  EXPECT_EQ(small->Zoomed, 0);
-  EXPECT_EQ(small->PictureMode, 2);
+  EXPECT_EQ(+small->Zoomed, 0);
+  EXPECT_EQ(+small->PictureMode, 2);
 }
 
 TEST(ViewGeometry, RefusedZoomsFallBackToAWholePicture) {
@@ -179,9 +179,9 @@ TEST(ViewGeometry, RefusedZoomsFallBackToAWholePicture) {
   beyond->Zoomed = 2;
   beyond->ZoomRect = TavRect{450, 10, 480, 40};
   ApplyZoomState(beyond.get());
-  EXPECT_EQ(beyond->Zoomed, 0);
-  EXPECT_EQ(beyond->PictureMode, 2);
-  EXPECT_EQ(beyond->ZoomRect.right, 400); // clipped to the shown extent
+  EXPECT_EQ(+beyond->Zoomed, 0);
+  EXPECT_EQ(+beyond->PictureMode, 2);
+  EXPECT_EQ(+beyond->ZoomRect.right, 400); // clipped to the shown extent
 
   // In display mode 0 the fallback is the DRF at its own size.
   auto drf = FittedRecord();
@@ -189,8 +189,8 @@ TEST(ViewGeometry, RefusedZoomsFallBackToAWholePicture) {
   drf->Zoomed = 2;
   drf->ZoomRect = TavRect{0, 0, 400, 300}; // the whole picture: no zoom
   ApplyZoomState(drf.get());
-  EXPECT_EQ(drf->Zoomed, 0);
-  EXPECT_EQ(drf->PictureMode, 0);
+  EXPECT_EQ(+drf->Zoomed, 0);
+  EXPECT_EQ(+drf->PictureMode, 0);
 
   // Pictures without a TIFF part, or degenerate scales: refused, and no
   // field receives a value made from a division by zero.
@@ -216,9 +216,9 @@ TEST(ViewGeometry, RefusedZoomsFallBackToAWholePicture) {
     record->ScrollPos = TavPair{7, 9};
     record->ZoomRect = TavRect{100, 75, 300, 225};
     EXPECT_EQ(ComputeZoomFromRect(record.get()), 0);
-    EXPECT_EQ(record->Zoomed, 0);
-    EXPECT_EQ(record->ScrollPos.x, 7);
-    EXPECT_EQ(record->ScrollPos.y, 9);
+    EXPECT_EQ(+record->Zoomed, 0);
+    EXPECT_EQ(+record->ScrollPos.x, 7);
+    EXPECT_EQ(+record->ScrollPos.y, 9);
   }
 }
 
@@ -235,24 +235,24 @@ TEST(ViewGeometry, ResizeKeepsTheScaleOfTheSection) {
     UpdateScrollRanges(nullptr, record.get(), 1600, 1200);
   };
   resize(500);
-  EXPECT_EQ(record->ZoomedSize.x, 800);
-  EXPECT_EQ(record->ScrollPage.x, 1000);
-  EXPECT_EQ(record->ScrollRange.x, 600);
-  EXPECT_EQ(record->ScrollPage.y, 600);
-  EXPECT_EQ(record->ScrollRange.y, 600);
-  EXPECT_EQ(record->ScrollPos.x, 400);
+  EXPECT_EQ(+record->ZoomedSize.x, 800);
+  EXPECT_EQ(+record->ScrollPage.x, 1000);
+  EXPECT_EQ(+record->ScrollRange.x, 600);
+  EXPECT_EQ(+record->ScrollPage.y, 600);
+  EXPECT_EQ(+record->ScrollRange.y, 600);
+  EXPECT_EQ(+record->ScrollPos.x, 400);
 
   resize(900); // wider than the zoomed picture: all of its width is shown
-  EXPECT_EQ(record->DrawSize.x, 800);
-  EXPECT_EQ(record->ScrollPage.x, 1600);
-  EXPECT_EQ(record->ScrollRange.x, 0);
-  EXPECT_EQ(record->ScrollPos.x, 0);
-  EXPECT_EQ(record->PrevScrollPage.x, 1000);
-  EXPECT_DOUBLE_EQ(record->SavedClientSize.x, 500.0);
+  EXPECT_EQ(+record->DrawSize.x, 800);
+  EXPECT_EQ(+record->ScrollPage.x, 1600);
+  EXPECT_EQ(+record->ScrollRange.x, 0);
+  EXPECT_EQ(+record->ScrollPos.x, 0);
+  EXPECT_EQ(+record->PrevScrollPage.x, 1000);
+  EXPECT_DOUBLE_EQ(+record->SavedClientSize.x, 500.0);
 
   resize(450); // narrower again: scaled from the section saved at 500
-  EXPECT_EQ(record->ScrollPage.x, 900);
-  EXPECT_EQ(record->ScrollRange.x, 700);
+  EXPECT_EQ(+record->ScrollPage.x, 900);
+  EXPECT_EQ(+record->ScrollRange.x, 700);
 }
 
 TEST(ViewGeometry, ScrollRangesWithoutAnEarlierAreaKeepTheSection) {
@@ -261,10 +261,10 @@ TEST(ViewGeometry, ScrollRangesWithoutAnEarlierAreaKeepTheSection) {
   ASSERT_EQ(ComputeZoomFromRect(record.get()), 1);
   record->PrevClientSize = TavDoublePair{0.0, 0.0}; // never resized
   UpdateScrollRanges(nullptr, record.get(), 1600, 1200);
-  EXPECT_EQ(record->ScrollPage.x, 800);
-  EXPECT_EQ(record->ScrollPage.y, 600);
-  EXPECT_EQ(record->ScrollRange.x, 800);
-  EXPECT_EQ(record->ScrollRange.y, 600);
+  EXPECT_EQ(+record->ScrollPage.x, 800);
+  EXPECT_EQ(+record->ScrollPage.y, 600);
+  EXPECT_EQ(+record->ScrollRange.x, 800);
+  EXPECT_EQ(+record->ScrollRange.y, 600);
 }
 
 TEST(ViewGeometry, HotspotPlacement) {
@@ -281,10 +281,10 @@ TEST(ViewGeometry, HotspotPlacement) {
   record->DRFSpotOffset[1] = 20;
   ASSERT_EQ(PlaceHotspots(1.0, 1.0, record.get()), 1u);
   const TavRect& a = record->Hotspots[0].ScreenRect;
-  EXPECT_EQ(a.left, -2 + 13);
-  EXPECT_EQ(a.top, 5 + 24);
-  EXPECT_EQ(a.right, 7 + 13);
-  EXPECT_EQ(a.bottom, 9 + 24);
+  EXPECT_EQ(+a.left, -2 + 13);
+  EXPECT_EQ(+a.top, 5 + 24);
+  EXPECT_EQ(+a.right, 7 + 13);
+  EXPECT_EQ(+a.bottom, 9 + 24);
 
   // The fitted view of a DRF over its TIFF: DRF coordinates are taken to
   // the TIFF's scale, then to the window's, then by the factor.
@@ -296,15 +296,15 @@ TEST(ViewGeometry, HotspotPlacement) {
   record->BildMitte = TavPair{10, 5};
   ASSERT_EQ(TAVIMG_GetNewHotspotPositions(0.5, 0.5, record.get()), 1u);
   const TavRect& b = record->Hotspots[1].ScreenRect;
-  EXPECT_EQ(b.left, 25 + 10);
-  EXPECT_EQ(b.top, 10 + 5);
-  EXPECT_EQ(b.right, 50 + 10);
-  EXPECT_EQ(b.bottom, 20 + 5);
+  EXPECT_EQ(+b.left, 25 + 10);
+  EXPECT_EQ(+b.top, 10 + 5);
+  EXPECT_EQ(+b.right, 50 + 10);
+  EXPECT_EQ(+b.bottom, 20 + 5);
 
   // A TIFF part of no size leaves the base scale at 1.
   record->TIFFSize = TavPair{0, 0};
   ASSERT_EQ(PlaceHotspots(1.0, 1.0, record.get()), 1u);
-  EXPECT_EQ(record->Hotspots[1].ScreenRect.right, 200 + 10);
+  EXPECT_EQ(+record->Hotspots[1].ScreenRect.right, 200 + 10);
 }
 
 TEST(ViewGeometry, HotspotPlacementRefusals) {
@@ -313,13 +313,13 @@ TEST(ViewGeometry, HotspotPlacementRefusals) {
   record->Hotspots[0].ScreenRect = TavRect{1, 2, 3, 4};
   record->Hotspots[0].PictureRect = TavRect{10, 20, 30, 40};
   EXPECT_EQ(TAVIMG_GetNewHotspotPositions(1.0, 1.0, record.get()), 0u);
-  EXPECT_EQ(record->Hotspots[0].ScreenRect.left, 1); // untouched without hotspots
+  EXPECT_EQ(+record->Hotspots[0].ScreenRect.left, 1); // untouched without hotspots
 
   // A count beyond the table is held to the table; huge factors saturate.
   record->HotspotCount = 5000;
   EXPECT_EQ(TAVIMG_GetNewHotspotPositions(1e300, -1e300, record.get()), 1u);
-  EXPECT_EQ(record->Hotspots[0].ScreenRect.left, INT32_MAX);
-  EXPECT_EQ(record->Hotspots[0].ScreenRect.top, INT32_MIN);
+  EXPECT_EQ(+record->Hotspots[0].ScreenRect.left, INT32_MAX);
+  EXPECT_EQ(+record->Hotspots[0].ScreenRect.top, INT32_MIN);
 }
 
 TEST(ViewGeometry, DrawSizeFollowsTheZoomedPicture) {
@@ -329,10 +329,10 @@ TEST(ViewGeometry, DrawSizeFollowsTheZoomedPicture) {
   record->DrawSize = TavPair{100, 300};
   record->ZoomFactor = TavDoublePair{0.5, 3.0};
   UpdateDrawSize(record.get());
-  EXPECT_EQ(record->ZoomedSize.x, 200);
-  EXPECT_EQ(record->DrawSize.x, 200);
-  EXPECT_EQ(record->ZoomedSize.y, 0); // DrawSize already reached the area: left
-  EXPECT_EQ(record->DrawSize.y, 300);
+  EXPECT_EQ(+record->ZoomedSize.x, 200);
+  EXPECT_EQ(+record->DrawSize.x, 200);
+  EXPECT_EQ(+record->ZoomedSize.y, 0); // DrawSize already reached the area: left
+  EXPECT_EQ(+record->DrawSize.y, 300);
 }
 
 TEST(ViewGeometry, GettersOfANullOrForeignRecordAnswerMinusOne) {
@@ -366,8 +366,8 @@ TEST(ViewGeometry, GettersOfANullOrForeignRecordAnswerMinusOne) {
     EXPECT_EQ(fit.x, -1.0);
     EXPECT_EQ(fit.y, -1.0);
   }
-  EXPECT_EQ(foreign->InZoomAction, 0);
-  EXPECT_EQ(foreign->DisplayMode, 0u);
+  EXPECT_EQ(+foreign->InZoomAction, 0);
+  EXPECT_EQ(+foreign->DisplayMode, 0u);
 }
 
 TEST(ViewGeometry, GettersPackPairsAndModes) {

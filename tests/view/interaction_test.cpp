@@ -67,28 +67,28 @@ TEST_F(ViewInteraction, HoverFramesTheHotspotWhoseCentreIsNearest) {
   // (50, 50) lies in both; the centre of alpha (35, 35) is nearer than that
   // of beta (70, 59).
   host->Mouse(WM_MOUSEMOVE, 50, 50);
-  EXPECT_EQ(record->HoverHotspot, 0);
+  EXPECT_EQ(+record->HoverHotspot, 0);
   EXPECT_STREQ(record->CurrentHotspotName, "alpha");
-  EXPECT_EQ(record->Hotspots[0].HotspotState, TAVIMG_ACTIVE_BIT | TAVIMG_HOVER_BIT | TAVIMG_DRAWN_BIT);
+  EXPECT_EQ(+record->Hotspots[0].HotspotState, TAVIMG_ACTIVE_BIT | TAVIMG_HOVER_BIT | TAVIMG_DRAWN_BIT);
   EXPECT_TRUE(viewtest::InvertedWhere(before, ReadClient(host->hwnd()), viewtest::Area(10, 10, 60, 60)));
 
   host->Mouse(WM_MOUSEMOVE, 58, 50); // now beta's centre is nearer
-  EXPECT_EQ(record->HoverHotspot, 1);
-  EXPECT_EQ(record->CurrentHotspot, 1);
+  EXPECT_EQ(+record->HoverHotspot, 1);
+  EXPECT_EQ(+record->CurrentHotspot, 1);
   EXPECT_STREQ(record->CurrentHotspotName, "beta");
-  EXPECT_EQ(record->Hotspots[0].HotspotState, TAVIMG_ACTIVE_BIT);
+  EXPECT_EQ(+record->Hotspots[0].HotspotState, TAVIMG_ACTIVE_BIT);
   EXPECT_TRUE(viewtest::InvertedWhere(before, ReadClient(host->hwnd()), viewtest::Area(40, 40, 100, 78)));
 
   host->Mouse(WM_MOUSEMOVE, 30, 70); // over no hotspot
-  EXPECT_EQ(record->HoverHotspot, TAVIMG_NO_HOTSPOT);
-  EXPECT_EQ(record->CurrentHotspot, TAVIMG_NO_HOTSPOT);
+  EXPECT_EQ(+record->HoverHotspot, TAVIMG_NO_HOTSPOT);
+  EXPECT_EQ(+record->CurrentHotspot, TAVIMG_NO_HOTSPOT);
   EXPECT_STREQ(record->CurrentHotspotName, "");
   EXPECT_TRUE(viewtest::InvertedWhere(before, ReadClient(host->hwnd()), viewtest::Nowhere));
 
   // An inactive hotspot is neither framed nor named.
   TAVIMG_ActivateHotspotNr(0, 0, record);
   host->Mouse(WM_MOUSEMOVE, 20, 20);
-  EXPECT_EQ(record->HoverHotspot, 0);
+  EXPECT_EQ(+record->HoverHotspot, 0);
   EXPECT_STREQ(record->CurrentHotspotName, "");
   EXPECT_TRUE(viewtest::InvertedWhere(before, ReadClient(host->hwnd()), viewtest::Nowhere));
 }
@@ -118,7 +118,7 @@ TEST_F(ViewInteraction, UnhandledMessagesReachTheHostWithTheHoveredName) {
   host->Mouse(WM_RBUTTONDOWN, 50, 50);
   host->Mouse(WM_MOUSEMOVE, 58, 50);
   EXPECT_TRUE(Notifications().empty());
-  EXPECT_EQ(record->HoverHotspot, 0);
+  EXPECT_EQ(+record->HoverHotspot, 0);
 
   // A click disarms; the host hears from the library again.
   host->Mouse(WM_LBUTTONDOWN, 58, 50, MK_LBUTTON);
@@ -141,9 +141,9 @@ TEST_F(ViewInteraction, ResizeBeforeTheFirstPaintRemeasuresTheArea) {
   ASSERT_NE(record, nullptr);
   host->Attach(record);
   ASSERT_EQ(TAVIMG_RecalcLayout(host->hwnd(), record), 1);
-  EXPECT_EQ(record->Painted, 0);
-  EXPECT_EQ(record->ClientSize.y, 150);
-  EXPECT_EQ(record->ScrollPage.y, 298);
+  EXPECT_EQ(+record->Painted, 0);
+  EXPECT_EQ(+record->ClientSize.y, 150);
+  EXPECT_EQ(+record->ScrollPage.y, 298);
 
   // Taller before the first paint: the area is measured again, and again
   // as the scroll bars that the new ranges bring take their room; the
@@ -152,17 +152,17 @@ TEST_F(ViewInteraction, ResizeBeforeTheFirstPaintRemeasuresTheArea) {
   RECT client = host->ClientRect();
   EXPECT_EQ(client.right, 200);
   EXPECT_EQ(client.bottom, 250);
-  EXPECT_EQ(record->ClientSize.x, 200);
-  EXPECT_EQ(record->ClientSize.y, 250);
-  EXPECT_DOUBLE_EQ(record->PrevClientSize.y, 267.0); // before the horizontal bar came
-  EXPECT_EQ(record->ScrollPage.x, 398);
-  EXPECT_EQ(record->ScrollRange.x, 2);
-  EXPECT_EQ(record->ScrollPage.y, 496); // trunc(250 / 267 * trunc(267 / 150 * 298))
-  EXPECT_EQ(record->ScrollRange.y, 1200 - 496);
+  EXPECT_EQ(+record->ClientSize.x, 200);
+  EXPECT_EQ(+record->ClientSize.y, 250);
+  EXPECT_DOUBLE_EQ(+record->PrevClientSize.y, 267.0); // before the horizontal bar came
+  EXPECT_EQ(+record->ScrollPage.x, 398);
+  EXPECT_EQ(+record->ScrollRange.x, 2);
+  EXPECT_EQ(+record->ScrollPage.y, 496); // trunc(250 / 267 * trunc(267 / 150 * 298))
+  EXPECT_EQ(+record->ScrollRange.y, 1200 - 496);
   int low, high;
   host->ScrollRange(SB_VERT, &low, &high);
   EXPECT_EQ(high, 1200 - 496);
-  EXPECT_EQ(record->Painted, 1);
+  EXPECT_EQ(+record->Painted, 1);
   host->Pump();
   const Pixels pixels = ReadClient(host->hwnd());
   for (int k = 0; k < 5; ++k) {
@@ -172,8 +172,8 @@ TEST_F(ViewInteraction, ResizeBeforeTheFirstPaintRemeasuresTheArea) {
 
   // After the paint a resize leaves the area as it is.
   MoveWindow(host->hwnd(), 0, 0, 217, 317, TRUE);
-  EXPECT_EQ(record->ClientSize.y, 250);
-  EXPECT_EQ(record->ScrollPage.y, 496);
+  EXPECT_EQ(+record->ClientSize.y, 250);
+  EXPECT_EQ(+record->ScrollPage.y, 496);
 }
 
 TEST_F(ViewInteraction, DisplayPictureSwitchesModesKeepingTheHoveredHotspot) {
@@ -186,29 +186,29 @@ TEST_F(ViewInteraction, DisplayPictureSwitchesModesKeepingTheHoveredHotspot) {
   ASSERT_TRUE(MakeHost(0, 0, 121, 81));
   record = host->Load(tiff, drf, 0, TAVIMG_FILE_DRF);
   ASSERT_NE(record, nullptr);
-  EXPECT_EQ(record->TiffReady, 1);
+  EXPECT_EQ(+record->TiffReady, 1);
   host->Mouse(WM_MOUSEMOVE, 30, 30);
-  ASSERT_EQ(record->HoverHotspot, 0);
+  ASSERT_EQ(+record->HoverHotspot, 0);
 
   EXPECT_EQ(TAVIMG_DisplayPicture(host->hwnd(), record, 1), 1u);
-  EXPECT_EQ(record->HoverHotspot, 0);
-  EXPECT_EQ(record->DisplayMode, 1u);
-  EXPECT_EQ(record->PictureMode, 2);
+  EXPECT_EQ(+record->HoverHotspot, 0);
+  EXPECT_EQ(+record->DisplayMode, 1u);
+  EXPECT_EQ(+record->PictureMode, 2);
   EXPECT_EQ(TAVIMG_GetGraphicsMode(record), 1);
-  EXPECT_EQ(record->TiffReady, 1);
+  EXPECT_EQ(+record->TiffReady, 1);
   EXPECT_TRUE(host->HasInvalidArea());
   EXPECT_EQ(host->Pump(), 1);
-  EXPECT_EQ(record->ZoomedShown, 1);
+  EXPECT_EQ(+record->ZoomedShown, 1);
   // The TIFF part fitted: 240 x 160 into 121 x 81 is 121 x 80.67, drawn at
   // the top left.
-  EXPECT_DOUBLE_EQ(record->FitSize.x, 121.0);
+  EXPECT_DOUBLE_EQ(+record->FitSize.x, 121.0);
   EXPECT_EQ(TAVIMG_GetBildMitte(record), 0);
 
   host->Mouse(WM_MOUSEMOVE, 30, 30);
-  ASSERT_EQ(record->HoverHotspot, 0);
+  ASSERT_EQ(+record->HoverHotspot, 0);
   EXPECT_EQ(TAVIMG_DisplayPicture(host->hwnd(), record, 0), 1u);
-  EXPECT_EQ(record->HoverHotspot, 0);
-  EXPECT_EQ(record->PictureMode, 0);
+  EXPECT_EQ(+record->HoverHotspot, 0);
+  EXPECT_EQ(+record->PictureMode, 0);
   EXPECT_EQ(TAVIMG_GetGraphicsMode(record), 2);
   EXPECT_EQ(TAVIMG_DisplayPicture(host->hwnd(), nullptr, 0), 0u);
 }
@@ -235,18 +235,18 @@ TEST_F(ViewInteraction, CommandsOfTheCommandEntry) {
   // 5: paint now, unless a paint is under way.
   record->Painted = 0;
   EXPECT_EQ(TAVIMG_MAIN(5, record, window, 0, 0, 0), 1);
-  EXPECT_EQ(record->Painted, 1);
+  EXPECT_EQ(+record->Painted, 1);
   record->Painted = 0;
   record->InPaint = 1;
   EXPECT_EQ(TAVIMG_MAIN(5, record, window, 0, 0, 0), 1);
   EXPECT_EQ(TAVIMG_RedrawPicture(window, record), 1u);
   EXPECT_EQ(TAVIMG_OnDraw(window, record, nullptr), 1u);
-  EXPECT_EQ(record->Painted, 0);
+  EXPECT_EQ(+record->Painted, 0);
   record->InPaint = 0;
 
   // 7: the hover state for the window's corner.
   EXPECT_EQ(TAVIMG_MAIN(7, record, window, 0, 0, 0), 1);
-  EXPECT_EQ(record->HoverHotspot, 2);
+  EXPECT_EQ(+record->HoverHotspot, 2);
   EXPECT_STREQ(record->CurrentHotspotName, "corner");
 
   // 14: scroll ranges only while zoomed.
@@ -261,12 +261,12 @@ TEST_F(ViewInteraction, CommandsOfTheCommandEntry) {
   const long blocks = tavwin::LiveGlobalBlocks();
   EXPECT_EQ(TAVIMG_MAIN(3, record, window, 0, 0, 0), 1);
   EXPECT_EQ(tavwin::LiveGlobalBlocks(), blocks);
-  EXPECT_EQ(record->DrfShown, 1);
-  EXPECT_EQ(record->TiffShown, 0);
-  EXPECT_EQ(record->ClientSize.x, 120);
-  EXPECT_EQ(record->ClientSize.y, 80);
-  EXPECT_EQ(record->CentringOffset.x, 90);
-  EXPECT_EQ(record->CentringOffset.y, 60);
+  EXPECT_EQ(+record->DrfShown, 1);
+  EXPECT_EQ(+record->TiffShown, 0);
+  EXPECT_EQ(+record->ClientSize.x, 120);
+  EXPECT_EQ(+record->ClientSize.y, 80);
+  EXPECT_EQ(+record->CentringOffset.x, 90);
+  EXPECT_EQ(+record->CentringOffset.y, 60);
 
   // 2: the view reset places the window there, sized to the picture.
   EXPECT_EQ(TAVIMG_MAIN(2, record, window, 0, 0, 0), 0);
@@ -275,12 +275,12 @@ TEST_F(ViewInteraction, CommandsOfTheCommandEntry) {
   EXPECT_EQ(placed.top, 60);
   EXPECT_EQ(placed.right, 90 + 121);
   EXPECT_EQ(placed.bottom, 60 + 81);
-  EXPECT_EQ(record->HoverHotspot, TAVIMG_NO_HOTSPOT);
+  EXPECT_EQ(+record->HoverHotspot, TAVIMG_NO_HOTSPOT);
 
   // 1: the record's defaults.
   EXPECT_EQ(TAVIMG_MAIN(1, record, window, 0, 0, 0), 0);
-  EXPECT_EQ(record->HotspotCount, 0);
-  EXPECT_EQ(record->ClientSize.x, 100);
+  EXPECT_EQ(+record->HotspotCount, 0);
+  EXPECT_EQ(+record->ClientSize.x, 100);
   EXPECT_EQ(TAVIMG_MAIN(7, record, window, 0, 0, 0), 0); // no hotspots now
 
   lstrcpyA(record->DrfPath, viewtest::TempPath("view_missing.drf").c_str());
@@ -297,13 +297,13 @@ TEST_F(ViewInteraction, ScrollRangeCommandWhileZoomed) {
   ASSERT_TRUE(MakeHost(0, 0, 217, 167));
   record = host->Load(TallTiff(), "", 4, TAVIMG_FILE_TIFF);
   ASSERT_NE(record, nullptr);
-  ASSERT_EQ(record->Zoomed, 1);
+  ASSERT_EQ(+record->Zoomed, 1);
   SetScrollRange(host->hwnd(), SB_VERT, 0, 5, FALSE);
   EXPECT_EQ(TAVIMG_MAIN(14, record, host->hwnd(), 0, 0, 0), 1);
   int low, high;
   host->ScrollRange(SB_VERT, &low, &high);
   EXPECT_EQ(high, 902); // the section is kept: no earlier area to scale from
-  EXPECT_EQ(record->ScrollPage.y, 298);
+  EXPECT_EQ(+record->ScrollPage.y, 298);
 }
 
 TEST_F(ViewInteraction, UnloadingLeavesNothingBehind) {
@@ -331,7 +331,7 @@ TEST_F(ViewInteraction, UnloadingLeavesNothingBehind) {
     host->Mouse(WM_LBUTTONDOWN, 40, 40, MK_LBUTTON);
     host->Mouse(WM_MOUSEMOVE, 100, 90, MK_LBUTTON);
     host->Mouse(WM_LBUTTONUP, 100, 90);
-    EXPECT_EQ(record->Zoomed, 1);
+    EXPECT_EQ(+record->Zoomed, 1);
     host->Pump();
     host->Send(WM_VSCROLL, MAKEWPARAM(SB_LINEDOWN, 0));
     host->Pump();

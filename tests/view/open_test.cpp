@@ -59,14 +59,14 @@ TEST_F(ViewOpen, KeepsTheHostsSettingsAndPaths) {
   ImgStruct* record = Open(SmallTiff(), "d", TAVIMG_FILE_TIFF, 1);
   ASSERT_NE(record, nullptr);
   EXPECT_EQ(record, TAVIMG_GetImgStruct(window));
-  EXPECT_EQ(record->HostValue, 11u);
-  EXPECT_EQ(record->HostValue2, 22u);
-  EXPECT_EQ(record->DisplayMode, 1u);
-  EXPECT_EQ(record->NotifyCallback, viewtest::RecordNotification);
+  EXPECT_EQ(+record->HostValue, 11u);
+  EXPECT_EQ(+record->HostValue2, 22u);
+  EXPECT_EQ(+record->DisplayMode, 1u);
+  EXPECT_EQ(+record->NotifyCallback, viewtest::RecordNotification);
   EXPECT_STREQ(record->TiffPath, SmallTiff().c_str());
   EXPECT_STREQ(record->DrfPath, ""); // one character counts as none
-  EXPECT_EQ(record->TIFFSize.x, 64);
-  EXPECT_EQ(record->TIFFSize.y, 40);
+  EXPECT_EQ(+record->TIFFSize.x, 64);
+  EXPECT_EQ(+record->TIFFSize.y, 40);
   EXPECT_EQ(LastErrorCode(), 0u);
 }
 
@@ -82,7 +82,7 @@ TEST_F(ViewOpen, RefusalsOfTheFileTypeAndOfPathsOfOneCharacter) {
   ImgStruct* record = TAVIMG_GetImgStruct(window);
   ASSERT_NE(record, nullptr);
   EXPECT_STREQ(record->TiffPath, "");
-  EXPECT_EQ(record->HostValue, 11u); // the failed opening's settings stay
+  EXPECT_EQ(+record->HostValue, 11u); // the failed opening's settings stay
 
   EXPECT_EQ(Open("", "y", TAVIMG_FILE_DRF), nullptr);
   EXPECT_EQ(LastErrorCode(), (UINT)TAV_ERR_DRF_OPEN);
@@ -114,7 +114,7 @@ TEST_F(ViewOpen, PathsThatDoNotFitAreRefusedWithTheOpenErrorOfTheirFormat) {
   // The companion of a kind-5 DRF: the DRF opens without its scaled view.
   ImgStruct* record = Open(tooLong, Kind5Drf(), TAVIMG_FILE_DRF);
   ASSERT_NE(record, nullptr);
-  EXPECT_EQ(record->TiffReady, 0);
+  EXPECT_EQ(+record->TiffReady, 0);
   EXPECT_EQ(LastErrorCode(), (UINT)TAV_ERR_IMAGE_OPEN);
 
   // 260 characters fit and are kept whole.
@@ -127,25 +127,25 @@ TEST_F(ViewOpen, PathsThatDoNotFitAreRefusedWithTheOpenErrorOfTheirFormat) {
 TEST_F(ViewOpen, CompanionTiffOfAKind5Drf) {
   ImgStruct* record = Open("", Kind5Drf(), TAVIMG_FILE_DRF);
   ASSERT_NE(record, nullptr);
-  EXPECT_EQ(record->TiffReady, 0);
+  EXPECT_EQ(+record->TiffReady, 0);
   EXPECT_EQ(LastErrorCode(), 0u);
 
   record = Open(viewtest::TempPath("view_missing.tif"), Kind5Drf(), TAVIMG_FILE_DRF);
   ASSERT_NE(record, nullptr); // a failing companion does not fail the opening
-  EXPECT_EQ(record->TiffReady, 0);
+  EXPECT_EQ(+record->TiffReady, 0);
   EXPECT_EQ(LastErrorCode(), (UINT)TAV_ERR_IMAGE_OPEN);
 
   record = Open(SmallTiff(), Kind5Drf(), TAVIMG_FILE_DRF);
   ASSERT_NE(record, nullptr);
-  EXPECT_EQ(record->TiffReady, 1);
-  EXPECT_NE(record->PictureFile, nullptr);
-  EXPECT_EQ(record->TIFFSize.x, 64);
+  EXPECT_EQ(+record->TiffReady, 1);
+  EXPECT_NE(+record->PictureFile, nullptr);
+  EXPECT_EQ(+record->TIFFSize.x, 64);
 
   // Other kinds never open the TIFF.
   record = Open(SmallTiff(), Kind6Drf(), TAVIMG_FILE_DRF);
   ASSERT_NE(record, nullptr);
-  EXPECT_EQ(record->PictureFile, nullptr);
-  EXPECT_EQ(record->TiffReady, 0);
+  EXPECT_EQ(+record->PictureFile, nullptr);
+  EXPECT_EQ(+record->TiffReady, 0);
 }
 
 TEST_F(ViewOpen, OpeningAgainReleasesWhatTheRecordHeld) {
@@ -160,10 +160,10 @@ TEST_F(ViewOpen, OpeningAgainReleasesWhatTheRecordHeld) {
   }
   ImgStruct* record = Open(SmallTiff(), "", TAVIMG_FILE_TIFF);
   ASSERT_NE(record, nullptr);
-  EXPECT_EQ(record->DRFStripeHandles[0], nullptr);
+  EXPECT_EQ(+record->DRFStripeHandles[0], nullptr);
   ASSERT_NE(Open("", Kind6Drf(), TAVIMG_FILE_DRF), nullptr);
-  EXPECT_EQ(record->PictureFile, nullptr);
-  EXPECT_EQ(record->TiffStripOffsets, nullptr);
+  EXPECT_EQ(+record->PictureFile, nullptr);
+  EXPECT_EQ(+record->TiffStripOffsets, nullptr);
 
   TAVIMG_UnloadPicture(window, record);
   EXPECT_EQ(tavwin::LiveGlobalBlocks(), blocksBefore);

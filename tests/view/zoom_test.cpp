@@ -31,7 +31,7 @@ protected:
     ASSERT_NE(record, nullptr);
     host->Pump();
     ASSERT_EQ(TAVIMG_GetBildMitte(record), (LONGLONG)50 << 32);
-    ASSERT_EQ(record->ZoomedShown, 1);
+    ASSERT_EQ(+record->ZoomedShown, 1);
   }
   void TearDown() override {
     if (record)
@@ -51,8 +51,8 @@ TEST_F(ViewZoom, BandIsDrawnByInversionAndHeldInsideTheArea) {
   EXPECT_EQ(TAVIMG_InZoomAction(record), 1u);
 
   host->Mouse(WM_LBUTTONDOWN, 100, 100, MK_LBUTTON);
-  EXPECT_EQ(record->ZoomRect.left, 100);
-  EXPECT_EQ(record->ZoomRect.bottom, 100);
+  EXPECT_EQ(+record->ZoomRect.left, 100);
+  EXPECT_EQ(+record->ZoomRect.bottom, 100);
   host->Mouse(WM_MOUSEMOVE, 200, 175, MK_LBUTTON);
   EXPECT_EQ(GetCapture(), host->hwnd());
   EXPECT_TRUE(viewtest::InvertedWhere(before, ReadClient(host->hwnd()), viewtest::Outline(100, 100, 200, 175)));
@@ -60,18 +60,18 @@ TEST_F(ViewZoom, BandIsDrawnByInversionAndHeldInsideTheArea) {
   // Beyond the lower right the band stops at (width, height - 1) of the
   // drawing area, beyond the upper left at (1, 1).
   host->Mouse(WM_MOUSEMOVE, 500, 500, MK_LBUTTON);
-  EXPECT_EQ(record->ZoomRect.right, 400);
-  EXPECT_EQ(record->ZoomRect.bottom, 399);
+  EXPECT_EQ(+record->ZoomRect.right, 400);
+  EXPECT_EQ(+record->ZoomRect.bottom, 399);
   EXPECT_TRUE(viewtest::InvertedWhere(before, ReadClient(host->hwnd()), viewtest::Outline(100, 100, 400, 399)));
   host->Mouse(WM_MOUSEMOVE, -20, -30, MK_LBUTTON);
-  EXPECT_EQ(record->ZoomRect.right, 1);
-  EXPECT_EQ(record->ZoomRect.bottom, 1);
+  EXPECT_EQ(+record->ZoomRect.right, 1);
+  EXPECT_EQ(+record->ZoomRect.bottom, 1);
   EXPECT_TRUE(viewtest::InvertedWhere(before, ReadClient(host->hwnd()), viewtest::Outline(1, 1, 100, 100)));
 
   // Moves without the button leave the band where it is; nothing is
   // invalidated while dragging.
   host->Mouse(WM_MOUSEMOVE, 300, 300, 0);
-  EXPECT_EQ(record->ZoomRect.right, 1);
+  EXPECT_EQ(+record->ZoomRect.right, 1);
   EXPECT_FALSE(host->HasInvalidArea());
 }
 
@@ -100,8 +100,8 @@ TEST_F(ViewZoom, ReleaseZoomsAndASecondBandZoomsFurther) {
   host->Mouse(WM_LBUTTONUP, 300, 250);
   EXPECT_EQ(GetCapture(), nullptr);
   EXPECT_EQ(TAVIMG_InZoomAction(record), 0u);
-  EXPECT_EQ(record->DisplayMode, 4u);
-  EXPECT_EQ(record->Zoomed, 1);
+  EXPECT_EQ(+record->DisplayMode, 4u);
+  EXPECT_EQ(+record->Zoomed, 1);
   EXPECT_EQ(TAVIMG_GetPictureMode(record), 1);
   // The band, 200 x 150 window pixels of the picture fitted 1:4, widened to
   // the square area: 800 x 800 picture pixels around its centre (800, 500).
@@ -109,15 +109,15 @@ TEST_F(ViewZoom, ReleaseZoomsAndASecondBandZoomsFurther) {
   // shrinks with it at the same scale.
   EXPECT_DOUBLE_EQ(TAVIMG_GetZoomFactor(record).x, 2.0);
   EXPECT_DOUBLE_EQ(TAVIMG_GetZoomFactor(record).y, 2.0);
-  EXPECT_EQ(record->ScrollPos.x, 400);
-  EXPECT_EQ(record->ScrollPos.y, 100);
+  EXPECT_EQ(+record->ScrollPos.x, 400);
+  EXPECT_EQ(+record->ScrollPos.y, 100);
   RECT client = host->ClientRect();
   EXPECT_EQ(client.right, 383);
   EXPECT_EQ(client.bottom, 383);
-  EXPECT_EQ(record->ClientSize.x, 383);
-  EXPECT_EQ(record->ClientSize.y, 383);
-  EXPECT_EQ(record->ScrollPage.x, 2 * 383);
-  EXPECT_EQ(record->ScrollPage.y, 2 * 383);
+  EXPECT_EQ(+record->ClientSize.x, 383);
+  EXPECT_EQ(+record->ClientSize.y, 383);
+  EXPECT_EQ(+record->ScrollPage.x, 2 * 383);
+  EXPECT_EQ(+record->ScrollPage.y, 2 * 383);
   EXPECT_TRUE(BarsFollowTheRecord(*host, record));
 
   // Drawn 2:1: every block of the section is one pixel of its grey level
@@ -134,12 +134,12 @@ TEST_F(ViewZoom, ReleaseZoomsAndASecondBandZoomsFurther) {
   TAVIMG_SetZoomMode(record);
   Drag(100, 100, 200, 200);
   host->Mouse(WM_LBUTTONUP, 200, 200);
-  EXPECT_EQ(record->Zoomed, 1);
+  EXPECT_EQ(+record->Zoomed, 1);
   EXPECT_DOUBLE_EQ(TAVIMG_GetZoomFactor(record).x, 383.0 / 96);
   EXPECT_DOUBLE_EQ(TAVIMG_GetZoomFactor(record).y, 383.0 / 96);
-  EXPECT_EQ(record->ScrollPage.x, 384);
-  EXPECT_EQ(record->ScrollPos.x, 700 - 192);
-  EXPECT_EQ(record->ScrollPos.y, 400 - 192);
+  EXPECT_EQ(+record->ScrollPage.x, 384);
+  EXPECT_EQ(+record->ScrollPos.x, 700 - 192);
+  EXPECT_EQ(+record->ScrollPos.y, 400 - 192);
   EXPECT_TRUE(BarsFollowTheRecord(*host, record));
   host->Pump();
   // Nearly one window pixel per picture pixel: black and white only, but
@@ -155,7 +155,7 @@ TEST_F(ViewZoom, ReleaseZoomsAndASecondBandZoomsFurther) {
 
   // Scrolling the zoomed section moves it by picture pixels and repaints.
   host->Send(WM_HSCROLL, MAKEWPARAM(SB_LINERIGHT, 0));
-  EXPECT_EQ(record->ScrollPos.x, 518);
+  EXPECT_EQ(+record->ScrollPos.x, 518);
   EXPECT_TRUE(BarsFollowTheRecord(*host, record));
   EXPECT_EQ(host->Pump(), 1);
   EXPECT_TRUE(viewtest::PixelsAre(ReadClient(host->hwnd()), 1, 1, 383, 382, [](int x, int y) {
@@ -167,8 +167,8 @@ TEST_F(ViewZoom, ClicksAndBandsBesideThePictureAreDropped) {
   const Pixels before = ReadClient(host->hwnd());
   auto expectDropped = [&](const char* what) {
     EXPECT_EQ(TAVIMG_InZoomAction(record), 0u) << what;
-    EXPECT_EQ(record->Zoomed, 0) << what;
-    EXPECT_EQ(record->DisplayMode, 1u) << what;
+    EXPECT_EQ(+record->Zoomed, 0) << what;
+    EXPECT_EQ(+record->DisplayMode, 1u) << what;
     EXPECT_FALSE(host->HasInvalidArea()) << what;
     EXPECT_TRUE(viewtest::InvertedWhere(before, ReadClient(host->hwnd()), viewtest::Nowhere)) << what;
   };
@@ -221,9 +221,9 @@ TEST(ViewZoomWithoutTiff, BandsAreDropped) {
     host.Mouse(WM_MOUSEMOVE, 60, 50, MK_LBUTTON);
     EXPECT_TRUE(viewtest::InvertedWhere(before, ReadClient(host.hwnd()), viewtest::Nowhere)) << c.drf;
     host.Mouse(WM_LBUTTONUP, 60, 50);
-    EXPECT_EQ(record->Zoomed, 0);
-    EXPECT_EQ(record->DisplayMode, 0u);
-    EXPECT_EQ(record->PictureMode, 0);
+    EXPECT_EQ(+record->Zoomed, 0);
+    EXPECT_EQ(+record->DisplayMode, 0u);
+    EXPECT_EQ(+record->PictureMode, 0);
     EXPECT_EQ(TAVIMG_InZoomAction(record), 0u);
     EXPECT_FALSE(host.HasInvalidArea());
     TAVIMG_UnloadPicture(host.hwnd(), record);
