@@ -78,20 +78,20 @@ public:
 
   void Seek(DWORD pos) {
     if (pos >= data_.Limit()) {
-      chunk_ = cur_ = end_ = nullptr;
+      chunk_ = cur = end = nullptr;
       chunkPos_ = pos;
       return;
     }
     const DWORD index = pos / TAV_STRIPE_BYTES;
     chunkPos_ = index * TAV_STRIPE_BYTES;
     chunk_ = data_.Stripe((int)index);
-    cur_ = chunk_ + (pos - chunkPos_);
-    end_ = chunk_ + std::min<DWORD>(TAV_STRIPE_BYTES, data_.Limit() - chunkPos_);
+    cur = chunk_ + (pos - chunkPos_);
+    end = chunk_ + std::min<DWORD>(TAV_STRIPE_BYTES, data_.Limit() - chunkPos_);
   }
 
   // True when a byte can be taken at the position.
   bool More() {
-    if (cur_ < end_)
+    if (cur < end)
       return true;
     const DWORD pos = Position();
     if (pos >= data_.Limit())
@@ -99,8 +99,8 @@ public:
     Seek(pos);
     return true;
   }
-  BYTE Take() { return *cur_++; } // only after More()
-  DWORD Position() const { return chunkPos_ + (DWORD)(cur_ - chunk_); }
+  BYTE Take() { return *cur++; } // only after More()
+  DWORD Position() const { return chunkPos_ + (DWORD)(cur - chunk_); }
 
   // Reads a big-endian row length; false when the data end first.
   bool TakeLength(DWORD* length) {
@@ -113,8 +113,9 @@ public:
     return true;
   }
 
-  const BYTE* cur_ = nullptr;
-  const BYTE* end_ = nullptr;
+  // The contiguous bytes from the position on.
+  const BYTE* cur = nullptr;
+  const BYTE* end = nullptr;
 
 private:
   const PictureData& data_;
@@ -149,8 +150,8 @@ DWORD DecodeRowKind6(DataCursor& in, DWORD start, BYTE* row, const RowShape& sha
     // Inside the stripe, far from the record's and the row's ends: eight
     // pixel codes at once, and runs stored sixteen pixels wide (what lies
     // past a run is written again by the next code or by the fill).
-    const BYTE* p = in.cur_;
-    const BYTE* const end = in.end_;
+    const BYTE* p = in.cur;
+    const BYTE* const end = in.end;
     while (end - p >= 16 && left >= 18 && x + 16 <= padded) {
       uint64_t v;
       memcpy(&v, p, 8);
@@ -175,7 +176,7 @@ DWORD DecodeRowKind6(DataCursor& in, DWORD start, BYTE* row, const RowShape& sha
         p += 2, left -= 2;
       }
     }
-    in.cur_ = p;
+    in.cur = p;
     if (left <= 2 || !in.More())
       break;
 
@@ -215,8 +216,8 @@ DWORD DecodeRowKind7(DataCursor& in, DWORD start, BYTE* row, const RowShape& sha
   // code's count (at most three, from x on) are overwritten by the next
   // code or cleared below. Grey 0 leaves pixels 0, as the band was.
   while (x < width && in.More()) {
-    const BYTE* p = in.cur_;
-    const BYTE* end = in.end_;
+    const BYTE* p = in.cur;
+    const BYTE* end = in.end;
     while (end - p >= 8 && x + 32 <= width) {
       uint64_t codes;
       memcpy(&codes, p, 8);
@@ -243,7 +244,7 @@ DWORD DecodeRowKind7(DataCursor& in, DWORD start, BYTE* row, const RowShape& sha
       memcpy(row + x, &v, 4);
       x += (DWORD)(c >> 6) + 1;
     }
-    in.cur_ = p;
+    in.cur = p;
     if (x >= width || p == end)
       continue;
     const BYTE c = in.Take();
@@ -328,14 +329,14 @@ DWORD DecodeRowKind5(DataCursor& in, DWORD start, BYTE* row, const RowShape& sha
   while (x < width && in.More()) {
     // Eight runs of 31 pixels of one colour, as long stretches of one
     // colour are coded.
-    while (in.end_ - in.cur_ >= 8 && (in.cur_[0] & 0xF9) == 0xF9 && x + 248 <= width) {
+    while (in.end - in.cur >= 8 && (in.cur[0] & 0xF9) == 0xF9 && x + 248 <= width) {
       uint64_t codes;
-      memcpy(&codes, in.cur_, 8);
+      memcpy(&codes, in.cur, 8);
       if (codes != (codes & 0xFF) * 0x0101010101010101ull)
         break;
-      FillPixels4(row, x, x + 248, (in.cur_[0] >> 1) & 3);
+      FillPixels4(row, x, x + 248, (in.cur[0] >> 1) & 3);
       x += 248;
-      in.cur_ += 8;
+      in.cur += 8;
     }
     const BYTE c = in.Take();
     if (c & 1) {
@@ -358,14 +359,14 @@ DWORD DecodeRowKind5(DataCursor& in, DWORD start, BYTE* row, const RowShape& sha
     if (!in.More())
       break;
     const DWORD packedBytes = n > 0 ? (n + 3) / 4 : 1;
-    if ((DWORD)(in.end_ - in.cur_) >= packedBytes && x + n <= padded) {
+    if ((DWORD)(in.end - in.cur) >= packedBytes && x + n <= padded) {
       // All of it in this stripe and in the row.
-      const BYTE* p = in.cur_;
+      const BYTE* p = in.cur;
       for (DWORD i = 0; i < n / 4; ++i, x += 4)
         PutFourPixels4(row, x, p[i]);
       for (DWORD k = 0; k < n % 4; ++k, ++x)
         PutPixel4(row, x, (p[n / 4] >> (2 * k)) & 3);
-      in.cur_ = p + packedBytes;
+      in.cur = p + packedBytes;
       continue;
     }
     BYTE packed = in.Take();
