@@ -109,7 +109,7 @@ DWORD PlaceHotspots(double fx, double fy, ImgStruct* record) {
   const double sx = bx * fx;
   const double sy = by * fy;
   const LONG hotspots = record->HotspotCount;
-  const int count = hotspots < TAVIMG_MAX_HOTSPOTS ? hotspots : TAVIMG_MAX_HOTSPOTS;
+  const int count = hotspots < (LONG)TAVIMG_MAX_HOTSPOTS ? hotspots : (LONG)TAVIMG_MAX_HOTSPOTS;
   for (int i = 0; i < count; ++i) {
     HotspotEntry& entry = record->Hotspots[i];
     const TavRect& p = entry.PictureRect;
