@@ -183,5 +183,12 @@ extern "C" LONG WINAPI TAVIMG_DecodeDRF2DIB(ImgStruct* record, void* buffer) {
     return 0;
   if (!record->DrfShown)
     record->DrfShown = 1;
-  return DRFToDIB((BYTE*)buffer, record);
+  // The host sizes its buffer from the picture's own size; a view that has
+  // put another size into ScaledClientSize (fitted, converted) must not make
+  // the export write more, so the picture is exported at its own size.
+  const TavPair viewSize = record->ScaledClientSize;
+  record->ScaledClientSize = record->DRFSize;
+  const LONG result = DRFToDIB((BYTE*)buffer, record);
+  record->ScaledClientSize = viewSize;
+  return result;
 }

@@ -94,6 +94,25 @@ INSTANTIATE_TEST_SUITE_P(KindsWidthsAndBands, DrfRoundTrip,
                                   (std::get<2>(info.param) ? "ManyBands" : "OneBand");
                          });
 
+// A view or a conversion may leave another size in ScaledClientSize; the
+// export still writes the picture at its own size, into a buffer sized from
+// TAVIMG_GetDRFSize, and leaves the view's size as it was.
+TEST(DrfRoundTripView, ExportKeepsToThePictureSize) {
+  drfenc::DrfPicture picture = drftest::RandomPicture(6, 37, 20, 4242);
+  const std::string path = drftest::WritePicture("viewsize.drf", picture);
+  LoadedDrf drf;
+  ASSERT_EQ(drf.Load(path), 1);
+  for (TavPair view : {TavPair{74, 40}, TavPair{1728, 2200}, TavPair{3, 2}}) {
+    drf.record->ScaledClientSize = view;
+    Dib dib;
+    ASSERT_EQ(drftest::ExportDib(drf.record, &dib), 1);
+    EXPECT_TRUE(dib.bufferIntact);
+    ExpectSameDib(picture, dib);
+    EXPECT_EQ(drf.record->ScaledClientSize.x, view.x);
+    EXPECT_EQ(drf.record->ScaledClientSize.y, view.y);
+  }
+}
+
 // Data of many stripes and the most bands a picture may have; noise only,
 // runs only, and the mix.
 TEST(DrfRoundTripLarge, DataOverManyStripesAndSixteenBands) {
