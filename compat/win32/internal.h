@@ -73,7 +73,7 @@ inline bool SameRect(const RECT& a, const RECT& b) {
 // ---- Windows (window.cpp, paint.cpp) -------------------------------------
 
 struct ScrollBar {
-  int min = 0, max = 100, pos = 0;
+  int min = 0, max = 0, pos = 0; // 0..100 for a bar the window is created with
   bool shown = false;
 };
 

@@ -245,6 +245,9 @@ HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, 
   w->rect = RECT{x, y, x + width, y + height};
   w->bars[SB_HORZ].shown = (style & WS_HSCROLL) != 0;
   w->bars[SB_VERT].shown = (style & WS_VSCROLL) != 0;
+  // A bar the window is created with has the range 0..100; one without, 0..0.
+  w->bars[SB_HORZ].max = w->bars[SB_HORZ].shown ? 100 : 0;
+  w->bars[SB_VERT].max = w->bars[SB_VERT].shown ? 100 : 0;
   int cw, ch;
   clientSizeOf(*w, &cw, &ch);
   resizeSurface(*w, cw, ch);

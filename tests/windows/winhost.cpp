@@ -151,10 +151,8 @@ struct KnownDifference {
 };
 
 const KnownDifference* FindKnownDifference(const std::string& expected, const std::string& actual) {
-  static const KnownDifference known[] = {
-      {"the stand-in gives a window without scroll bars the range 0..100, Windows 0..0",
-       std::regex("(horizontal|vertical) bar 0\\.\\.100 at 0"), std::regex("(horizontal|vertical) bar 0\\.\\.0 at 0")},
-  };
+  // None at present; an entry names the difference and the two lines.
+  static const std::vector<KnownDifference> known;
   for (const KnownDifference& k : known) {
     std::smatch e, a;
     if (std::regex_match(expected, e, k.expected) && std::regex_match(actual, a, k.actual) && e[1] == a[1])
