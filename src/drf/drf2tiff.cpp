@@ -66,8 +66,10 @@ void AppendHotspotRecord(std::vector<BYTE>& out, const HotspotEntry& spot) {
   size_t nameLength = BoundedLength(spot.HotspotName, sizeof spot.HotspotName);
   size_t textLength = BoundedLength(spot.HotspotText, sizeof spot.HotspotText);
   const TavRect& r = spot.ScreenRect;
-  LONG width = r.right >= r.left ? r.right - r.left : r.left - r.right;
-  LONG height = r.bottom >= r.top ? r.bottom - r.top : r.top - r.bottom;
+  // Only the low 16 bits are written: the differences are taken unsigned so
+  // that edges far apart cannot overflow.
+  DWORD width = r.right >= r.left ? (DWORD)r.right - (DWORD)r.left : (DWORD)r.left - (DWORD)r.right;
+  DWORD height = r.bottom >= r.top ? (DWORD)r.bottom - (DWORD)r.top : (DWORD)r.top - (DWORD)r.bottom;
 
   size_t start = out.size();
   out.resize(start + 14 + nameLength + textLength);
