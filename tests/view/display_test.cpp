@@ -15,23 +15,13 @@ using viewtest::HostWindow;
 using viewtest::Pixels;
 using viewtest::ReadClient;
 
-class ViewDisplay : public ::testing::Test {
+class ViewDisplay : public viewtest::HostedTest {
 protected:
   void SetUp() override {
     TAVIMG_ShowErrorMessages(0);
     if (!viewtest::HaveLibtiff())
       GTEST_SKIP() << "libtiff is not installed: no test TIFFs can be written";
   }
-  void TearDown() override {
-    if (host && record)
-      TAVIMG_UnloadPicture(host->hwnd(), record);
-  }
-  bool MakeHost(int x, int y, int width, int height) {
-    host = std::make_unique<HostWindow>(x, y, width, height);
-    return host->hwnd() != nullptr;
-  }
-  std::unique_ptr<HostWindow> host;
-  ImgStruct* record = nullptr;
 };
 
 TEST_F(ViewDisplay, Kind6DrfAtItsOwnSize) {

@@ -39,22 +39,12 @@ std::string TallTiff() {
   return path;
 }
 
-class ViewInteraction : public ::testing::Test {
+class ViewInteraction : public viewtest::HostedTest {
 protected:
   void SetUp() override {
     TAVIMG_ShowErrorMessages(0);
     Notifications().clear();
   }
-  void TearDown() override {
-    if (host && record)
-      TAVIMG_UnloadPicture(host->hwnd(), record);
-  }
-  bool MakeHost(int x, int y, int width, int height) {
-    host = std::make_unique<HostWindow>(x, y, width, height);
-    return host->hwnd() != nullptr;
-  }
-  std::unique_ptr<HostWindow> host;
-  ImgStruct* record = nullptr;
 };
 
 TEST_F(ViewInteraction, HoverFramesTheHotspotWhoseCentreIsNearest) {

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -39,6 +40,22 @@ std::function<bool(int, int)> Area(int l, int t, int r, int b);
 inline bool Nowhere(int, int) {
   return false;
 }
+
+// A test with one host window and the record opened into it; the record is
+// unloaded at the end.
+class HostedTest : public ::testing::Test {
+protected:
+  void TearDown() override {
+    if (host && record)
+      TAVIMG_UnloadPicture(host->hwnd(), record);
+  }
+  bool MakeHost(int x, int y, int width, int height) {
+    host = std::make_unique<HostWindow>(x, y, width, height);
+    return host->hwnd() != nullptr;
+  }
+  std::unique_ptr<HostWindow> host;
+  ImgStruct* record = nullptr;
+};
 
 } // namespace viewtest
 
