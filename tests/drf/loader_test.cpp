@@ -9,10 +9,13 @@
 
 #include <tavwin_test.h>
 
+#include <string.h>
+
 namespace {
 
 using drftest::LoadedDrf;
 using drftest::ReportWatch;
+using Bytes = std::vector<uint8_t>;
 
 drfenc::DrfPicture Grey(int width, int height) {
   return drftest::RandomPicture(7, width, height, 5);
@@ -25,73 +28,66 @@ int StripeCount(const ImgStruct* record) {
   return n;
 }
 
-std::vector<drfenc::Hotspot> Spots(int count, int16_t size = 0) {
+// Hotspots H0, H1, ... of size x size pixels at (i, 2i), of kinds 0 to 7.
+std::vector<drfenc::Hotspot> Spots(int count, int16_t size) {
   std::vector<drfenc::Hotspot> spots;
-  for (int i = 0; i < count; ++i) {
-    drfenc::Hotspot h;
-    h.name = "H" + std::to_string(i);
-    h.text = "text " + std::to_string(i);
-    h.kind = (uint8_t)(i % 8);
-    h.left = (int16_t)i;
-    h.top = (int16_t)(2 * i);
-    h.right = (int16_t)(i + (size ? size : 10 + i % 5));
-    h.bottom = (int16_t)(2 * i + (size ? size : 20));
-    spots.push_back(h);
-  }
+  for (int i = 0; i < count; ++i)
+    spots.push_back({"H" + std::to_string(i), "text " + std::to_string(i), (uint8_t)(i % 8), (int16_t)i,
+                     (int16_t)(2 * i), (int16_t)(i + size), (int16_t)(2 * i + size)});
   return spots;
 }
 
-TEST(DrfLoader, KeepsMainPictureInfoInTheRecord) {
-  for (bool extension : {false, true}) {
+Bytes Encoded(const drfenc::DrfPicture& picture, size_t keep = SIZE_MAX) {
+  Bytes bytes;
+  EXPECT_TRUE(drfenc::EncodeDrf(picture, bytes));
+  bytes.resize(std::min(keep, bytes.size()));
+  return bytes;
+}
+
+// A fresh file of its own for each call.
+std::string File(const Bytes& bytes) {
+  static int files = 0;
+  const std::string path = drftest::TempPath("loader" + std::to_string(++files) + ".drf");
+  EXPECT_TRUE(drftest::WriteBytes(path, bytes));
+  return path;
+}
+
+TEST(DrfLoader, KeepsMainPictureInfoAndCutsTheDataIntoStripes) {
+  struct Case {
+    DWORD dataSize;
+    bool extension; // MainPictureInfo is found after the header extension
+    std::vector<SIZE_T> stripes;
+  } cases[] = {
+      {0, false, {}},
+      {20, true, {20}},
+      {65536, false, {65536}},
+      {65537, true, {65536, 1}},
+      {983040, false, std::vector<SIZE_T>(15, 65536)},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.dataSize);
+    Bytes data(c.dataSize);
+    for (size_t i = 0; i < data.size(); ++i)
+      data[i] = (uint8_t)(i * 7 + i / 65536);
     drfenc::DrfPicture picture = drftest::RandomPicture(6, 33, 20, 1);
-    picture.options.headerExtension = extension;
+    picture.options.headerExtension = c.extension;
     picture.options.pictureFlag = -2;
-    std::vector<uint8_t> data;
-    ASSERT_TRUE(drfenc::EncodePictureData(picture, data));
     LoadedDrf drf;
-    ASSERT_EQ(drf.Load(drftest::WritePicture("info.drf", picture)), 1);
+    ASSERT_EQ(drf.Load(drftest::WriteRaw("stripes.drf", picture, data)), 1);
     ImgStruct* r = drf.record;
     EXPECT_EQ(+r->DRFRasterFlag, -2);
     EXPECT_EQ(+r->DRFSize.x, 33);
     EXPECT_EQ(+r->DRFSize.y, 20);
     EXPECT_EQ(+r->ScaledClientSize.x, 33);
     EXPECT_EQ(+r->ScaledClientSize.y, 20);
-    EXPECT_EQ(+r->DRFDataSize, data.size());
+    EXPECT_EQ(+r->DRFDataSize, c.dataSize);
     EXPECT_EQ(+r->DRFColorType, 6);
-    ASSERT_EQ(StripeCount(r), 1);
-    // The stripe holds the picture data exactly: MainPictureInfo was found
-    // after the extension.
-    ASSERT_EQ(GlobalSize(r->DRFStripeHandles[0]), data.size());
-    const uint8_t* stripe = (const uint8_t*)GlobalLock(r->DRFStripeHandles[0]);
-    EXPECT_EQ(0, memcmp(stripe, data.data(), data.size()));
-    GlobalUnlock(r->DRFStripeHandles[0]);
-  }
-}
-
-TEST(DrfLoader, CutsThePictureDataIntoStripes) {
-  struct Case {
-    DWORD dataSize;
-    std::vector<SIZE_T> stripes;
-  } cases[] = {
-      {0, {}},
-      {65536, {65536}},
-      {65537, {65536, 1}},
-      {983040, std::vector<SIZE_T>(15, 65536)},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.dataSize);
-    std::vector<uint8_t> data(c.dataSize);
-    for (size_t i = 0; i < data.size(); ++i)
-      data[i] = (uint8_t)(i * 7 + i / 65536);
-    LoadedDrf drf;
-    ASSERT_EQ(drf.Load(drftest::WriteRaw("stripes.drf", Grey(4, 1), data)), 1);
-    ASSERT_EQ(StripeCount(drf.record), (int)c.stripes.size());
+    ASSERT_EQ(StripeCount(r), (int)c.stripes.size());
     size_t at = 0;
     for (size_t i = 0; i < c.stripes.size(); ++i) {
-      HGLOBAL stripe = drf.record->DRFStripeHandles[i];
+      HGLOBAL stripe = r->DRFStripeHandles[i];
       ASSERT_EQ(GlobalSize(stripe), c.stripes[i]);
-      const uint8_t* bytes = (const uint8_t*)GlobalLock(stripe);
-      EXPECT_EQ(0, memcmp(bytes, data.data() + at, c.stripes[i])) << "stripe " << i;
+      EXPECT_EQ(0, memcmp(GlobalLock(stripe), data.data() + at, c.stripes[i])) << "stripe " << i;
       GlobalUnlock(stripe);
       at += c.stripes[i];
     }
@@ -100,7 +96,7 @@ TEST(DrfLoader, CutsThePictureDataIntoStripes) {
 
 TEST(DrfLoader, DisplayModesOneAndFourReadNoStripesButTheRasterTable) {
   drfenc::DrfPicture picture = Grey(40, 30);
-  picture.hotspots = Spots(3);
+  picture.hotspots = Spots(3, 5);
   const std::string path = drftest::WritePicture("modes.drf", picture);
   for (DWORD mode : {1u, 4u}) {
     LoadedDrf drf;
@@ -134,65 +130,47 @@ TEST(DrfLoader, CentresOnTheMeasuredWindowExceptInModeThree) {
   }
 }
 
-TEST(DrfLoader, ReadsTheFullRasterTable) {
-  drfenc::DrfPicture picture = Grey(64, 64);
-  picture.hotspots = Spots(8);
-  picture.hotspots[3].name = std::string(31, 'n');
-  picture.hotspots[3].text = std::string(24, 't');
-  LoadedDrf drf;
-  ImgStruct* r = drf.record;
-  r->DRFSpotOffset[0] = 5;
-  r->DRFSpotOffset[1] = 6;
-  r->ZoomStart = {100, 200};
-  for (int i = 0; i < 8; ++i)
-    r->Hotspots[i].HotspotState = 0x0F;
-  ASSERT_EQ(drf.Load(drftest::WritePicture("full.drf", picture)), 1);
-  ASSERT_EQ(+r->HotspotCount, 8);
-  for (int i = 0; i < 8; ++i) {
-    const drfenc::Hotspot& h = picture.hotspots[i];
-    const HotspotEntry& e = r->Hotspots[i];
-    EXPECT_EQ(e.HotspotName, h.name);
-    EXPECT_EQ(e.HotspotText, h.text);
-    EXPECT_EQ(+e.HotspotKind, h.kind);
-    EXPECT_EQ(+e.HotspotState, 0);
-    EXPECT_EQ(+e.PictureRect.left, h.left);
-    EXPECT_EQ(+e.PictureRect.top, h.top);
-    EXPECT_EQ(+e.PictureRect.right, h.right);
-    EXPECT_EQ(+e.PictureRect.bottom, h.bottom);
-    EXPECT_EQ(+e.ScreenRect.left, h.left + 105);
-    EXPECT_EQ(+e.ScreenRect.top, h.top + 206);
-    EXPECT_EQ(+e.ScreenRect.right, h.right + 105);
-    EXPECT_EQ(+e.ScreenRect.bottom, h.bottom + 206);
+// Both forms, with names and texts of the longest length each form holds:
+// a compact name of 32 characters has no terminator in the file or in the
+// record, where the text follows it.
+TEST(DrfLoader, ReadsTheRasterTableInBothForms) {
+  struct Form {
+    drfenc::RasterForm form;
+    size_t nameChars, textChars;
+  } forms[] = {{drfenc::RasterForm::Full, 31, 24}, {drfenc::RasterForm::Compact, 32, 25}};
+  for (const Form& f : forms) {
+    SCOPED_TRACE(f.nameChars);
+    drfenc::DrfPicture picture = Grey(64, 64);
+    picture.options.rasterForm = f.form;
+    picture.hotspots = Spots(5, 12);
+    if (f.form == drfenc::RasterForm::Compact)
+      for (drfenc::Hotspot& h : picture.hotspots)
+        h.kind = 0x85; // one kind byte for all, kept signed
+    picture.hotspots[1].name = std::string(f.nameChars, 'N');
+    picture.hotspots[1].text = std::string(f.textChars, 'T');
+    picture.hotspots[2].name = "";
+    LoadedDrf drf;
+    ImgStruct* r = drf.record;
+    r->DRFSpotOffset[0] = 5;
+    r->DRFSpotOffset[1] = 6;
+    r->ZoomStart = {100, 200};
+    for (int i = 0; i < 5; ++i)
+      r->Hotspots[i].HotspotState = 0x0F;
+    ASSERT_EQ(drf.Load(drftest::WritePicture("raster.drf", picture)), 1);
+    ASSERT_EQ(+r->HotspotCount, 5);
+    for (int i = 0; i < 5; ++i) {
+      const drfenc::Hotspot& h = picture.hotspots[i];
+      const HotspotEntry& e = r->Hotspots[i];
+      EXPECT_EQ(std::string(e.HotspotName, strnlen(e.HotspotName, 32)), h.name);
+      EXPECT_EQ(e.HotspotText, h.text);
+      EXPECT_EQ(+e.HotspotKind, (signed char)h.kind);
+      EXPECT_EQ(+e.HotspotState, 0);
+      const TavRect picturePlace = {h.left, h.top, h.right, h.bottom};
+      const TavRect screenPlace = {h.left + 105, h.top + 206, h.right + 105, h.bottom + 206};
+      EXPECT_EQ(0, memcmp(&e.PictureRect, &picturePlace, sizeof picturePlace)) << i;
+      EXPECT_EQ(0, memcmp(&e.ScreenRect, &screenPlace, sizeof screenPlace)) << i;
+    }
   }
-}
-
-TEST(DrfLoader, ReadsTheCompactRasterTableWithFullLengthStrings) {
-  drfenc::DrfPicture picture = Grey(64, 64);
-  picture.options.rasterForm = drfenc::RasterForm::Compact;
-  picture.hotspots = Spots(4, 12);
-  for (drfenc::Hotspot& h : picture.hotspots)
-    h.kind = 0x85;
-  picture.hotspots[1].name = std::string(32, 'N'); // no terminator in the file
-  picture.hotspots[1].text = std::string(25, 'T');
-  picture.hotspots[2].name = "";
-  LoadedDrf drf;
-  ASSERT_EQ(drf.Load(drftest::WritePicture("compact.drf", picture)), 1);
-  ImgStruct* r = drf.record;
-  ASSERT_EQ(+r->HotspotCount, 4);
-  for (int i = 0; i < 4; ++i) {
-    const HotspotEntry& e = r->Hotspots[i];
-    EXPECT_EQ(+e.HotspotKind, (signed char)0x85);
-    EXPECT_EQ(e.PictureRect.right - e.PictureRect.left, 12);
-    EXPECT_EQ(e.PictureRect.bottom - e.PictureRect.top, 12);
-    EXPECT_EQ(+e.PictureRect.left, picture.hotspots[i].left);
-    EXPECT_EQ(e.HotspotText, picture.hotspots[i].text);
-    EXPECT_EQ(+e.HotspotState, 0);
-  }
-  // The 32-character name fills its field; the text follows it.
-  EXPECT_EQ(std::string(r->Hotspots[1].HotspotName, 32), std::string(32, 'N'));
-  EXPECT_EQ(std::string(r->Hotspots[1].HotspotText), std::string(25, 'T'));
-  EXPECT_EQ(std::string(r->Hotspots[2].HotspotName), "");
-  EXPECT_EQ(std::string(r->Hotspots[3].HotspotName), "H3");
 }
 
 TEST(DrfLoader, KeepsAtMostSixHundredHotspots) {
@@ -211,33 +189,16 @@ TEST(DrfLoader, KeepsAtMostSixHundredHotspots) {
       EXPECT_EQ(std::string(drf.record->Hotspots[599].HotspotName), "H599");
       EXPECT_EQ(+drf.record->Hotspots[600].HotspotName[0], 0); // the spare entry is never written
       EXPECT_EQ(watch.Code(), count > 600 ? 18u : 0u);
-      if (count > 600) {
-        EXPECT_EQ(watch.LastText(), "Unable to load all DRF-Raster");
-      }
+      EXPECT_EQ(watch.LastText(), count > 600 ? "Unable to load all DRF-Raster" : "");
     }
   }
 }
 
-TEST(DrfLoader, WithoutRasterTableHotspotsStayAndOtherKindsLoad) {
-  drfenc::DrfPicture picture = Grey(8, 8);
+TEST(DrfLoader, ReloadingFreesTheStripesOfTheEarlierPictureAndKeepsHotspotsWithoutRasterTable) {
+  const std::string big = drftest::WriteRaw("big.drf", Grey(4, 1), Bytes(200000, 1));
+  const std::string small = drftest::WriteRaw("small.drf", Grey(4, 1), Bytes(10, 1));
   LoadedDrf drf;
   drf.record->HotspotCount = 5;
-  const std::string path = drftest::WritePicture("noraster.drf", picture);
-  ASSERT_EQ(drf.Load(path), 1);
-  EXPECT_EQ(+drf.record->HotspotCount, 5);
-
-  // Kind 9 loads; it is simply never drawn.
-  picture.kind = 9;
-  LoadedDrf other;
-  ASSERT_EQ(other.Load(drftest::WriteRaw("kind9.drf", picture, {1, 2, 3})), 1);
-  EXPECT_EQ(+other.record->DRFColorType, 9);
-  EXPECT_EQ(DecodeDRFPicture(nullptr, other.record), 0);
-}
-
-TEST(DrfLoader, ReloadingFreesTheStripesOfTheEarlierPicture) {
-  const std::string big = drftest::WriteRaw("big.drf", Grey(4, 1), std::vector<uint8_t>(200000, 1));
-  const std::string small = drftest::WriteRaw("small.drf", Grey(4, 1), std::vector<uint8_t>(10, 1));
-  LoadedDrf drf;
   ASSERT_EQ(drf.Load(big), 1);
   const long live = tavwin::LiveGlobalBlocks();
   ASSERT_EQ(drf.Load(small), 1);
@@ -245,130 +206,94 @@ TEST(DrfLoader, ReloadingFreesTheStripesOfTheEarlierPicture) {
   EXPECT_EQ(tavwin::LiveGlobalBlocks(), live - 3);
   ASSERT_EQ(drf.Load(big), 1);
   EXPECT_EQ(tavwin::LiveGlobalBlocks(), live);
+  EXPECT_EQ(+drf.record->HotspotCount, 5);
 }
 
-// ---- Errors: each is reported once with its text, the record stays
-// usable, and no memory is left behind.
-
+// Each error is reported once with its text; a failed load leaves no
+// stripe behind, and the record can still load a good picture and be
+// unloaded with every block freed.
 struct LoaderError {
   const char* name;
+  std::string path;
   UINT code;
   const char* text;
   int result; // of LoadDRFPicture
+  int failAlloc = 0, failLock = 0;
 };
 
-void ExpectReported(const ReportWatch& watch, const LoaderError& e) {
-  EXPECT_EQ(watch.Code(), e.code);
-  EXPECT_EQ(watch.Boxes(), 1);
-  EXPECT_EQ(watch.LastText(), e.text);
-}
-
-// Loads path into a fresh record, expecting the error; then the record can
-// still load a good picture and be unloaded with every block freed.
-void ExpectLoadError(const std::string& path, const LoaderError& e, int faultAlloc = 0, int faultLock = 0) {
-  SCOPED_TRACE(e.name);
-  const std::string good = drftest::WritePicture("good.drf", Grey(20, 20));
-  const long live = tavwin::LiveGlobalBlocks();
-  {
-    LoadedDrf drf;
-    const long withRecord = tavwin::LiveGlobalBlocks();
-    ReportWatch watch;
-    tavwin::FailGlobalAllocAt(faultAlloc);
-    tavwin::FailGlobalLockAt(faultLock);
-    EXPECT_EQ(drf.Load(path), e.result);
-    tavwin::FailGlobalAllocAt(0);
-    tavwin::FailGlobalLockAt(0);
-    ExpectReported(watch, e);
-    if (e.result == 0) {
-      EXPECT_EQ(StripeCount(drf.record), 0);
-      EXPECT_EQ(tavwin::LiveGlobalBlocks(), withRecord);
-    }
-    ASSERT_EQ(drf.Load(good), 1);
-    drftest::Dib dib;
-    EXPECT_EQ(drftest::ExportDib(drf.record, &dib), 1);
-  }
-  EXPECT_EQ(tavwin::LiveGlobalBlocks(), live);
-}
-
-std::vector<uint8_t> Truncated(const drfenc::DrfPicture& picture, size_t keep) {
-  std::vector<uint8_t> bytes;
-  EXPECT_TRUE(drfenc::EncodeDrf(picture, bytes));
-  bytes.resize(keep);
-  return bytes;
-}
-
-std::string WriteBytes(const std::string& name, const std::vector<uint8_t>& bytes) {
-  std::string path = drftest::TempPath(name);
-  EXPECT_TRUE(drftest::WriteBytes(path, bytes));
-  return path;
-}
-
-TEST(DrfLoaderErrors, CraftedFiles) {
+TEST(DrfLoaderErrors, EachIsReportedAndNothingLeaks) {
   drfenc::DrfPicture picture = Grey(20, 20);
-  std::vector<uint8_t> whole;
-  ASSERT_TRUE(drfenc::EncodeDrf(picture, whole));
-
-  ExpectLoadError(drftest::TempPath("missing.drf"), {"missing file", 6, "Unable to open DRF file", 0});
-  ExpectLoadError(WriteBytes("short_header.drf", Truncated(picture, 10)),
-                  {"short header", 7, "Unable to read DRF header", 0});
-  ExpectLoadError(WriteBytes("short_info.drf", Truncated(picture, 20)),
-                  {"short MainPictureInfo", 8, "Unable to read DRF-MainPictureInfo", 0});
   drfenc::DrfPicture extended = picture;
   extended.options.headerExtension = true;
-  ExpectLoadError(WriteBytes("short_extension.drf", Truncated(extended, 40)),
-                  {"extension without MainPictureInfo", 8, "Unable to read DRF-MainPictureInfo", 0});
-  ExpectLoadError(WriteBytes("no_data.drf", Truncated(picture, 21)),
-                  {"no picture data", 11, "Error while reading DRF-Stripes", 0});
   // Data that end inside the second stripe: the first is read, the second
   // gets nothing.
-  std::vector<uint8_t> bytes = drfenc::AssembleDrf(picture, std::vector<uint8_t>(70000, 3));
-  bytes.resize(21 + 65536);
-  ExpectLoadError(WriteBytes("second_stripe_missing.drf", bytes),
-                  {"second stripe missing", 11, "Error while reading DRF-Stripes", 0});
-  ExpectLoadError(drftest::WriteRaw("sixteen_stripes.drf", picture, std::vector<uint8_t>(983041)),
-                  {"sixteen stripes", 9, "Not enough memory for DRF-Picture", 0});
-
+  Bytes secondStripeMissing = drfenc::AssembleDrf(picture, Bytes(70000, 3));
+  secondStripeMissing.resize(21 + 65536);
   // Raster tables that end early: the picture is loaded all the same.
-  picture.hotspots = Spots(3, 5);
-  for (drfenc::Hotspot& h : picture.hotspots)
-    h.kind = 2;
-  drfenc::DrfPicture compact = picture;
+  drfenc::DrfPicture spotted = picture;
+  spotted.hotspots = Spots(3, 5);
+  for (drfenc::Hotspot& h : spotted.hotspots)
+    h.kind = 2; // one kind for all, as the compact form has
+  drfenc::DrfPicture compact = spotted;
   compact.options.rasterForm = drfenc::RasterForm::Compact;
-  std::vector<uint8_t> compactBytes;
-  ASSERT_TRUE(drfenc::EncodeDrf(compact, compactBytes));
-  std::vector<uint8_t> fullBytes;
-  ASSERT_TRUE(drfenc::EncodeDrf(picture, fullBytes));
-  const size_t rasterAt = fullBytes[3] | fullBytes[4] << 8 | fullBytes[5] << 16;
-  ExpectLoadError(WriteBytes("comp_head.drf", Truncated(compact, rasterAt + 3)),
-                  {"short compact head", 16, "Unable to read DRF-CompRasterHead", 1});
-  ExpectLoadError(WriteBytes("comp_entry.drf", Truncated(compact, rasterAt + 5 + 2)),
-                  {"short compact entry", 17, "Unable to read DRF-CompRaster", 1});
-  ExpectLoadError(WriteBytes("full_entry.drf", Truncated(picture, rasterAt + 72 + 50)),
-                  {"short full record", 19, "Unable to read DRF-Raster", 1});
-  std::vector<uint8_t> farAway = fullBytes;
+  Bytes farAway = Encoded(spotted);
+  const size_t rasterAt = farAway[3] | farAway[4] << 8 | farAway[5] << 16;
   farAway[6] = 0x7F; // RasterOffset far beyond the file's end
-  ExpectLoadError(WriteBytes("far_raster.drf", farAway), {"raster far away", 19, "Unable to read DRF-Raster", 1});
+  const std::string threeStripes = drftest::WriteRaw("faults.drf", Grey(4, 1), Bytes(150000, 9));
+  const std::string good = drftest::WritePicture("good.drf", Grey(20, 20));
+
+  const LoaderError errors[] = {
+      {"missing file", drftest::TempPath("missing.drf"), 6, "Unable to open DRF file", 0},
+      {"short header", File(Encoded(picture, 10)), 7, "Unable to read DRF header", 0},
+      {"short MainPictureInfo", File(Encoded(picture, 20)), 8, "Unable to read DRF-MainPictureInfo", 0},
+      {"extension without MainPictureInfo", File(Encoded(extended, 40)), 8, "Unable to read DRF-MainPictureInfo", 0},
+      {"no picture data", File(Encoded(picture, 21)), 11, "Error while reading DRF-Stripes", 0},
+      {"second stripe missing", File(secondStripeMissing), 11, "Error while reading DRF-Stripes", 0},
+      {"sixteen stripes", drftest::WriteRaw("sixteen.drf", picture, Bytes(983041)), 9,
+       "Not enough memory for DRF-Picture", 0},
+      {"first stripe allocation", threeStripes, 9, "Not enough memory for DRF-Picture", 0, 1},
+      {"third stripe allocation", threeStripes, 9, "Not enough memory for DRF-Picture", 0, 3},
+      {"second stripe lock", threeStripes, 10, "Not enough memory for DRF-Stripes", 0, 0, 2},
+      {"short compact head", File(Encoded(compact, rasterAt + 3)), 16, "Unable to read DRF-CompRasterHead", 1},
+      {"short compact entry", File(Encoded(compact, rasterAt + 5 + 2)), 17, "Unable to read DRF-CompRaster", 1},
+      {"short full record", File(Encoded(spotted, rasterAt + 72 + 50)), 19, "Unable to read DRF-Raster", 1},
+      {"raster far away", File(farAway), 19, "Unable to read DRF-Raster", 1},
+  };
+  for (const LoaderError& e : errors) {
+    SCOPED_TRACE(e.name);
+    const long live = tavwin::LiveGlobalBlocks();
+    {
+      LoadedDrf drf;
+      const long withRecord = tavwin::LiveGlobalBlocks();
+      ReportWatch watch;
+      tavwin::FailGlobalAllocAt(e.failAlloc);
+      tavwin::FailGlobalLockAt(e.failLock);
+      EXPECT_EQ(drf.Load(e.path), e.result);
+      tavwin::FailGlobalAllocAt(0);
+      tavwin::FailGlobalLockAt(0);
+      EXPECT_EQ(watch.Code(), e.code);
+      EXPECT_EQ(watch.Boxes(), 1);
+      EXPECT_EQ(watch.LastText(), e.text);
+      if (e.result == 0) {
+        EXPECT_EQ(StripeCount(drf.record), 0);
+        EXPECT_EQ(tavwin::LiveGlobalBlocks(), withRecord);
+      }
+      ASSERT_EQ(drf.Load(good), 1);
+      drftest::Dib dib;
+      EXPECT_EQ(drftest::ExportDib(drf.record, &dib), 1);
+    }
+    EXPECT_EQ(tavwin::LiveGlobalBlocks(), live);
+  }
 }
 
 TEST(DrfLoaderErrors, ShortRasterTablesKeepWhatWasRead) {
   drfenc::DrfPicture picture = Grey(20, 20);
   picture.hotspots = Spots(3, 5);
-  std::vector<uint8_t> bytes;
-  ASSERT_TRUE(drfenc::EncodeDrf(picture, bytes));
-  bytes.resize(bytes.size() - 10);
+  Bytes bytes = Encoded(picture);
   LoadedDrf drf;
-  drf.record->HotspotCount = 0;
-  ASSERT_EQ(drf.Load(WriteBytes("two_of_three.drf", bytes)), 1);
+  ASSERT_EQ(drf.Load(File(Encoded(picture, bytes.size() - 10))), 1);
   EXPECT_EQ(+drf.record->HotspotCount, 0); // not updated
   EXPECT_EQ(std::string(drf.record->Hotspots[1].HotspotName), "H1");
-}
-
-TEST(DrfLoaderErrors, MemoryFaults) {
-  // Three stripes; the faults hit the first allocation, a later one, and a lock.
-  const std::string path = drftest::WriteRaw("faults.drf", Grey(4, 1), std::vector<uint8_t>(150000, 9));
-  ExpectLoadError(path, {"first stripe allocation", 9, "Not enough memory for DRF-Picture", 0}, 1, 0);
-  ExpectLoadError(path, {"third stripe allocation", 9, "Not enough memory for DRF-Picture", 0}, 3, 0);
-  ExpectLoadError(path, {"second stripe lock", 10, "Not enough memory for DRF-Stripes", 0}, 0, 2);
 }
 
 } // namespace

@@ -1,6 +1,9 @@
-// DRF pictures painted into a host window: the window shows the exported
-// DIB's colours at the picture's place, band by band; a picture whose raster
-// flag is 0 paints only the background.
+// DRF pictures painted into a host window, and decoding or drawing that
+// fails there. A paint shows the exported DIB's colours at the picture's
+// place, band by band, and keeps nothing decoded; a picture whose raster flag
+// is 0 paints only the background. Each failure is reported with its text,
+// the window is destroyed for the decoding errors (2 to 5), nothing decoded or
+// allocated is left behind, and the record is still usable.
 #include "drf_files.h"
 #include "host_window.h"
 
@@ -13,35 +16,38 @@
 
 namespace {
 
-uint32_t Rgb(const RGBQUAD& q) {
-  return (uint32_t)q.rgbRed << 16 | (uint32_t)q.rgbGreen << 8 | q.rgbBlue;
-}
+using drftest::ReportWatch;
 
-struct Painted {
-  HWND window = nullptr;
-  ImgStruct* record = nullptr;
-  std::vector<uint32_t> pixels;
-  int width = 0, height = 0;
-  ~Painted() {
-    TAVIMG_UnloadPicture(window, record);
-    DestroyWindow(window);
+// A picture opened and painted into a host window of the given client size
+// in display mode 3 (the picture at its own size, in picture mode 0): its
+// palette is built, and decoding allocates only the header and the bands.
+struct Shown {
+  Shown(const std::string& path, int width, int height) : window(host::CreateTestWindow(0, 0, width, height)) {
+    record = TAVIMG_LoadPicture(window, 0, nullptr, nullptr, path.c_str(), 3, TAVIMG_FILE_DRF, 0);
+    EXPECT_NE(record, nullptr);
+    host::AttachRecord(window, record);
   }
+  ~Shown() {
+    TAVIMG_UnloadPicture(window, record);
+    if (IsWindow(window))
+      DestroyWindow(window);
+  }
+  std::vector<uint32_t> Paint() {
+    InvalidateRect(window, nullptr, TRUE);
+    host::PumpPaints(window);
+    return host::ReadClientPixels(window);
+  }
+  HWND window;
+  ImgStruct* record = nullptr;
 };
 
-// Opens path in a window of the given client size in display mode 3 (the
-// picture at its own size in picture mode 0), paints and reads the window.
-void OpenAndPaint(Painted* p, const std::string& path, int width, int height, COLORREF background) {
-  p->window = host::CreateTestWindow(0, 0, width, height);
-  ASSERT_NE(p->window, nullptr);
-  p->record = TAVIMG_LoadPicture(p->window, 0, nullptr, nullptr, path.c_str(), 3, TAVIMG_FILE_DRF, 0);
-  ASSERT_NE(p->record, nullptr);
-  ASSERT_EQ(+p->record->PictureMode, 0);
-  TAVIMG_SetBkColor(p->record, background, 0);
-  host::AttachRecord(p->window, p->record);
-  InvalidateRect(p->window, nullptr, TRUE);
-  host::PumpPaints(p->window);
-  p->pixels = host::ReadClientPixels(p->window, &p->width, &p->height);
-  ASSERT_EQ(p->pixels.size(), (size_t)width * height);
+bool NothingDecoded(const ImgStruct* record) {
+  if (record->BitmapInfoHandle != nullptr || record->BitmapInfo != nullptr)
+    return false;
+  for (int b = 0; b < 16; ++b)
+    if (record->BandHandles[b] != nullptr || record->BandBits[b] != nullptr)
+      return false;
+  return true;
 }
 
 TEST(DrfPaint, WindowShowsTheExportedColoursAtTheSpotOffset) {
@@ -52,94 +58,171 @@ TEST(DrfPaint, WindowShowsTheExportedColoursAtTheSpotOffset) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.kind);
     drfenc::DrfPicture picture = drftest::RandomPicture(c.kind, c.width, c.height, 21u + c.kind);
-    const std::string path = drftest::WritePicture("paint.drf", picture);
-    const COLORREF background = RGB(12, 34, 56);
-    Painted p;
-    OpenAndPaint(&p, path, 640, 300, background);
+    Shown s(drftest::WritePicture("paint.drf", picture), 640, 300);
+    ASSERT_NE(s.record, nullptr);
+    ASSERT_EQ(+s.record->PictureMode, 0);
+    TAVIMG_SetBkColor(s.record, RGB(12, 34, 56), 0);
+    s.record->DRFSpotOffset[0] = 7; // drawn 7 right and 3 down
+    s.record->DRFSpotOffset[1] = 3;
+    const long live = tavwin::LiveGlobalBlocks();
+    const std::vector<uint32_t> pixels = s.Paint();
+    EXPECT_EQ(tavwin::LiveGlobalBlocks(), live);
+    EXPECT_TRUE(NothingDecoded(s.record));
     drftest::Dib dib;
-    ASSERT_EQ(drftest::ExportDib(p.record, &dib), 1);
+    ASSERT_EQ(drftest::ExportDib(s.record, &dib), 1);
     ASSERT_EQ(dib.pixels, picture.pixels);
+    ASSERT_EQ(pixels.size(), 640u * 300u);
 
-    const LONGLONG spot = TAVIMG_GetDRFSpotOffset(p.record), start = TAVIMG_GetZoomStart(p.record);
-    const int ox = (int)(SHORT)(spot & 0xFFFF) + (int)(start & 0xFFFFFFFF);
-    const int oy = (int)(SHORT)((spot >> 16) & 0xFFFF) + (int)(start >> 32);
+    const int ox = s.record->DRFSpotOffset[0] + s.record->ZoomStart.x;
+    const int oy = s.record->DRFSpotOffset[1] + s.record->ZoomStart.y;
     int wrong = 0;
-    for (int y = 0; y < p.height && wrong < 5; ++y)
-      for (int x = 0; x < p.width && wrong < 5; ++x) {
+    for (int y = 0; y < 300 && wrong < 5; ++y)
+      for (int x = 0; x < 640 && wrong < 5; ++x) {
         const int px = x - ox, py = y - oy;
-        const bool inPicture = px >= 0 && py >= 0 && px < c.width && py < c.height;
-        const uint32_t expected =
-            inPicture ? Rgb(dib.colours[dib.pixels[(size_t)py * c.width + px]])
-                      : (uint32_t)(GetRValue(background) << 16 | GetGValue(background) << 8 | GetBValue(background));
-        const uint32_t got = p.pixels[(size_t)y * p.width + x];
-        if (got != expected) {
-          ADD_FAILURE() << "window pixel " << x << ", " << y << ": " << std::hex << got << " instead of " << expected;
+        uint32_t expected = 0x0C2238; // the background
+        if (px >= 0 && py >= 0 && px < c.width && py < c.height) {
+          const RGBQUAD& q = dib.colours[dib.pixels[(size_t)py * c.width + px]];
+          expected = (uint32_t)q.rgbRed << 16 | (uint32_t)q.rgbGreen << 8 | q.rgbBlue;
+        }
+        if (pixels[(size_t)y * 640 + x] != expected) {
+          ADD_FAILURE() << "window pixel " << x << ", " << y << ": " << std::hex << pixels[(size_t)y * 640 + x]
+                        << " instead of " << expected;
           ++wrong;
         }
       }
-    // Nothing of a paint stays decoded.
-    EXPECT_EQ(+p.record->BitmapInfoHandle, nullptr);
-    for (int b = 0; b < 16; ++b)
-      EXPECT_EQ(+p.record->BandHandles[b], nullptr);
   }
 }
 
 TEST(DrfPaint, RasterFlagZeroPaintsOnlyTheBackground) {
   drfenc::DrfPicture picture = drftest::RandomPicture(7, 100, 80, 4);
   picture.options.pictureFlag = 0;
-  Painted p;
-  OpenAndPaint(&p, drftest::WritePicture("flag0.drf", picture), 200, 150, RGB(0, 0, 255));
-  for (uint32_t pixel : p.pixels)
+  Shown s(drftest::WritePicture("flag0.drf", picture), 200, 150);
+  ASSERT_NE(s.record, nullptr);
+  TAVIMG_SetBkColor(s.record, RGB(0, 0, 255), 0);
+  for (uint32_t pixel : s.Paint())
     ASSERT_EQ(pixel, 0x0000FFu);
-  HDC dc = GetDC(p.window);
+  HDC dc = GetDC(s.window);
   RECT all = {0, 0, 200, 150};
-  EXPECT_EQ(DrawDRFPicture(p.window, p.record, dc, &all), 0);
-  ReleaseDC(p.window, dc);
-  EXPECT_EQ(CopyDRFToGlobal(p.record), nullptr);
+  EXPECT_EQ(DrawDRFPicture(s.window, s.record, dc, &all), 0);
+  ReleaseDC(s.window, dc);
+  EXPECT_EQ(CopyDRFToGlobal(s.record), nullptr);
 }
 
-TEST(DrfPaint, BandsGoBottomFirstAndOnlyThePictureWidthIsShown) {
-  // Each band of a kind 7 picture of width 20 (padded to 32) has 2047 rows;
-  // stripes of grey show where every row lands.
-  drfenc::DrfPicture picture;
-  picture.kind = 7;
-  picture.width = 20;
-  picture.height = 2047 * 2 + 10;
-  for (int y = 0; y < picture.height; ++y)
-    for (int x = 0; x < picture.width; ++x)
-      picture.pixels.push_back((uint8_t)(1 + (y + x) % 63));
-  const std::string path = drftest::WritePicture("bands.drf", picture);
-  HWND window = host::CreateTestWindow(0, 0, 40, 4200);
-  ImgStruct* record = TAVIMG_GetImgStruct(window);
-  InitImgStruct(record);
-  lstrcpyA(record->DrfPath, path.c_str());
-  record->DisplayMode = 3;
-  ASSERT_EQ(LoadDRFPicture(record), 1);
-  record->DrfShown = 1;
-  record->DRFSpotOffset[0] = 7;
-  record->DRFSpotOffset[1] = 3;
-  HDC dc = GetDC(window);
-  RECT all = {0, 0, 40, 4200};
-  const long live = tavwin::LiveGlobalBlocks();
-  EXPECT_EQ(DrawDRFPicture(window, record, dc, &all), 1);
-  EXPECT_EQ(tavwin::LiveGlobalBlocks(), live);
-  EXPECT_EQ(+record->BandCount, 3);
-  ReleaseDC(window, dc);
-  int w = 0, h = 0;
-  std::vector<uint32_t> pixels = host::ReadClientPixels(window, &w, &h);
-  ASSERT_EQ(w, 40);
-  for (int y = 0; y < h; ++y)
-    for (int x = 0; x < w; ++x) {
-      const int px = x - 7, py = y - 3;
-      uint32_t expected = 0xFFFFFF; // the record's white background
-      if (px >= 0 && py >= 0 && px < picture.width && py < picture.height) {
-        const uint32_t grey = 4u * (1 + (py + px) % 63);
-        expected = grey << 16 | grey << 8 | grey;
-      }
-      ASSERT_EQ(pixels[(size_t)y * w + x], expected) << x << ", " << y;
+// Kind 7, width 100: 584 rows to a band, so three bands; allocations: the
+// header, then the bands; locks: the header, the three bands, the stripes,
+// then the bands again while decoding.
+TEST(DrfDecodeErrors, FaultsDestroyTheWindowAndLeaveNothingBehind) {
+  const std::string path = drftest::WritePicture("faults.drf", drftest::RandomPicture(7, 100, 1500, 8));
+  struct Fault {
+    const char* name;
+    int allocAt; // GlobalAlloc to fail, counted from the decode's first
+    int lockAt;  // GlobalLock to fail
+    UINT code;
+    const char* text;
+  } faults[] = {
+      {"header allocation", 1, 0, 3, "No memory for bitmap header"},
+      {"third band allocation", 4, 0, 5, "No memory for bitmap"},
+      {"header lock", 0, 1, 2, "Global Lock failed"},
+      {"second band lock", 0, 3, 2, "Global Lock failed"},
+      {"stripe lock", 0, 5, 2, "Global Lock failed"},
+      {"band lock while decoding", 0, 7, 2, "Global Lock failed"},
+  };
+  for (const Fault& f : faults) {
+    SCOPED_TRACE(f.name);
+    const long live = tavwin::LiveGlobalBlocks();
+    {
+      Shown s(path, 120, 90);
+      ASSERT_NE(s.record, nullptr);
+      s.record->DrfShown = 1;
+      host::AttachRecord(s.window, nullptr); // its destruction must not clear the error code
+      const long loaded = tavwin::LiveGlobalBlocks();
+      ReportWatch watch;
+      tavwin::FailGlobalAllocAt(f.allocAt);
+      tavwin::FailGlobalLockAt(f.lockAt);
+      EXPECT_EQ(DecodeDRFPicture(s.window, s.record), 0);
+      tavwin::FailGlobalAllocAt(0);
+      tavwin::FailGlobalLockAt(0);
+      EXPECT_EQ(watch.Code(), f.code);
+      EXPECT_EQ(watch.Boxes(), 1);
+      EXPECT_EQ(watch.LastText(), f.text);
+      EXPECT_FALSE(IsWindow(s.window));
+      EXPECT_TRUE(NothingDecoded(s.record));
+      EXPECT_EQ(tavwin::LiveGlobalBlocks(), loaded);
+      // The record goes on working.
+      drftest::Dib dib;
+      EXPECT_EQ(drftest::ExportDib(s.record, &dib), 1);
+      EXPECT_EQ(dib.pixels.size(), 100u * 1500u);
     }
-  TAVIMG_UnloadPicture(window, record);
-  DestroyWindow(window);
+    EXPECT_EQ(tavwin::LiveGlobalBlocks(), live);
+  }
+}
+
+TEST(DrfDecodeErrors, MoreThanSixteenBandsAreRefused) {
+  // Kind 6 of width 1000 has 64 rows to a band: 1025 rows need 17 bands.
+  const std::string path = drftest::WritePicture("seventeen.drf", drftest::RandomPicture(6, 1000, 1025, 2, 0.0));
+  HWND window = host::CreateTestWindow(0, 0, 120, 90);
+  drftest::LoadedDrf drf(window);
+  ASSERT_EQ(drf.Load(path, 3), 1);
+  ReportWatch watch;
+  drftest::Dib dib;
+  EXPECT_EQ(drftest::ExportDib(drf.record, &dib), 0);
+  EXPECT_EQ(watch.Code(), 4u);
+  EXPECT_EQ(watch.LastText(), "int. err. memsize > MAX_PATCH_SIZE");
+  EXPECT_TRUE(dib.bufferIntact);
+  EXPECT_TRUE(IsWindow(window)); // an export has no window to destroy
+  EXPECT_EQ(+drf.record->BandCount, 0);
+
+  ReportWatch again;
+  drf.record->DrfShown = 1;
+  EXPECT_EQ(DecodeDRFPicture(window, drf.record), 0);
+  EXPECT_EQ(again.Code(), 4u);
+  EXPECT_FALSE(IsWindow(window));
+  EXPECT_TRUE(NothingDecoded(drf.record));
+}
+
+TEST(DrfDecodeErrors, PaintThatFailsInTheHostsPaintDestroysTheWindowCleanly) {
+  const std::string path = drftest::WritePicture("paint_fault.drf", drftest::RandomPicture(6, 90, 80, 3));
+  const long live = tavwin::LiveGlobalBlocks();
+  {
+    Shown s(path, 120, 90);
+    ASSERT_NE(s.record, nullptr);
+    ReportWatch watch;
+    tavwin::FailGlobalAllocAt(2); // the band
+    s.Paint();
+    tavwin::FailGlobalAllocAt(0);
+    // The messages of the window's destruction reach the library too, and an
+    // export clears the last error code on entry: the box tells.
+    EXPECT_EQ(watch.Boxes(), 1);
+    EXPECT_EQ(watch.LastText(), "No memory for bitmap");
+    EXPECT_FALSE(IsWindow(s.window));
+    EXPECT_TRUE(NothingDecoded(s.record));
+  }
+  EXPECT_EQ(tavwin::LiveGlobalBlocks(), live);
+}
+
+TEST(DrfDecodeErrors, DrawingThatCannotLockABandReportsAndFreesTheRest) {
+  // Kind 7 of width 100 and 1500 rows: three bands.
+  Shown s(drftest::WritePicture("draw_fault.drf", drftest::RandomPicture(7, 100, 1500, 5)), 120, 90);
+  ASSERT_NE(s.record, nullptr);
+  HDC dc = GetDC(s.window);
+  RECT all = {0, 0, 120, 90};
+  const long before = tavwin::GlobalLockCalls();
+  ASSERT_EQ(DrawDRFPicture(s.window, s.record, dc, &all), 1);
+  const long locks = tavwin::GlobalLockCalls() - before; // the last four: header and three bands
+  const long live = tavwin::LiveGlobalBlocks();
+  for (long failAt : {locks - 3, locks - 1}) {
+    SCOPED_TRACE(failAt);
+    ReportWatch watch;
+    tavwin::FailGlobalLockAt((int)failAt);
+    EXPECT_EQ(DrawDRFPicture(s.window, s.record, dc, &all), 0);
+    tavwin::FailGlobalLockAt(0);
+    EXPECT_EQ(watch.Code(), 2u);
+    EXPECT_EQ(watch.LastText(), "Global Lock failed");
+    EXPECT_TRUE(IsWindow(s.window)); // drawing's own failure keeps the window
+    EXPECT_TRUE(NothingDecoded(s.record));
+    EXPECT_EQ(tavwin::LiveGlobalBlocks(), live);
+  }
+  ReleaseDC(s.window, dc);
 }
 
 } // namespace

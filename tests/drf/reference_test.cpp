@@ -146,27 +146,6 @@ std::vector<uint8_t> RandomData(std::mt19937& random, int kind, int height, bool
   return data;
 }
 
-// A record holding data in its stripes as the loader leaves them.
-struct DataRecord {
-  DataRecord(int kind, int width, int height, const std::vector<uint8_t>& data) {
-    record = TAVIMG_GetImgStruct(window);
-    InitImgStruct(record);
-    record->DRFColorType = (SHORT)kind;
-    record->DRFRasterFlag = 1;
-    record->ScaledClientSize = record->DRFSize = {width, height};
-    record->DRFDataSize = (DWORD)data.size();
-    for (size_t at = 0, i = 0; at < data.size(); at += 65536, ++i) {
-      const size_t n = std::min<size_t>(65536, data.size() - at);
-      record->DRFStripeHandles[i] = GlobalAlloc(GHND, n);
-      memcpy(GlobalLock(record->DRFStripeHandles[i]), data.data() + at, n);
-      GlobalUnlock(record->DRFStripeHandles[i]);
-    }
-  }
-  ~DataRecord() { TAVIMG_UnloadPicture(window, record); }
-  HWND window = drftest::FakeWindow();
-  ImgStruct* record;
-};
-
 TEST(DrfReference, DecodersAgreeWithThePlainDecoderOnRandomData) {
   std::mt19937 random(2024);
   std::uniform_int_distribution<int> widthOf(1, 700), heightOf(1, 40), chance(0, 99);
@@ -177,7 +156,12 @@ TEST(DrfReference, DecodersAgreeWithThePlainDecoderOnRandomData) {
     const int height = heightOf(random);
     const bool crossStripe = round % 10 == 0;
     const std::vector<uint8_t> data = RandomData(random, kind, height, crossStripe);
-    DataRecord r(kind, width, height, data);
+    drfenc::DrfPicture picture;
+    picture.kind = kind;
+    picture.width = width;
+    picture.height = height;
+    drftest::LoadedDrf r;
+    ASSERT_EQ(r.Load(drftest::WriteRaw("reference.drf", picture, data)), 1);
     const Rows got = drftest::DecodePaddedRows(r.record);
     // The palette was made by this decode: its entry nearest to white is
     // what kind 6 fills its rows with.

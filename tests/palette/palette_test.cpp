@@ -13,42 +13,29 @@
 
 namespace {
 
-PALETTEENTRY Entry(BYTE r, BYTE g, BYTE b, BYTE flags = 0) {
-  return {r, g, b, flags};
+PALETTEENTRY Entry(DWORD rgb, BYTE flags = 0) {
+  return {(BYTE)(rgb >> 16), (BYTE)(rgb >> 8), (BYTE)rgb, flags};
 }
-DWORD Value(const PALETTEENTRY& e) {
-  return (DWORD)e.peRed | e.peGreen << 8 | e.peBlue << 16 | (DWORD)e.peFlags << 24;
-}
-
-::testing::AssertionResult SameEntry(const PALETTEENTRY& got, const PALETTEENTRY& want) {
-  if (Value(got) == Value(want))
-    return ::testing::AssertionSuccess();
-  char text[96];
-  snprintf(text, sizeof text, "got %02x %02x %02x flags %d, want %02x %02x %02x flags %d", got.peRed, got.peGreen,
-           got.peBlue, got.peFlags, want.peRed, want.peGreen, want.peBlue, want.peFlags);
-  return ::testing::AssertionFailure() << text;
+// "rrggbb", and the flags after a slash when there are any.
+std::string Hex(const PALETTEENTRY& e) {
+  char text[16];
+  snprintf(text, sizeof text, "%02x%02x%02x", e.peRed, e.peGreen, e.peBlue);
+  return e.peFlags ? text + std::string("/") + std::to_string(e.peFlags) : text;
 }
 
-// The stock default palette (red, green, blue).
+// The stock default palette.
 const DWORD kSystem[20] = {0x000000, 0x800000, 0x008000, 0x808000, 0x000080, 0x800080, 0x008080,
                            0xc0c0c0, 0xc0dcc0, 0xa6caf0, 0xfffbf0, 0xa0a0a4, 0x808080, 0xff0000,
                            0x00ff00, 0xffff00, 0x0000ff, 0xff00ff, 0x00ffff, 0xffffff};
-PALETTEENTRY SystemColour(int i) {
-  return Entry((BYTE)(kSystem[i] >> 16), (BYTE)(kSystem[i] >> 8), (BYTE)kSystem[i]);
-}
 
 // A record whose decoded bitmap has the given colour table.
 struct PaletteRecord {
-  explicit PaletteRecord(const std::vector<PALETTEENTRY>& colours) : bytes(40 + 4 * colours.size()) {
+  explicit PaletteRecord(const std::vector<DWORD>& colours) : bytes(40 + 4 * colours.size()) {
     record = TAVIMG_GetImgStruct(window);
     InitImgStruct(record);
-    BITMAPINFOHEADER header = {};
-    header.biSize = 40;
-    memcpy(bytes.data(), &header, 40);
-    for (size_t i = 0; i < colours.size(); ++i) {
-      RGBQUAD q = {colours[i].peBlue, colours[i].peGreen, colours[i].peRed, 0};
-      memcpy(&bytes[40 + 4 * i], &q, 4);
-    }
+    bytes[0] = 40; // biSize
+    for (size_t i = 0; i < colours.size(); ++i)
+      memcpy(&bytes[40 + 4 * i], &colours[i], 3); // blue, green, red
     record->BitmapInfo = (BITMAPINFO*)bytes.data();
     record->DRFColorCount = (SHORT)colours.size();
   }
@@ -69,9 +56,8 @@ struct PaletteRecord {
 TEST(PaletteTable, SetAndGetEntries) {
   std::vector<PALETTEENTRY> entries(300);
   for (size_t i = 0; i < entries.size(); ++i)
-    entries[i] = Entry((BYTE)i, (BYTE)(i >> 8), 7);
+    entries[i] = Entry((DWORD)i << 8 | 7);
   PaletteRecord r({});
-  ClearLastErrorCode();
   EXPECT_EQ(TAVIMG_SetPaletteEntries(r.record, entries.data(), 300), 256);
   std::vector<PALETTEENTRY> back(256);
   EXPECT_EQ(TAVIMG_GetPaletteEntries(0, back.data()), 256);
@@ -92,29 +78,26 @@ TEST(PaletteTable, SetAndGetEntries) {
 TEST(PaletteReduction, KeepsFirstAndLastOfMoreColoursThanRoom) {
   std::vector<PALETTEENTRY> source;
   for (int i = 0; i < 240; ++i)
-    source.push_back(Entry((BYTE)i, (BYTE)(255 - i), (BYTE)(i / 2)));
+    source.push_back(Entry((DWORD)i << 16 | (DWORD)(255 - i) << 8 | (DWORD)i / 2));
   source.push_back(source[5]); // a repeat changes nothing
   std::vector<PALETTEENTRY> target(230);
   ReduceColours(source.data(), target.data(), (int)source.size(), 230);
-  for (int i = 0; i < 230; ++i)
-    ASSERT_TRUE(SameEntry(target[i], source[(size_t)(i * 239 / 229)])) << i;
-  EXPECT_TRUE(SameEntry(target.front(), source.front()));
-  EXPECT_TRUE(SameEntry(target.back(), source[239]));
+  for (int i = 0; i < 230; ++i) // the first and the last among them
+    ASSERT_EQ(Hex(target[i]), Hex(source[(size_t)(i * 239 / 229)])) << i;
 
   // Fewer distinct colours than room: in order of first appearance, then 0.
-  std::vector<PALETTEENTRY> few = {Entry(1, 1, 1), Entry(2, 2, 2), Entry(1, 1, 1), Entry(3, 3, 3)};
-  std::vector<PALETTEENTRY> out(6, Entry(9, 9, 9, 9));
+  std::vector<PALETTEENTRY> few = {Entry(0x010101), Entry(0x020202), Entry(0x010101), Entry(0x030303)};
+  std::vector<PALETTEENTRY> out(6, Entry(0x090909, 9));
   ReduceColours(few.data(), out.data(), 4, 6);
-  EXPECT_TRUE(SameEntry(out[0], Entry(1, 1, 1)));
-  EXPECT_TRUE(SameEntry(out[1], Entry(2, 2, 2)));
-  EXPECT_TRUE(SameEntry(out[2], Entry(3, 3, 3)));
-  for (int i = 3; i < 6; ++i)
-    EXPECT_TRUE(SameEntry(out[i], Entry(0, 0, 0)));
+  std::vector<std::string> got;
+  for (const PALETTEENTRY& e : out)
+    got.push_back(Hex(e));
+  EXPECT_EQ(got, (std::vector<std::string>{"010101", "020202", "030303", "000000", "000000", "000000"}));
 }
 
 TEST(FullPalette, FixedEntriesAndPictureColoursMadeDistinct) {
   // A system colour, a fixed grey, a colour of its own, and black.
-  PaletteRecord r({Entry(0x80, 0, 0), Entry(0x99, 0x99, 0x99), Entry(1, 2, 3), Entry(0, 0, 0)});
+  PaletteRecord r({0x800000, 0x999999, 0x010203, 0x000000});
   r.record->PaletteSet = 1;
   const long gdi = tavwin::LiveGdiObjects();
   BYTE fill = 0;
@@ -124,36 +107,29 @@ TEST(FullPalette, FixedEntriesAndPictureColoursMadeDistinct) {
   std::vector<PALETTEENTRY> p = r.Palette();
   ASSERT_EQ(p.size(), 256u);
   for (int i = 0; i < 10; ++i) {
-    EXPECT_TRUE(SameEntry(p[i], SystemColour(i))) << i;
-    EXPECT_TRUE(SameEntry(p[246 + i], SystemColour(10 + i))) << 246 + i;
+    EXPECT_EQ(Hex(p[i]), Hex(Entry(kSystem[i]))) << i;
+    EXPECT_EQ(Hex(p[246 + i]), Hex(Entry(kSystem[10 + i]))) << 246 + i;
   }
-  EXPECT_TRUE(SameEntry(p[10], Entry(0x99, 0x99, 0x99)));
-  EXPECT_TRUE(SameEntry(p[11], Entry(0x66, 0x66, 0x66)));
-  EXPECT_TRUE(SameEntry(p[12], Entry(0x33, 0x33, 0x33)));
-  EXPECT_TRUE(SameEntry(p[243], Entry(0xF7, 0xF7, 0xF7)));
-  EXPECT_TRUE(SameEntry(p[244], Entry(0xF5, 0xF5, 0xF5)));
-  EXPECT_TRUE(SameEntry(p[245], Entry(0xCD, 0xCD, 0xCD)));
-  // Colours equal to fixed entries, and the unused entries (black), get
-  // dark blues that no entry holds: blue 0, 128 and 255 are system colours.
-  EXPECT_TRUE(SameEntry(p[13], Entry(0, 0, 1)));
-  EXPECT_TRUE(SameEntry(p[14], Entry(0, 0, 2)));
-  EXPECT_TRUE(SameEntry(p[15], Entry(1, 2, 3)));
-  EXPECT_TRUE(SameEntry(p[16], Entry(0, 0, 3)));
-  EXPECT_TRUE(SameEntry(p[17], Entry(0, 0, 4)));
-  EXPECT_TRUE(SameEntry(p[140], Entry(0, 0, 127)));
-  EXPECT_TRUE(SameEntry(p[141], Entry(0, 0, 129)));
-  EXPECT_TRUE(SameEntry(p[242], Entry(0, 0, 230)));
-  std::set<DWORD> distinct;
+  // The fixed greys; then colours equal to fixed entries, and the unused
+  // entries (black), get dark blues that no entry holds: blue 0, 128 and 255
+  // are system colours.
+  const std::pair<int, const char*> expected[] = {
+      {10, "999999"},  {11, "666666"},  {12, "333333"},  {243, "f7f7f7"}, {244, "f5f5f5"},
+      {245, "cdcdcd"}, {13, "000001"},  {14, "000002"},  {15, "010203"},  {16, "000003"},
+      {17, "000004"},  {140, "00007f"}, {141, "000081"}, {242, "0000e6"},
+  };
+  for (const auto& [index, colour] : expected)
+    EXPECT_EQ(Hex(p[index]), colour) << index;
+  std::set<std::string> distinct;
   for (const PALETTEENTRY& e : p)
-    distinct.insert(Value(e));
+    distinct.insert(Hex(e));
   EXPECT_EQ(distinct.size(), 256u);
   EXPECT_EQ(fill, 255);
 
   // The picture's colours are now the module's table.
   std::vector<PALETTEENTRY> table(256);
   ASSERT_EQ(TAVIMG_GetPaletteEntries(0, table.data()), 230);
-  for (int i = 0; i < 230; ++i)
-    ASSERT_TRUE(SameEntry(table[i], p[13 + i])) << i;
+  EXPECT_EQ(0, memcmp(table.data(), &p[13], 230 * sizeof(PALETTEENTRY)));
 
   // Building again replaces the palette; none is leaked.
   BuildPalette(nullptr, r.record, TAV_PALETTE_DRF);
@@ -161,16 +137,16 @@ TEST(FullPalette, FixedEntriesAndPictureColoursMadeDistinct) {
 }
 
 TEST(FullPalette, TiffTakesTheModuleTableAndSimplePaletteTheColourTable) {
-  std::vector<PALETTEENTRY> host = {Entry(10, 20, 30), Entry(40, 50, 60)};
+  std::vector<PALETTEENTRY> host = {Entry(0x0a141e), Entry(0x28323c)};
   TAVIMG_SetPaletteEntries(nullptr, host.data(), 2);
-  PaletteRecord r({Entry(1, 1, 1), Entry(2, 2, 2), Entry(3, 3, 3), Entry(4, 4, 4), Entry(255, 255, 255)});
+  PaletteRecord r({0x010101, 0x020202, 0x030303, 0x040404, 0xffffff});
   r.record->PaletteSet = 1;
   BuildPalette(nullptr, r.record, TAV_PALETTE_TIFF);
   std::vector<PALETTEENTRY> p = r.Palette();
   ASSERT_EQ(p.size(), 256u);
-  EXPECT_TRUE(SameEntry(p[13], Entry(10, 20, 30)));
-  EXPECT_TRUE(SameEntry(p[14], Entry(40, 50, 60)));
-  EXPECT_TRUE(SameEntry(p[15], Entry(0, 0, 1)));
+  EXPECT_EQ(Hex(p[13]), "0a141e");
+  EXPECT_EQ(Hex(p[14]), "28323c");
+  EXPECT_EQ(Hex(p[15]), "000001");
   EXPECT_EQ(TAVIMG_GetPaletteEntries(0, nullptr), 2); // a TIFF palette leaves the table
 
   r.record->PaletteSet = 0;
@@ -178,7 +154,7 @@ TEST(FullPalette, TiffTakesTheModuleTableAndSimplePaletteTheColourTable) {
   BuildPalette(&fill, r.record, TAV_PALETTE_TIFF);
   p = r.Palette();
   ASSERT_EQ(p.size(), 5u);
-  EXPECT_TRUE(SameEntry(p[4], Entry(255, 255, 255)));
+  EXPECT_EQ(Hex(p[4]), "ffffff");
   EXPECT_EQ(fill, 4);
   BuildPalette(&fill, r.record, 3); // no palette for other kinds
   EXPECT_EQ(+r.record->Palette, nullptr);
@@ -197,9 +173,9 @@ TEST(FullPalette, AfterAFullDrfPaletteTheTableHoldsItsColours) {
   EXPECT_EQ(dib.pixels, picture.pixels);
   std::vector<PALETTEENTRY> table(256);
   ASSERT_EQ(TAVIMG_GetPaletteEntries(0, table.data()), 230);
-  EXPECT_TRUE(SameEntry(table[0], Entry(0, 0, 252)));
-  EXPECT_TRUE(SameEntry(table[229], Entry(4 * (239 % 64), 4 * 3, 252)));
-  EXPECT_TRUE(SameEntry(table[1], Entry(4 * (1 * 239 / 229 % 64), 0, 252)));
+  EXPECT_EQ(Hex(table[0]), "0000fc");
+  EXPECT_EQ(Hex(table[1]), "0400fc");   // colour 239 / 229 = 1
+  EXPECT_EQ(Hex(table[229]), "bc0cfc"); // colour 239: red 47, green 3
 }
 
 } // namespace
