@@ -15,15 +15,6 @@ namespace winhost {
 
 namespace {
 
-std::vector<drfenc::Hotspot> Spots() {
-  std::vector<drfenc::Hotspot> spots;
-  int kind = 1;
-  for (const TestSpot& s : kSpots)
-    spots.push_back(
-        {s.name, s.text, (uint8_t)kind++, (int16_t)s.left, (int16_t)s.top, (int16_t)s.right, (int16_t)s.bottom});
-  return spots;
-}
-
 // Four-colour drawing shared by the kind 5 picture and its companion TIFF:
 // colour index 0 to 3 of the point (x, y) of a kDrfWidth x kDrfHeight picture.
 int FourColourAt(int x, int y) {
@@ -36,29 +27,27 @@ int FourColourAt(int x, int y) {
   return 0;
 }
 
-bool Write(const std::string& path, const drfenc::DrfPicture& picture) {
-  std::string error;
-  if (drfenc::WriteDrfFile(path, picture, &error))
-    return true;
-  fprintf(stderr, "cannot write %s: %s\n", path.c_str(), error.c_str());
-  return false;
-}
+// The DRF pictures: file, kind and the colour index of each pixel.
+const struct {
+  const char* file;
+  int kind;
+  int (*index)(int x, int y);
+} kDrfPictures[] = {
+    {"grey.drf", drfenc::kKindGrey, [](int x, int y) { return ((x / 4) + (y / 3)) % 64; }},
+    {"colour.drf", drfenc::kKindColour, [](int x, int y) { return (x / 9 + (y / 10) * 24) % 240; }},
+    {"fourcolour.drf", drfenc::kKindFourColourTiff, FourColourAt},
+    {"empty.drf", drfenc::kKindFourColourEmpty, [](int, int) { return 0; }},
+};
 
-drfenc::DrfPicture Picture(int kind) {
-  drfenc::DrfPicture picture;
-  picture.kind = kind;
-  picture.width = kDrfWidth;
-  picture.height = kDrfHeight;
-  picture.pixels.assign((size_t)kDrfWidth * kDrfHeight, 0);
-  picture.hotspots = Spots();
-  return picture;
+bool Fails(const std::string& what) {
+  fprintf(stderr, "cannot make %s\n", what.c_str());
+  return false;
 }
 
 } // namespace
 
 bool MakePictures(const std::string& dir) {
   bool ok = true;
-
   std::error_code error;
   for (const auto& entry : std::filesystem::directory_iterator(TAV_SOURCE_DIR "/samples", error)) {
     const std::string extension = entry.path().extension().string();
@@ -66,34 +55,26 @@ bool MakePictures(const std::string& dir) {
       continue;
     std::filesystem::copy_file(entry.path(), std::filesystem::path(dir) / entry.path().filename(),
                                std::filesystem::copy_options::overwrite_existing, error);
-    if (error) {
-      fprintf(stderr, "cannot copy %s: %s\n", entry.path().string().c_str(), error.message().c_str());
-      ok = false;
-    }
+    ok &= !error || Fails(entry.path().string() + ": " + error.message());
   }
 
-  drfenc::DrfPicture grey = Picture(drfenc::kKindGrey);
-  for (int y = 0; y < kDrfHeight; ++y)
-    for (int x = 0; x < kDrfWidth; ++x)
-      grey.pixels[(size_t)y * kDrfWidth + x] = (uint8_t)(((x / 4) + (y / 3)) % 64);
-  ok &= Write(dir + "/grey.drf", grey);
-
-  drfenc::DrfPicture colour = Picture(drfenc::kKindColour);
-  for (int i = 0; i < drfenc::kColourCount; ++i)
-    colour.colours.push_back({(uint8_t)(i * 7 % 64), (uint8_t)(i * 13 % 64), (uint8_t)(i * 29 % 64)});
-  for (int y = 0; y < kDrfHeight; ++y)
-    for (int x = 0; x < kDrfWidth; ++x)
-      colour.pixels[(size_t)y * kDrfWidth + x] = (uint8_t)((x / 9 + (y / 10) * 24) % 240);
-  ok &= Write(dir + "/colour.drf", colour);
-
-  drfenc::DrfPicture four = Picture(drfenc::kKindFourColourTiff);
-  for (int y = 0; y < kDrfHeight; ++y)
-    for (int x = 0; x < kDrfWidth; ++x)
-      four.pixels[(size_t)y * kDrfWidth + x] = (uint8_t)FourColourAt(x, y);
-  ok &= Write(dir + "/fourcolour.drf", four);
-
-  drfenc::DrfPicture empty = Picture(drfenc::kKindFourColourEmpty);
-  ok &= Write(dir + "/empty.drf", empty);
+  for (const auto& made : kDrfPictures) {
+    drfenc::DrfPicture picture;
+    picture.kind = made.kind;
+    picture.width = kDrfWidth;
+    picture.height = kDrfHeight;
+    for (int y = 0; y < kDrfHeight; ++y)
+      for (int x = 0; x < kDrfWidth; ++x)
+        picture.pixels.push_back((uint8_t)made.index(x, y));
+    for (int i = 0; made.kind == drfenc::kKindColour && i < drfenc::kColourCount; ++i)
+      picture.colours.push_back({(uint8_t)(i * 7 % 64), (uint8_t)(i * 13 % 64), (uint8_t)(i * 29 % 64)});
+    int kind = 1;
+    for (const TestSpot& s : kSpots)
+      picture.hotspots.push_back(
+          {s.name, s.text, (uint8_t)kind++, (int16_t)s.left, (int16_t)s.top, (int16_t)s.right, (int16_t)s.bottom});
+    std::string message;
+    ok &= drfenc::WriteDrfFile(dir + "/" + made.file, picture, &message) || Fails(made.file + (": " + message));
+  }
 
 #ifdef TAV_HAVE_LIBTIFF
   // The page: the four-colour drawing at four times the size, black where
@@ -101,33 +82,24 @@ bool MakePictures(const std::string& dir) {
   convert::Bilevel page;
   page.width = kDrfWidth * kTiffScale;
   page.height = kDrfHeight * kTiffScale;
-  page.black.assign((size_t)page.width * page.height, 0);
   for (int y = 0; y < page.height; ++y) {
     for (int x = 0; x < page.width; ++x) {
       int c = FourColourAt(x / kTiffScale, y / kTiffScale);
       bool black = c == 1 || c == 3 || (c == 2 && (x + y) % 6 < 2) || (c == 0 && x % 97 == 0 && y % 5 == 0);
-      page.black[(size_t)y * page.width + x] = black ? 1 : 0;
+      page.black.push_back(black ? 1 : 0);
     }
   }
-  if (!convert::WriteTiff(dir + "/page.tif", page, 64)) {
-    fprintf(stderr, "cannot write %s/page.tif\n", dir.c_str());
-    ok = false;
-  }
+  ok &= convert::WriteTiff(dir + "/page.tif", page, 64) || Fails("page.tif");
 #else
-  fprintf(stderr, "no libtiff: the TIFF pictures are not made\n");
-  ok = false;
+  ok &= Fails("the TIFF pictures: no libtiff");
 #endif
 
   // The page with the hotspots of the kind 5 picture in its private tag.
-  {
-    HostWindow window(240, 180);
-    std::string drf = dir + "/fourcolour.drf", tiff = dir + "/page.tif";
-    ImgStruct* record = window.Open(tiff.c_str(), drf.c_str(), 0, TAVIMG_FILE_DRF);
-    if (record == nullptr || FILE_DRF2TIFF_Hotspots(0, record, CString((dir + "/spots.tif").c_str())) != 1) {
-      fprintf(stderr, "cannot make %s/spots.tif with FILE_DRF2TIFF_Hotspots\n", dir.c_str());
-      ok = false;
-    }
-  }
+  HostWindow window(240, 180);
+  const std::string drf = dir + "/fourcolour.drf", tiff = dir + "/page.tif";
+  ImgStruct* record = window.Open({"", tiff.c_str(), drf.c_str(), TAVIMG_FILE_DRF}, 0, false);
+  ok &= (record != nullptr && FILE_DRF2TIFF_Hotspots(0, record, CString((dir + "/spots.tif").c_str())) == 1) ||
+        Fails("spots.tif with FILE_DRF2TIFF_Hotspots");
   return ok;
 }
 

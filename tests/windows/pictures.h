@@ -50,6 +50,9 @@ const TestSpot kSpots[] = {
 };
 const int kDrfWidth = 216, kDrfHeight = 150, kTiffScale = 4;
 
+// The picture of kPictures with this id.
+const TestPicture& PictureById(const char* id);
+
 #ifndef _WIN32
 // Linux run only: writes the pictures into dir and copies the samples there. Returns false (with a
 // message on stderr) when one cannot be made.

@@ -15,6 +15,7 @@
 
 using winhost::Format;
 using winhost::HostWindow;
+using winhost::LastError;
 
 namespace {
 
@@ -24,17 +25,6 @@ HMODULE LibraryModule() {
 #else
   return tavwin::ModuleOf((const void*)&TAVIMG_GetVersionInfo);
 #endif
-}
-
-// The text of the last error as the host reads it: the result of
-// TAVIMG_GetLastError and its text.
-std::string LastError() {
-  CString text;
-  LONG result = TAVIMG_GetLastError(&text);
-  std::string escaped;
-  for (const char* p = text; *p != 0; ++p)
-    escaped += *p == '\n' ? std::string("\\n") : std::string(1, *p);
-  return Format("%ld \"%s\"", (long)result, escaped.c_str());
 }
 
 size_t FieldOffset(const char* name) {
@@ -86,24 +76,14 @@ WINHOST_SCENARIO(resources, "library/resources") {
 }
 
 WINHOST_SCENARIO(errors, "library/errors") {
+  const winhost::TestPicture refused[] = {{"missing DRF", "", "missing.drf", TAVIMG_FILE_DRF},
+                                          {"missing TIFF", "missing.tif", "", TAVIMG_FILE_TIFF},
+                                          {"file type 7", "page.tif", "", 7}};
   std::string log;
-  {
+  for (const winhost::TestPicture& picture : refused) {
     HostWindow window(100, 80);
-    ImgStruct* record = window.Open("", "missing.drf", 0, TAVIMG_FILE_DRF);
-    context.Check(record == nullptr, "a missing DRF file opened");
-    log += "missing DRF: " + LastError() + "\n";
-  }
-  {
-    HostWindow window(100, 80);
-    ImgStruct* record = window.Open("missing.tif", "", 0, TAVIMG_FILE_TIFF);
-    context.Check(record == nullptr, "a missing TIFF file opened");
-    log += "missing TIFF: " + LastError() + "\n";
-  }
-  {
-    HostWindow window(100, 80);
-    ImgStruct* record = window.Open("page.tif", "", 0, 7);
-    context.Check(record == nullptr, "file type 7 opened");
-    log += "file type 7: " + LastError() + "\n";
+    context.Check(window.Open(picture, 0, false) == nullptr, "%s: opened", picture.id);
+    log += std::string(picture.id) + ": " + LastError() + "\n";
   }
   context.ExpectText("errors", log);
 }
@@ -112,7 +92,7 @@ WINHOST_SCENARIO(errors, "library/errors") {
 // after the library wrote it: both sides agree on every offset.
 WINHOST_SCENARIO(layout, "library/layout") {
   HostWindow window(100, 80);
-  ImgStruct* record = TAVIMG_GetImgStruct(window.Handle());
+  ImgStruct* record = TAVIMG_GetImgStruct(window.handle);
   if (!context.Check(record != nullptr, "TAVIMG_GetImgStruct returned null"))
     return;
   HGLOBAL block = GlobalHandle(record);
@@ -166,10 +146,10 @@ WINHOST_SCENARIO(layout, "library/layout") {
                 "TAVIMG_GetHotspotData wrote a record that the host reads differently");
   context.Check(out[105] == 0xEE, "TAVIMG_GetHotspotData wrote past the 105 bytes of the record");
 
-  TAVIMG_UnloadPicture(window.Handle(), record);
+  TAVIMG_UnloadPicture(window.handle, record);
 
   // An opened picture: the paths, the mode and the sizes where the host reads them.
-  ImgStruct* opened = window.Open("", "grey.drf", 2, TAVIMG_FILE_DRF);
+  ImgStruct* opened = window.Open(winhost::PictureById("grey"), 2, false);
   if (!context.Check(opened != nullptr, "grey.drf does not open: %s", LastError().c_str()))
     return;
   context.Check(strcmp((const char*)opened + FieldOffset("DrfPath"), "grey.drf") == 0, "DrfPath is not at its offset");
@@ -189,22 +169,22 @@ WINHOST_SCENARIO(slots, "library/slots") {
   std::vector<ImgStruct*> records;
   for (int i = 0; i < 20; ++i) {
     windows.emplace_back(new HostWindow(40, 30));
-    records.push_back(TAVIMG_GetImgStruct(windows.back()->Handle()));
+    records.push_back(TAVIMG_GetImgStruct(windows.back()->handle));
     context.Check(records.back() != nullptr, "window %d got no record", i + 1);
   }
   for (int i = 0; i < 20; ++i)
     for (int j = i + 1; j < 20; ++j)
       context.Check(records[i] != records[j], "windows %d and %d share a record", i + 1, j + 1);
   HostWindow extra(40, 30);
-  context.Check(TAVIMG_GetImgStruct(extra.Handle()) == nullptr, "a twenty-first window got a record");
+  context.Check(TAVIMG_GetImgStruct(extra.handle) == nullptr, "a twenty-first window got a record");
   context.ExpectText("refused", LastError());
-  TAVIMG_UnloadPicture(windows[5]->Handle(), records[5]);
-  ImgStruct* record = TAVIMG_GetImgStruct(extra.Handle());
+  TAVIMG_UnloadPicture(windows[5]->handle, records[5]);
+  ImgStruct* record = TAVIMG_GetImgStruct(extra.handle);
   context.Check(record != nullptr, "the freed slot was not given to the next window");
-  context.Check(TAVIMG_GetImgStruct(windows[6]->Handle()) == records[6], "window 7 lost its record");
-  context.Check(TAVIMG_GetImgStruct(windows[5]->Handle()) == nullptr, "window 6 got a slot although all are taken");
-  TAVIMG_UnloadPicture(extra.Handle(), record);
+  context.Check(TAVIMG_GetImgStruct(windows[6]->handle) == records[6], "window 7 lost its record");
+  context.Check(TAVIMG_GetImgStruct(windows[5]->handle) == nullptr, "window 6 got a slot although all are taken");
+  TAVIMG_UnloadPicture(extra.handle, record);
   for (int i = 0; i < 20; ++i)
     if (i != 5)
-      TAVIMG_UnloadPicture(windows[i]->Handle(), records[i]);
+      TAVIMG_UnloadPicture(windows[i]->handle, records[i]);
 }

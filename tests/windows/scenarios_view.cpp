@@ -5,10 +5,14 @@
 
 #include <string.h>
 
+#include <utility>
+#include <vector>
+
 using winhost::Context;
 using winhost::Format;
 using winhost::HostWindow;
 using winhost::kPictures;
+using winhost::PictureById;
 using winhost::TestPicture;
 
 namespace {
@@ -22,8 +26,8 @@ std::string Pair(LONGLONG value) {
 // What the host can read of the view: window geometry, scroll bars, the
 // view queries and every hotspot's screen rectangle and state.
 std::string ViewState(const HostWindow& window) {
-  HWND handle = window.Handle();
-  ImgStruct* record = window.Record();
+  HWND handle = window.handle;
+  ImgStruct* record = window.record;
   std::string s;
   RECT outer = {0, 0, 0, 0}, client = {0, 0, 0, 0};
   GetWindowRect(handle, &outer);
@@ -59,29 +63,9 @@ std::string ViewState(const HostWindow& window) {
   return s;
 }
 
-// The host's way to show a picture: TAVIMG_LoadPicture, which opens and
-// draws; later messages reach the library through the window procedure.
-ImgStruct* Load(Context& context, HostWindow& window, const TestPicture& picture, DWORD mode) {
-  ImgStruct* record =
-      TAVIMG_LoadPicture(window.Handle(), 0, winhost::NotifyHost, picture.tiff, picture.drf, mode, picture.fileType, 0);
-  if (!context.Check(record != nullptr, "%s does not load in display mode %lu (error %ld)", picture.id,
-                     (unsigned long)mode, (long)TAVIMG_GetLastError(nullptr)))
-    return nullptr;
-  window.SetRecord(record);
-  window.Pump();
-  return record;
-}
-
 void Observe(Context& context, const HostWindow& window, const std::string& step) {
   context.ExpectImage(step, window.Capture());
   context.ExpectText(step, ViewState(window));
-}
-
-const TestPicture& PictureById(const char* id) {
-  for (const TestPicture& picture : kPictures)
-    if (strcmp(picture.id, id) == 0)
-      return picture;
-  return kPictures[0];
 }
 
 HotspotDataRecord Spot(ImgStruct* record, LONG number) {
@@ -98,132 +82,104 @@ POINT SpotCentre(ImgStruct* record, LONG number) {
   return p;
 }
 
-// ---- every picture in every display mode ----
-
-struct DisplayScenarios {
-  DisplayScenarios() {
-    for (const TestPicture& picture : kPictures) {
-      for (DWORD mode = 0; mode <= 4; ++mode) {
-        winhost::RegisterScenario(Format("display/%s/mode%lu", picture.id, (unsigned long)mode),
-                                  [&picture, mode](Context& context) {
-                                    HostWindow window(kWindowWidth, kWindowHeight);
-                                    if (Load(context, window, picture, mode) != nullptr)
-                                      Observe(context, window, "shown");
-                                  });
-      }
-    }
-  }
-} g_displayScenarios;
-
 // ---- the hotspot under the mouse and the host callback ----
 
-struct HoverScenarios {
-  HoverScenarios() {
-    const struct {
-      const char* id;
-      DWORD mode;
-    } cases[] = {{"drive-unit", 1}, {"drive-unit-hotspots", 4}, {"grey", 0},
-                 {"colour", 2},     {"fourcolour", 1},          {"spots", 1}};
-    for (const auto& c : cases) {
-      const TestPicture& picture = PictureById(c.id);
-      const DWORD mode = c.mode;
-      winhost::RegisterScenario(
-          Format("hover/%s/mode%lu", picture.id, (unsigned long)mode), [&picture, mode](Context& context) {
-            HostWindow window(kWindowWidth, kWindowHeight);
-            ImgStruct* record = Load(context, window, picture, mode);
-            if (record == nullptr)
-              return;
-            POINT first = SpotCentre(record, 0), second = SpotCentre(record, 1);
-            window.MouseMove(first.x, first.y);
-            window.Pump();
-            Observe(context, window, "over-first");
-            char out1[64] = {0}, out2[64] = {0};
-            const char* name = TAVIMG_GetHotspot(record, out1, out2);
-            context.ExpectText("first-name", Format("%s / %s", name ? name : "(null)", out2));
-            window.MouseMove(second.x, second.y);
-            window.Pump();
-            Observe(context, window, "over-second");
-            window.RightDown(second.x, second.y);
-            const std::string secondName = Spot(record, 1).Name;
-            bool told = false;
-            for (const winhost::Notification& n : winhost::Notifications())
-              told |= n.message == WM_RBUTTONDOWN && n.name == secondName;
-            context.Check(told, "the host callback did not get WM_RBUTTONDOWN with \"%s\"", secondName.c_str());
-            window.MouseMove(2, kWindowHeight - 3);
-            window.Pump();
-            Observe(context, window, "away");
-          });
-    }
-  }
-} g_hoverScenarios;
+void Hover(Context& context, const TestPicture& picture, DWORD mode) {
+  HostWindow window(kWindowWidth, kWindowHeight);
+  ImgStruct* record = Show(context, window, picture, mode);
+  if (record == nullptr)
+    return;
+  POINT first = SpotCentre(record, 0), second = SpotCentre(record, 1);
+  window.Mouse(WM_MOUSEMOVE, first.x, first.y);
+  window.Pump();
+  Observe(context, window, "over-first");
+  char out1[64] = {0}, out2[64] = {0};
+  const char* name = TAVIMG_GetHotspot(record, out1, out2);
+  context.ExpectText("first-name", Format("%s / %s", name ? name : "(null)", out2));
+  window.Mouse(WM_MOUSEMOVE, second.x, second.y);
+  window.Pump();
+  Observe(context, window, "over-second");
+  window.Mouse(WM_RBUTTONDOWN, second.x, second.y, MK_RBUTTON);
+  const std::string secondName = Spot(record, 1).Name;
+  bool told = false;
+  for (const winhost::Notification& n : winhost::Notifications())
+    told |= n.message == WM_RBUTTONDOWN && n.name == secondName;
+  context.Check(told, "the host callback did not get WM_RBUTTONDOWN with \"%s\"", secondName.c_str());
+  window.Mouse(WM_MOUSEMOVE, 2, kWindowHeight - 3);
+  window.Pump();
+  Observe(context, window, "away");
+}
 
 // ---- rubber-band zoom, then scrolling the zoomed picture ----
 
-void ZoomAndScrollWith(Context& context, const char* id, DWORD mode, bool pointer) {
-  HostWindow window(kWindowWidth, kWindowHeight);
-  window.UsePointer(pointer);
-  ImgStruct* record = Load(context, window, PictureById(id), mode);
+void Zoom(Context& context, HostWindow& window, const TestPicture& picture, DWORD mode) {
+  ImgStruct* record = Show(context, window, picture, mode);
   if (record == nullptr)
     return;
   TAVIMG_SetZoomMode(record);
   context.Check(TAVIMG_InZoomAction(record) != 0, "TAVIMG_SetZoomMode did not arm the zoom");
-  window.MouseMove(40, 30);
-  window.LeftDown(40, 30);
-  window.MouseMove(100, 80, MK_LBUTTON);
-  window.Pump();
-  Observe(context, window, "band");
-  window.MouseMove(130, 100, MK_LBUTTON);
-  window.Pump();
-  Observe(context, window, "band-moved");
-  window.LeftUp(130, 100);
-  window.Pump();
-  Observe(context, window, "zoomed");
-
-  window.Scroll(SB_HORZ, SB_LINERIGHT);
-  window.Pump();
-  Observe(context, window, "line-right");
-  window.Scroll(SB_VERT, SB_PAGEDOWN);
-  window.Pump();
-  Observe(context, window, "page-down");
-  window.Scroll(SB_HORZ, SB_THUMBPOSITION, 150);
-  window.Pump();
-  Observe(context, window, "thumb");
-  window.Scroll(SB_VERT, SB_LINEUP);
-  window.Scroll(SB_VERT, SB_LINEUP);
-  window.Pump();
-  Observe(context, window, "line-up");
+  window.Mouse(WM_MOUSEMOVE, 40, 30);
+  window.Mouse(WM_LBUTTONDOWN, 40, 30, MK_LBUTTON);
+  const struct {
+    UINT message;
+    int x, y;
+    const char* step;
+  } drag[] = {
+      {WM_MOUSEMOVE, 100, 80, "band"}, {WM_MOUSEMOVE, 130, 100, "band-moved"}, {WM_LBUTTONUP, 130, 100, "zoomed"}};
+  for (const auto& d : drag) {
+    window.Mouse(d.message, d.x, d.y, d.message == WM_MOUSEMOVE ? MK_LBUTTON : 0);
+    window.Pump();
+    Observe(context, window, d.step);
+  }
+  const struct {
+    int bar, code, position, times;
+    const char* step;
+  } scrolls[] = {{SB_HORZ, SB_LINERIGHT, 0, 1, "line-right"},
+                 {SB_VERT, SB_PAGEDOWN, 0, 1, "page-down"},
+                 {SB_HORZ, SB_THUMBPOSITION, 150, 1, "thumb"},
+                 {SB_VERT, SB_LINEUP, 0, 2, "line-up"}};
+  for (const auto& s : scrolls) {
+    for (int i = 0; i < s.times; ++i)
+      window.Scroll(s.bar, s.code, s.position);
+    window.Pump();
+    Observe(context, window, s.step);
+  }
 }
 
-void ZoomAndScroll(Context& context, const char* id, DWORD mode) {
-  ZoomAndScrollWith(context, id, mode, false);
+void ZoomAndScroll(Context& context, const TestPicture& picture, DWORD mode) {
+  HostWindow window(kWindowWidth, kWindowHeight);
+  Zoom(context, window, picture, mode);
 }
+
 // The same with the system's pointer and buttons under Windows.
-void ZoomWithPointer(Context& context, const char* id, DWORD mode) {
-  ZoomAndScrollWith(context, id, mode, true);
+void ZoomWithPointer(Context& context, const TestPicture& picture, DWORD mode) {
+  HostWindow window(kWindowWidth, kWindowHeight);
+  window.pointer = true;
+  Zoom(context, window, picture, mode);
 }
 
 // ---- resizing ----
 
-void Resize(Context& context, const char* id, DWORD mode) {
+void Resize(Context& context, const TestPicture& picture, DWORD mode) {
   HostWindow window(kWindowWidth, kWindowHeight);
-  if (Load(context, window, PictureById(id), mode) == nullptr)
+  if (Show(context, window, picture, mode) == nullptr)
     return;
-  MoveWindow(window.Handle(), 0, 0, 300, 140, TRUE);
+  MoveWindow(window.handle, 0, 0, 300, 140, TRUE);
   window.Pump();
   Observe(context, window, "wide");
-  MoveWindow(window.Handle(), 0, 0, 150, 200, TRUE);
+  MoveWindow(window.handle, 0, 0, 150, 200, TRUE);
   window.Pump();
   Observe(context, window, "tall");
 }
 
 // ---- marked hotspots and their frames ----
 
-void Marking(Context& context, const char* id, DWORD mode) {
+void Marking(Context& context, const TestPicture& picture, DWORD mode) {
   HostWindow window(kWindowWidth, kWindowHeight);
-  ImgStruct* record = Load(context, window, PictureById(id), mode);
+  ImgStruct* record = Show(context, window, picture, mode);
   if (record == nullptr)
     return;
-  HWND handle = window.Handle();
+  HWND handle = window.handle;
   context.Check(TAVIMG_SetHotspotNr(handle, 0, 1, record) != 0, "TAVIMG_SetHotspotNr(0) failed");
   window.Pump();
   Observe(context, window, "first-marked");
@@ -252,41 +208,42 @@ void Marking(Context& context, const char* id, DWORD mode) {
   Observe(context, window, "none-marked");
 }
 
-// ---- which pictures go through which of these ----
+// Every picture in every display mode, and which pictures go through which
+// of the interactions.
+void Display(Context& context, const TestPicture& picture, DWORD mode) {
+  HostWindow window(kWindowWidth, kWindowHeight);
+  if (Show(context, window, picture, mode) != nullptr)
+    Observe(context, window, "shown");
+}
 
-struct InteractionScenarios {
-  InteractionScenarios() {
-    typedef void (*Run)(Context&, const char*, DWORD);
+struct ViewScenarios {
+  ViewScenarios() {
+    typedef void (*Run)(Context&, const TestPicture&, DWORD);
     const struct {
       const char* what;
       Run run;
-      const char* id;
-      DWORD mode;
+      std::vector<std::pair<const char*, DWORD>> pictures; // id, display mode
     } cases[] = {
-        {"pointer", ZoomWithPointer, "drive-unit", 1},
-        {"zoom", ZoomAndScroll, "drive-unit", 1},
-        {"zoom", ZoomAndScroll, "drive-unit-hotspots", 4},
-        {"zoom", ZoomAndScroll, "page", 1},
-        {"zoom", ZoomAndScroll, "page", 4},
-        {"zoom", ZoomAndScroll, "fourcolour", 1},
-        {"zoom", ZoomAndScroll, "spots", 1},
-        {"resize", Resize, "drive-unit-hotspots", 1},
-        {"resize", Resize, "page", 1},
-        {"resize", Resize, "page", 4},
-        {"resize", Resize, "grey", 3},
-        {"marking", Marking, "drive-unit", 1},
-        {"marking", Marking, "colour", 0},
-        {"marking", Marking, "spots", 1},
-        {"marking", Marking, "fourcolour", 4},
+        {"hover",
+         Hover,
+         {{"drive-unit", 1}, {"drive-unit-hotspots", 4}, {"grey", 0}, {"colour", 2}, {"fourcolour", 1}, {"spots", 1}}},
+        {"pointer", ZoomWithPointer, {{"drive-unit", 1}}},
+        {"zoom",
+         ZoomAndScroll,
+         {{"drive-unit", 1}, {"drive-unit-hotspots", 4}, {"page", 1}, {"page", 4}, {"fourcolour", 1}, {"spots", 1}}},
+        {"resize", Resize, {{"drive-unit-hotspots", 1}, {"page", 1}, {"page", 4}, {"grey", 3}}},
+        {"marking", Marking, {{"drive-unit", 1}, {"colour", 0}, {"spots", 1}, {"fourcolour", 4}}}};
+    auto add = [](const char* what, Run run, const TestPicture& picture, DWORD mode) {
+      winhost::RegisterScenario(Format("%s/%s/mode%lu", what, picture.id, (unsigned long)mode),
+                                [run, &picture, mode](Context& context) { run(context, picture, mode); });
     };
-    for (const auto& c : cases) {
-      const Run run = c.run;
-      const char* id = c.id;
-      const DWORD mode = c.mode;
-      winhost::RegisterScenario(Format("%s/%s/mode%lu", c.what, id, (unsigned long)mode),
-                                [run, id, mode](Context& context) { run(context, id, mode); });
-    }
+    for (const auto& c : cases)
+      for (const auto& picture : c.pictures)
+        add(c.what, c.run, PictureById(picture.first), picture.second);
+    for (const TestPicture& picture : kPictures)
+      for (DWORD mode = 0; mode <= 4; ++mode)
+        add("display", Display, picture, mode);
   }
-} g_interactionScenarios;
+} g_viewScenarios;
 
 } // namespace

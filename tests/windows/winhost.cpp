@@ -1,5 +1,13 @@
-// The test host's frame: expected results, comparisons, host windows.
+// The test host's frame: expected results, comparisons, host windows, and
+// its entry:
+//   Linux:   tavoimg_winexpected DIR [FILTER]  makes DIR/pictures and records DIR/expected
+//   Windows: tavoimg_winhost.exe DIR [FILTER]  compares with DIR/expected, keeps differences in DIR/actual
+// FILTER runs only the scenarios whose names contain it.
 #include "winhost.h"
+
+#include <host_window.h>
+
+#include <afx.h>
 
 #include <stdarg.h>
 #include <stdio.h>
@@ -8,22 +16,42 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
-#include <regex>
 
 namespace fs = std::filesystem;
 
 namespace winhost {
 
+namespace {
+std::string FormatArguments(const char* format, va_list args) {
+  char buffer[2048];
+  vsnprintf(buffer, sizeof buffer, format, args);
+  return buffer;
+}
+} // namespace
+
 std::string Format(const char* format, ...) {
   va_list args;
   va_start(args, format);
-  char buffer[2048];
-  vsnprintf(buffer, sizeof buffer, format, args);
+  std::string text = FormatArguments(format, args);
   va_end(args);
-  return buffer;
+  return text;
 }
 
-// ------------------------------------------------------------------ files
+std::string LastError() {
+  CString text;
+  LONG result = TAVIMG_GetLastError(&text);
+  std::string escaped;
+  for (const char* p = text; *p != 0; ++p)
+    escaped += *p == '\n' ? std::string("\\n") : std::string(1, *p);
+  return Format("%ld \"%s\"", (long)result, escaped.c_str());
+}
+
+const TestPicture& PictureById(const char* id) {
+  for (const TestPicture& picture : kPictures)
+    if (strcmp(picture.id, id) == 0)
+      return picture;
+  return kPictures[0];
+}
 
 std::vector<uint8_t> ReadFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
@@ -40,293 +68,149 @@ bool WriteFile(const std::string& path, const std::vector<uint8_t>& bytes) {
 
 namespace {
 
-void Put16(std::vector<uint8_t>& out, uint32_t value) {
-  out.push_back((uint8_t)value);
-  out.push_back((uint8_t)(value >> 8));
-}
-void Put32(std::vector<uint8_t>& out, uint32_t value) {
-  Put16(out, value & 0xFFFF);
-  Put16(out, value >> 16);
-}
-uint32_t Get32(const std::vector<uint8_t>& in, size_t at) {
-  return in[at] | (in[at + 1] << 8) | (in[at + 2] << 16) | ((uint32_t)in[at + 3] << 24);
+// Every message the host windows received in this scenario, one line each.
+std::vector<std::string>& MessageLog() {
+  static std::vector<std::string> log;
+  return log;
 }
 
-// Images are kept as 24-bit bottom-up BMP files, so that they can be looked at.
-std::vector<uint8_t> EncodeBmp(const Image& image) {
-  const uint32_t stride = ((uint32_t)image.width * 3 + 3) & ~3u;
-  const uint32_t bitsSize = stride * (uint32_t)image.height;
-  std::vector<uint8_t> out;
-  out.push_back('B');
-  out.push_back('M');
-  Put32(out, 54 + bitsSize);
-  Put32(out, 0);
-  Put32(out, 54);
-  Put32(out, 40);
-  Put32(out, (uint32_t)image.width);
-  Put32(out, (uint32_t)image.height);
-  Put16(out, 1);
-  Put16(out, 24);
-  for (int i = 0; i < 6; ++i)
-    Put32(out, 0);
-  for (int y = image.height - 1; y >= 0; --y) {
-    size_t rowStart = out.size();
-    for (int x = 0; x < image.width; ++x) {
-      uint32_t p = image.At(x, y);
-      out.push_back((uint8_t)p);
-      out.push_back((uint8_t)(p >> 8));
-      out.push_back((uint8_t)(p >> 16));
-    }
-    out.resize(rowStart + stride, 0);
-  }
+const size_t kShownDifferences = 24; // differing pixels listed
+
+// Images are kept as binary PPM files, so that they can be looked at.
+std::vector<uint8_t> EncodePpm(const Image& image) {
+  const std::string header = Format("P6\n%d %d\n255\n", image.width, image.height);
+  std::vector<uint8_t> out(header.begin(), header.end());
+  for (uint32_t p : image.pixels)
+    out.insert(out.end(), {(uint8_t)(p >> 16), (uint8_t)(p >> 8), (uint8_t)p});
   return out;
 }
 
-bool DecodeBmp(const std::vector<uint8_t>& in, Image& image) {
-  if (in.size() < 54 || in[0] != 'B' || in[1] != 'M' || Get32(in, 14) != 40)
+bool DecodePpm(const std::vector<uint8_t>& in, Image& image) {
+  int used = 0;
+  const std::string head(in.begin(), in.begin() + std::min<size_t>(in.size(), 32));
+  if (sscanf(head.c_str(), "P6 %d %d 255%n", &image.width, &image.height, &used) != 2 || used == 0 ||
+      image.width <= 0 || image.height <= 0 || in.size() != (size_t)used + 1 + 3 * (size_t)image.width * image.height)
     return false;
-  image.width = (int)Get32(in, 18);
-  image.height = (int)Get32(in, 22);
-  const size_t stride = ((size_t)image.width * 3 + 3) & ~(size_t)3;
-  const size_t offset = Get32(in, 10);
-  if (image.width <= 0 || image.height <= 0 || in[28] != 24 || offset + stride * image.height > in.size())
-    return false;
-  image.pixels.assign((size_t)image.width * image.height, 0);
-  for (int y = 0; y < image.height; ++y) {
-    const uint8_t* row = &in[offset + stride * (image.height - 1 - y)];
-    for (int x = 0; x < image.width; ++x)
-      image.pixels[(size_t)y * image.width + x] = row[3 * x] | (row[3 * x + 1] << 8) | (row[3 * x + 2] << 16);
-  }
+  image.pixels.clear();
+  for (size_t i = (size_t)used + 1; i < in.size(); i += 3)
+    image.pixels.push_back((uint32_t)in[i] << 16 | in[i + 1] << 8 | in[i + 2]);
   return true;
 }
 
-// Every differing pixel, as runs along a row of pixels that differ in the
-// same way: "y=12 x=30..79: expected 000000, got ffffff".
-std::vector<std::string> PixelDifferences(const Image& expected, const Image& actual, size_t& count) {
-  std::vector<std::string> lines;
-  count = 0;
-  for (int y = 0; y < expected.height; ++y) {
-    for (int x = 0; x < expected.width;) {
-      uint32_t e = expected.At(x, y), a = actual.At(x, y);
-      if (e == a) {
-        ++x;
-        continue;
-      }
-      int end = x + 1;
-      while (end < expected.width && expected.At(end, y) == e && actual.At(end, y) == a)
-        ++end;
-      count += (size_t)(end - x);
-      if (end - x == 1)
-        lines.push_back(Format("y=%d x=%d: expected %06x, got %06x", y, x, e, a));
-      else
-        lines.push_back(Format("y=%d x=%d..%d: expected %06x, got %06x", y, x, end - 1, e, a));
-      x = end;
-    }
-  }
+std::vector<std::string> SplitLines(const std::vector<uint8_t>& text) {
+  std::vector<std::string> lines(1);
+  for (uint8_t c : text)
+    if (c == '\n')
+      lines.emplace_back();
+    else
+      lines.back() += (char)c;
   return lines;
-}
-
-std::vector<std::string> SplitLines(const std::string& text) {
-  std::vector<std::string> lines;
-  size_t start = 0;
-  while (start <= text.size()) {
-    size_t end = text.find('\n', start);
-    if (end == std::string::npos)
-      end = text.size();
-    lines.push_back(text.substr(start, end - start));
-    start = end + 1;
-  }
-  return lines;
-}
-
-const size_t kShownDifferences = 24; // lines on the console; the .diff.txt file has them all
-
-// Differences between Windows and the Linux stand-in that are understood
-// and recorded in docs/decisions.md ("Windows builds"); a text line that
-// differs only in such a way does not fail a scenario.
-struct KnownDifference {
-  const char* what;
-  std::regex expected; // the Linux line
-  std::regex actual;   // the Windows line
-};
-
-const KnownDifference* FindKnownDifference(const std::string& expected, const std::string& actual) {
-  // None at present; an entry names the difference and the two lines.
-  static const std::vector<KnownDifference> known;
-  for (const KnownDifference& k : known) {
-    std::smatch e, a;
-    if (std::regex_match(expected, e, k.expected) && std::regex_match(actual, a, k.actual) && e[1] == a[1])
-      return &k;
-  }
-  return nullptr;
 }
 
 } // namespace
 
 // ---------------------------------------------------------------- context
 
-Context::Context(bool writing, const std::string& resultsDir) : writing_(writing), dir_(resultsDir) {}
-
 void Context::BeginScenario(const std::string& name) {
   scenario_ = name;
   failures_.clear();
-  notes_.clear();
   MessageLog().clear();
 }
 
-bool Context::EndScenario() {
-  bool ok = failures_.empty();
+void Context::EndScenario() {
   // The messages the host windows received, kept (not compared) to explain
   // differences: messages-linux/ and messages-windows/.
   std::string all;
   for (const std::string& line : MessageLog())
     all += line + "\n";
-  WriteFile(ArtifactPath(writing_ ? "messages-linux" : "messages-windows", "messages", ".log"),
+  WriteFile(ArtifactPath(writing_ ? "messages-linux" : "messages-windows", "messages.log"),
             std::vector<uint8_t>(all.begin(), all.end()));
-  MessageLog().clear();
-  if (ok) {
-    ++passed_;
-    printf("PASS %s\n", scenario_.c_str());
-  } else {
-    ++failed_;
-    printf("FAIL %s\n", scenario_.c_str());
-    for (const std::string& failure : failures_)
-      printf("  %s\n", failure.c_str());
-  }
-  for (const std::string& note : notes_)
-    printf("  known difference: %s\n", note.c_str());
+  ++(failures_.empty() ? passed_ : failed_);
+  printf("%s %s\n", failures_.empty() ? "PASS" : "FAIL", scenario_.c_str());
+  for (const std::string& failure : failures_)
+    printf("  %s\n", failure.c_str());
   fflush(stdout);
-  return ok;
-}
-
-void Context::Fail(const std::string& message) {
-  failures_.push_back(message);
 }
 
 bool Context::Check(bool ok, const char* format, ...) {
   if (!ok) {
     va_list args;
     va_start(args, format);
-    char buffer[2048];
-    vsnprintf(buffer, sizeof buffer, format, args);
+    failures_.push_back(FormatArguments(format, args));
     va_end(args);
-    Fail(buffer);
   }
   return ok;
 }
 
-std::string Context::ArtifactPath(const std::string& kind, const std::string& name, const char* extension) const {
-  return (fs::path(dir_) / kind / scenario_ / (name + extension)).make_preferred().string();
+std::string Context::ArtifactPath(const char* kind, const std::string& file) const {
+  return (fs::path(dir_) / kind / scenario_ / file).make_preferred().string();
+}
+
+// Records bytes as the expected result of file (Linux run), or compares them
+// with it (Windows run): when they differ, keeps them in actual/ and returns
+// false with what was expected.
+bool Context::Matches(const std::string& file, const std::vector<uint8_t>& bytes, std::vector<uint8_t>& expected) {
+  const std::string expectedPath = ArtifactPath("expected", file);
+  if (writing_)
+    return Check(WriteFile(expectedPath, bytes), "cannot write %s", expectedPath.c_str());
+  expected = ReadFile(expectedPath);
+  if (expected == bytes)
+    return true;
+  WriteFile(ArtifactPath("actual", file), bytes);
+  return false;
 }
 
 void Context::ExpectImage(const std::string& name, const Image& image) {
   MessageLog().push_back("--- image " + name);
-  const std::string expectedPath = ArtifactPath("expected", name, ".bmp");
-  if (writing_) {
-    Check(WriteFile(expectedPath, EncodeBmp(image)), "cannot write %s", expectedPath.c_str());
+  std::vector<uint8_t> recorded;
+  if (Matches(name + ".ppm", EncodePpm(image), recorded))
     return;
-  }
+  const std::string actualPath = ArtifactPath("actual", name + ".ppm");
   Image expected;
-  if (!DecodeBmp(ReadFile(expectedPath), expected)) {
-    Fail(Format("image %s: no expected image %s", name.c_str(), expectedPath.c_str()));
+  if (!DecodePpm(recorded, expected) || expected.width != image.width || expected.height != image.height) {
+    failures_.push_back(Format("image %s: size %dx%d, expected %dx%d (%s)", name.c_str(), image.width, image.height,
+                               expected.width, expected.height, actualPath.c_str()));
     return;
   }
-  const std::string actualPath = ArtifactPath("actual", name, ".bmp");
-  if (expected.width != image.width || expected.height != image.height) {
-    WriteFile(actualPath, EncodeBmp(image));
-    Fail(Format("image %s: size %dx%d, expected %dx%d (%s)", name.c_str(), image.width, image.height, expected.width,
-                expected.height, actualPath.c_str()));
-    return;
-  }
-  size_t count = 0;
-  std::vector<std::string> lines = PixelDifferences(expected, image, count);
-  if (lines.empty())
-    return;
-  WriteFile(actualPath, EncodeBmp(image));
-  std::string all;
-  for (const std::string& line : lines)
-    all += line + "\n";
-  const std::string diffPath = ArtifactPath("actual", name, ".diff.txt");
-  WriteFile(diffPath, std::vector<uint8_t>(all.begin(), all.end()));
-  Fail(Format("image %s: %zu pixels differ (%s, all differences in %s)", name.c_str(), count, actualPath.c_str(),
-              diffPath.c_str()));
-  for (size_t i = 0; i < lines.size() && i < kShownDifferences; ++i)
-    Fail("  " + lines[i]);
-  if (lines.size() > kShownDifferences)
-    Fail(Format("  ... %zu more runs", lines.size() - kShownDifferences));
+  std::vector<std::string> lines;
+  for (int y = 0; y < image.height; ++y)
+    for (int x = 0; x < image.width; ++x)
+      if (expected.At(x, y) != image.At(x, y))
+        lines.push_back(Format("  x=%d y=%d: expected %06x, got %06x", x, y, expected.At(x, y), image.At(x, y)));
+  failures_.push_back(Format("image %s: %zu pixels differ (%s)", name.c_str(), lines.size(), actualPath.c_str()));
+  failures_.insert(failures_.end(), lines.begin(), lines.begin() + std::min(lines.size(), kShownDifferences));
 }
 
 void Context::ExpectBytes(const std::string& name, const std::vector<uint8_t>& bytes) {
-  const std::string expectedPath = ArtifactPath("expected", name, ".bin");
-  if (writing_) {
-    Check(WriteFile(expectedPath, bytes), "cannot write %s", expectedPath.c_str());
+  std::vector<uint8_t> expected;
+  if (Matches(name + ".bin", bytes, expected))
     return;
+  size_t count = 0, first = 0;
+  for (size_t i = std::max(expected.size(), bytes.size()); i-- > 0;) {
+    if (i >= expected.size() || i >= bytes.size() || expected[i] != bytes[i]) {
+      first = i;
+      ++count;
+    }
   }
-  std::vector<uint8_t> expected = ReadFile(expectedPath);
-  if (expected == bytes)
-    return;
-  const std::string actualPath = ArtifactPath("actual", name, ".bin");
-  WriteFile(actualPath, bytes);
-  std::vector<std::string> lines;
-  size_t count = 0;
-  for (size_t i = 0; i < expected.size() || i < bytes.size(); ++i) {
-    int e = i < expected.size() ? expected[i] : -1, a = i < bytes.size() ? bytes[i] : -1;
-    if (e == a)
-      continue;
-    ++count;
-    if (lines.size() < kShownDifferences)
-      lines.push_back(Format("  offset %zu: expected %s, got %s", i, e < 0 ? "(end)" : Format("%02x", e).c_str(),
-                             a < 0 ? "(end)" : Format("%02x", a).c_str()));
-  }
-  Fail(Format("bytes %s: %zu bytes, expected %zu; %zu differ (%s)", name.c_str(), bytes.size(), expected.size(), count,
-              actualPath.c_str()));
-  for (const std::string& line : lines)
-    Fail(line);
+  failures_.push_back(Format("bytes %s: %zu bytes, expected %zu; %zu differ, the first at offset %zu (%s)",
+                             name.c_str(), bytes.size(), expected.size(), count, first,
+                             ArtifactPath("actual", name + ".bin").c_str()));
 }
 
 void Context::ExpectText(const std::string& name, const std::string& text) {
-  const std::string expectedPath = ArtifactPath("expected", name, ".txt");
-  if (writing_) {
-    Check(WriteFile(expectedPath, std::vector<uint8_t>(text.begin(), text.end())), "cannot write %s",
-          expectedPath.c_str());
+  std::vector<uint8_t> expected;
+  if (Matches(name + ".txt", std::vector<uint8_t>(text.begin(), text.end()), expected))
     return;
-  }
-  std::vector<uint8_t> bytes = ReadFile(expectedPath);
-  std::string expected(bytes.begin(), bytes.end());
-  if (expected == text)
-    return;
-  std::vector<std::string> e = SplitLines(expected), a = SplitLines(text), differences;
+  failures_.push_back(Format("text %s differs (%s):", name.c_str(), ArtifactPath("actual", name + ".txt").c_str()));
+  std::vector<std::string> e = SplitLines(expected), a = SplitLines(std::vector<uint8_t>(text.begin(), text.end()));
   for (size_t i = 0; i < e.size() || i < a.size(); ++i) {
     const std::string el = i < e.size() ? e[i] : "(none)", al = i < a.size() ? a[i] : "(none)";
-    if (el == al)
-      continue;
-    if (const KnownDifference* known = FindKnownDifference(el, al))
-      NoteKnown(known->what);
-    else
-      differences.push_back(Format("  line %zu: expected \"%s\", got \"%s\"", i + 1, el.c_str(), al.c_str()));
+    if (el != al)
+      failures_.push_back(Format("  line %zu: expected \"%s\", got \"%s\"", i + 1, el.c_str(), al.c_str()));
   }
-  if (differences.empty())
-    return;
-  const std::string actualPath = ArtifactPath("actual", name, ".txt");
-  WriteFile(actualPath, std::vector<uint8_t>(text.begin(), text.end()));
-  Fail(Format("text %s differs (%s):", name.c_str(), actualPath.c_str()));
-  for (const std::string& line : differences)
-    Fail(line);
-}
-
-void Context::NoteKnown(const std::string& what) {
-  for (const std::string& note : notes_)
-    if (note == what)
-      return;
-  notes_.push_back(what);
 }
 
 // ---------------------------------------------------------------- windows
-
-std::vector<std::string>& MessageLog() {
-  static std::vector<std::string> log;
-  return log;
-}
 
 std::vector<Notification>& Notifications() {
   static std::vector<Notification> log;
@@ -341,90 +225,46 @@ namespace {
 
 const char kClassName[] = "TavoIMGTestHost";
 
-const char* MessageName(UINT message) {
-  switch (message) {
-  case WM_CREATE:
-    return "WM_CREATE";
-  case WM_DESTROY:
-    return "WM_DESTROY";
-  case WM_MOVE:
-    return "WM_MOVE";
-  case WM_SIZE:
-    return "WM_SIZE";
-  case WM_PAINT:
-    return "WM_PAINT";
-  case WM_ERASEBKGND:
-    return "WM_ERASEBKGND";
-  case WM_SHOWWINDOW:
-    return "WM_SHOWWINDOW";
-  case WM_SETCURSOR:
-    return "WM_SETCURSOR";
-  case WM_HSCROLL:
-    return "WM_HSCROLL";
-  case WM_VSCROLL:
-    return "WM_VSCROLL";
-  case WM_MOUSEMOVE:
-    return "WM_MOUSEMOVE";
-  case WM_LBUTTONDOWN:
-    return "WM_LBUTTONDOWN";
-  case WM_LBUTTONUP:
-    return "WM_LBUTTONUP";
-  case WM_RBUTTONDOWN:
-    return "WM_RBUTTONDOWN";
-  case WM_RBUTTONUP:
-    return "WM_RBUTTONUP";
-  case WM_CAPTURECHANGED:
-    return "WM_CAPTURECHANGED";
-  case WM_PALETTECHANGED:
-    return "WM_PALETTECHANGED";
-  default:
-    return "";
-  }
-}
-
 LRESULT CALLBACK HostProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   ImgStruct* record = (ImgStruct*)GetWindowLongPtrA(window, GWLP_USERDATA);
-  MessageLog().push_back(Format("%p %04x %s %llx %llx%s", (void*)window, message, MessageName(message),
-                                (unsigned long long)wParam, (unsigned long long)lParam,
-                                record != nullptr ? "" : " (no record)"));
+  MessageLog().push_back(Format("%p %04x %llx %llx%s", (void*)window, message, (unsigned long long)wParam,
+                                (unsigned long long)lParam, record != nullptr ? "" : " (no record)"));
   if (record != nullptr && TAVIMG_OnMessage(window, message, wParam, lParam, record) != 0)
     return 0;
   return DefWindowProcA(window, message, wParam, lParam);
 }
 
-void RegisterHostClass() {
+HWND CreateHostWindow(int width, int height) {
   static bool registered = false;
-  if (registered)
-    return;
-  WNDCLASSA wc;
-  memset(&wc, 0, sizeof wc);
-  wc.lpfnWndProc = HostProcedure;
-  wc.hInstance = GetModuleHandleA(nullptr);
-  wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-  wc.hbrBackground = (HBRUSH)GetStockObject(WHITE_BRUSH);
-  wc.lpszClassName = kClassName;
-  registered = RegisterClassA(&wc) != 0;
+  if (!registered) {
+    WNDCLASSA wc;
+    memset(&wc, 0, sizeof wc);
+    wc.lpfnWndProc = HostProcedure;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    wc.hbrBackground = (HBRUSH)GetStockObject(WHITE_BRUSH);
+    wc.lpszClassName = kClassName;
+    registered = RegisterClassA(&wc) != 0;
+  }
+  return CreateWindowExA(0, kClassName, "TavoIMG test", WS_POPUP | WS_VISIBLE, 0, 0, width, height, nullptr, nullptr,
+                         GetModuleHandleA(nullptr), nullptr);
 }
 
 } // namespace
 
-HostWindow::HostWindow(int width, int height) {
-  RegisterHostClass();
-  window_ = CreateWindowExA(0, kClassName, "TavoIMG test", WS_POPUP | WS_VISIBLE, 0, 0, width, height, nullptr, nullptr,
-                            GetModuleHandleA(nullptr), nullptr);
-}
+HostWindow::HostWindow(int width, int height) : handle(CreateHostWindow(width, height)) {}
 
 HostWindow::~HostWindow() {
-  if (pointer_)
+  if (pointer)
     ParkPointer();
   // Frees the window's slot also when an opening failed and the host never
   // got the record.
-  ImgStruct* record = record_ != nullptr ? record_ : TAVIMG_GetImgStruct(window_);
-  if (record != nullptr)
-    TAVIMG_UnloadPicture(window_, record);
-  if (window_ != nullptr && IsWindow(window_)) {
-    SetWindowLongPtrA(window_, GWLP_USERDATA, 0);
-    DestroyWindow(window_);
+  ImgStruct* held = record != nullptr ? record : TAVIMG_GetImgStruct(handle);
+  if (held != nullptr)
+    TAVIMG_UnloadPicture(handle, held);
+  if (handle != nullptr && IsWindow(handle)) {
+    SetWindowLongPtrA(handle, GWLP_USERDATA, 0);
+    DestroyWindow(handle);
   }
 }
 
@@ -434,15 +274,25 @@ void ParkPointer() {
 #endif
 }
 
-void HostWindow::SetRecord(ImgStruct* record) {
-  record_ = record;
-  SetWindowLongPtrA(window_, GWLP_USERDATA, (LONG_PTR)record);
+void HostWindow::SetRecord(ImgStruct* newRecord) {
+  record = newRecord;
+  SetWindowLongPtrA(handle, GWLP_USERDATA, (LONG_PTR)newRecord);
 }
 
-ImgStruct* HostWindow::Open(const char* tiffPath, const char* drfPath, DWORD displayMode, DWORD fileType) {
-  ImgStruct* record = TAVIMG_OpenImage(window_, 0, NotifyHost, tiffPath, drfPath, displayMode, fileType, 0);
-  if (record != nullptr)
-    SetRecord(record);
+ImgStruct* HostWindow::Open(const TestPicture& picture, DWORD displayMode, bool draw) {
+  ImgStruct* opened = (draw ? TAVIMG_LoadPicture : TAVIMG_OpenImage)(handle, 0, NotifyHost, picture.tiff, picture.drf,
+                                                                     displayMode, picture.fileType, 0);
+  if (opened != nullptr)
+    SetRecord(opened);
+  if (opened != nullptr && draw)
+    Pump();
+  return opened;
+}
+
+ImgStruct* Show(Context& context, HostWindow& window, const TestPicture& picture, DWORD mode) {
+  ImgStruct* record = window.Open(picture, mode);
+  context.Check(record != nullptr, "%s%s does not load in display mode %lu: %s", picture.tiff, picture.drf,
+                (unsigned long)mode, LastError().c_str());
   return record;
 }
 
@@ -452,30 +302,23 @@ void HostWindow::Pump() {
     TranslateMessage(&msg);
     DispatchMessageA(&msg);
   }
-  if (IsWindow(window_))
-    UpdateWindow(window_);
+  if (IsWindow(handle))
+    UpdateWindow(handle);
 }
 
 LRESULT HostWindow::Send(UINT message, WPARAM wParam, LPARAM lParam) {
-  return SendMessageA(window_, message, wParam, lParam);
-}
-void HostWindow::MouseMove(int x, int y, WPARAM keys) {
-#ifdef _WIN32
-  if (pointer_) {
-    POINT p = {x, y};
-    ClientToScreen(window_, &p);
-    SetCursorPos(p.x, p.y); // the system sends the move, with the buttons that are down
-    Pump();
-    return;
-  }
-#endif
-  Send(WM_MOUSEMOVE, keys, MAKELPARAM(x, y));
+  return SendMessageA(handle, message, wParam, lParam);
 }
 
-void HostWindow::Button(UINT message, WPARAM keys, int x, int y) {
+void HostWindow::Mouse(UINT message, int x, int y, WPARAM keys) {
 #ifdef _WIN32
-  if (pointer_) {
-    MouseMove(x, y);
+  if (pointer) {
+    POINT p = {x, y};
+    ClientToScreen(handle, &p);
+    SetCursorPos(p.x, p.y); // the system sends the move, with the buttons that are down
+    Pump();
+    if (message == WM_MOUSEMOVE)
+      return;
     INPUT input;
     memset(&input, 0, sizeof input);
     input.type = INPUT_MOUSE;
@@ -490,52 +333,13 @@ void HostWindow::Button(UINT message, WPARAM keys, int x, int y) {
   Send(message, keys, MAKELPARAM(x, y));
 }
 
-void HostWindow::LeftDown(int x, int y) {
-  Button(WM_LBUTTONDOWN, MK_LBUTTON, x, y);
-}
-void HostWindow::LeftUp(int x, int y) {
-  Button(WM_LBUTTONUP, 0, x, y);
-}
-void HostWindow::RightDown(int x, int y) {
-  Button(WM_RBUTTONDOWN, MK_RBUTTON, x, y);
-}
 void HostWindow::Scroll(int bar, int code, int position) {
   Send(bar == SB_HORZ ? WM_HSCROLL : WM_VSCROLL, MAKEWPARAM(code, position), 0);
 }
 
 Image HostWindow::Capture() const {
   Image image;
-  RECT client = {0, 0, 0, 0};
-  if (!IsWindow(window_) || !GetClientRect(window_, &client) || client.right <= 0 || client.bottom <= 0)
-    return image;
-  const int w = client.right, h = client.bottom;
-  HDC windowDC = GetDC(window_);
-  HDC memoryDC = CreateCompatibleDC(windowDC);
-  HBITMAP bitmap = CreateCompatibleBitmap(windowDC, w, h);
-  HGDIOBJ previous = SelectObject(memoryDC, bitmap);
-  BitBlt(memoryDC, 0, 0, w, h, windowDC, 0, 0, SRCCOPY);
-  SelectObject(memoryDC, previous);
-
-  BITMAPINFO info;
-  memset(&info, 0, sizeof info);
-  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  info.bmiHeader.biWidth = w;
-  info.bmiHeader.biHeight = h; // bottom-up
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
-  std::vector<uint32_t> rows((size_t)w * h, 0);
-  if (GetDIBits(memoryDC, bitmap, 0, (UINT)h, rows.data(), &info, DIB_RGB_COLORS) == h) {
-    image.width = w;
-    image.height = h;
-    image.pixels.resize(rows.size());
-    for (int y = 0; y < h; ++y)
-      for (int x = 0; x < w; ++x)
-        image.pixels[(size_t)y * w + x] = rows[(size_t)(h - 1 - y) * w + x] & 0xFFFFFF;
-  }
-  DeleteObject(bitmap);
-  DeleteDC(memoryDC);
-  ReleaseDC(window_, windowDC);
+  image.pixels = host::ReadClientPixels(handle, &image.width, &image.height);
   return image;
 }
 
@@ -568,3 +372,38 @@ int RunScenarios(Context& context, const std::string& filter) {
 }
 
 } // namespace winhost
+
+int main(int argc, char** argv) {
+  if (argc < 2) {
+    fprintf(stderr, "usage: %s RESULTS-DIR [FILTER]\n", argv[0]);
+    return 2;
+  }
+  std::string dir = argv[1];
+#ifdef _WIN32
+  // Under Wine a Unix path is reached through drive Z:.
+  if (!dir.empty() && dir[0] == '/')
+    dir = "Z:" + dir;
+  const bool writing = false;
+#else
+  const bool writing = true;
+#endif
+  std::error_code error;
+  const fs::path root = fs::absolute(fs::path(dir).make_preferred(), error);
+  fs::remove_all(root / (writing ? "expected" : "actual"), error);
+  fs::remove_all(root / (writing ? "messages-linux" : "messages-windows"), error);
+  fs::create_directories(root / "pictures", error);
+
+  winhost::Context context(writing, root.string());
+#ifndef _WIN32
+  context.BeginScenario("pictures");
+  context.Check(winhost::MakePictures((root / "pictures").string()), "the test pictures could not all be made");
+  context.EndScenario();
+#endif
+  winhost::ParkPointer();
+  fs::current_path(root / "pictures", error);
+  if (error) {
+    fprintf(stderr, "cannot enter %s/pictures: %s\n", root.string().c_str(), error.message().c_str());
+    return 2;
+  }
+  return winhost::RunScenarios(context, argc > 2 ? argv[2] : "") == 0 ? 0 : 1;
+}

@@ -9,6 +9,8 @@
 #ifndef TAV_TESTS_WINDOWS_WINHOST_H
 #define TAV_TESTS_WINDOWS_WINHOST_H
 
+#include "pictures.h"
+
 #include <tavoimg/tavoimg.h>
 
 #include <stdint.h>
@@ -41,11 +43,10 @@ class Context {
 public:
   // writing: record expected results in resultsDir/expected; otherwise
   // compare with them and keep what differs in resultsDir/actual.
-  Context(bool writing, const std::string& resultsDir);
+  Context(bool writing, const std::string& resultsDir) : writing_(writing), dir_(resultsDir) {}
 
-  bool Writing() const { return writing_; }
   void BeginScenario(const std::string& name);
-  bool EndScenario(); // true when the scenario passed
+  void EndScenario();
 
   // An assertion of both runs; the message is printf-style.
   bool Check(bool ok, const char* format, ...) WINHOST_PRINTF(3, 4);
@@ -58,22 +59,20 @@ public:
   int Failed() const { return failed_; }
 
 private:
-  std::string ArtifactPath(const std::string& kind, const std::string& name, const char* extension) const;
-  void Fail(const std::string& message);
-  void NoteKnown(const std::string& what);
+  std::string ArtifactPath(const char* kind, const std::string& file) const;
+  bool Matches(const std::string& file, const std::vector<uint8_t>& bytes, std::vector<uint8_t>& expected);
   bool writing_;
   std::string dir_;
   std::string scenario_;
   std::vector<std::string> failures_;
-  std::vector<std::string> notes_; // known differences met
   int passed_ = 0;
   int failed_ = 0;
 };
 
 // printf into a std::string.
 std::string Format(const char* format, ...) WINHOST_PRINTF(1, 2);
-
-// ---- Windows of the host ----
+// The library's last error as the host reads it: "result \"text\"".
+std::string LastError();
 
 // Messages the library passed to the host callback: message number and the
 // hotspot name it was given.
@@ -82,59 +81,49 @@ struct Notification {
   std::string name;
 };
 std::vector<Notification>& Notifications();
-// Every message the host windows received in this scenario, one line each.
-std::vector<std::string>& MessageLog();
 void CALLBACK NotifyHost(DWORD zero, UINT message, char* name);
 
-// A WS_POPUP window whose procedure forwards every message to
-// TAVIMG_OnMessage with the record set by SetRecord (before that, and for
-// what the library does not handle, to DefWindowProc). The class background
-// is white. Destroyed (and the record unloaded) with the object.
-class HostWindow {
-public:
+// A visible WS_POPUP window of a white class whose procedure forwards every
+// message to TAVIMG_OnMessage with the window's record (and what the library
+// does not handle to DefWindowProc), logging each one. Destroying it unloads
+// the record.
+struct HostWindow {
   HostWindow(int width, int height);
   ~HostWindow();
   HostWindow(const HostWindow&) = delete;
   HostWindow& operator=(const HostWindow&) = delete;
 
-  HWND Handle() const { return window_; }
-  ImgStruct* Record() const { return record_; }
-  void SetRecord(ImgStruct* record);
-
-  // TAVIMG_OpenImage with this window and NotifyHost; the record is kept.
-  ImgStruct* Open(const char* tiffPath, const char* drfPath, DWORD displayMode, DWORD fileType);
-
+  // Opens the picture with TAVIMG_LoadPicture (draw) or TAVIMG_OpenImage and
+  // NotifyHost, keeps the record and delivers the paints.
+  ImgStruct* Open(const TestPicture& picture, DWORD displayMode, bool draw = true);
+  void SetRecord(ImgStruct* newRecord);
   // Delivers what is pending: posted messages, then the paint of whatever
   // is invalid.
   void Pump();
-  // Mouse input. By default the messages are sent to the window procedure,
-  // as the system sends them; with UsePointer (Windows only) the pointer is
-  // moved and the buttons pressed through the system's input, which then
-  // delivers its own messages.
-  void UsePointer(bool on) { pointer_ = on; }
   LRESULT Send(UINT message, WPARAM wParam, LPARAM lParam);
-  void MouseMove(int x, int y, WPARAM keys = 0);
-  void LeftDown(int x, int y);
-  void LeftUp(int x, int y);
-  void RightDown(int x, int y);
+  // A mouse message at (x, y), sent to the window procedure as the system
+  // sends it; with pointer set (Windows only) the pointer is moved and the
+  // buttons pressed through the system's input, which then delivers its own
+  // messages.
+  void Mouse(UINT message, int x, int y, WPARAM keys = 0);
+  // A scroll bar message: SB_HORZ or SB_VERT, the code and its position.
   void Scroll(int bar, int code, int position = 0);
-
   // The client area read back through BitBlt and GetDIBits.
   Image Capture() const;
 
-private:
-  void Button(UINT message, WPARAM keys, int x, int y);
-  HWND window_ = nullptr;
-  ImgStruct* record_ = nullptr;
-  bool pointer_ = false;
+  const HWND handle;
+  ImgStruct* record = nullptr;
+  bool pointer = false;
 };
+
+// Opens the picture into window with TAVIMG_LoadPicture; a check of context.
+ImgStruct* Show(Context& context, HostWindow& window, const TestPicture& picture, DWORD mode);
 
 // Moves the pointer out of the way of the test windows (Windows only): the
 // system sends a window a mouse move of its own where the pointer is
 // whenever the window under it or the capture changes.
 void ParkPointer();
 
-// ---- Files ----
 std::vector<uint8_t> ReadFile(const std::string& path);
 bool WriteFile(const std::string& path, const std::vector<uint8_t>& bytes);
 
