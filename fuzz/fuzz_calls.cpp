@@ -2,32 +2,7 @@
 // message and command calls chosen by the input bytes.
 #include "fuzz_common.h"
 
-#include <dirent.h>
 #include <string.h>
-#include <algorithm>
-#include <string>
-#include <vector>
-
-#ifndef TAV_SAMPLES_DIR
-#  define TAV_SAMPLES_DIR "samples"
-#endif
-
-static const std::vector<std::string>& Samples() {
-  static std::vector<std::string> files = [] {
-    std::vector<std::string> found;
-    if (DIR* dir = opendir(TAV_SAMPLES_DIR)) {
-      while (dirent* e = readdir(dir)) {
-        std::string name = e->d_name;
-        if (name.size() > 4 && (name.rfind(".drf") == name.size() - 4 || name.rfind(".tif") == name.size() - 4))
-          found.push_back(std::string(TAV_SAMPLES_DIR) + "/" + name);
-      }
-      closedir(dir);
-    }
-    std::sort(found.begin(), found.end());
-    return found;
-  }();
-  return files;
-}
 
 static std::string Name(fuzz::ByteReader& in) {
   std::string s;
@@ -42,12 +17,12 @@ static LPARAM Point(fuzz::ByteReader& in) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  const std::vector<std::string>& samples = Samples();
+  const std::vector<std::string>& samples = fuzz::SampleFiles();
   if (samples.empty() || size == 0)
     return 0;
   fuzz::ByteReader in(data, size);
   const std::string& sample = samples[in.U8() % samples.size()];
-  bool tiff = sample.compare(sample.size() - 4, 4, ".tif") == 0;
+  const bool tiff = fuzz::IsTiffName(sample);
   HWND window = fuzz::CreateHostWindow(240 + in.U8(), 180 + in.U8());
   DWORD mode = in.U8() % 5;
   ImgStruct* record =
@@ -145,10 +120,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       TAVIMG_OnDraw(window, record, nullptr);
       break;
     case 18:
-      if (tiff)
-        fuzz::ExportTIFF(record, 8u << 20);
-      else
-        fuzz::ExportDRF(record, 4u << 20);
+      fuzz::Export(record, tiff);
       break;
     default:
       fuzz::Pump(window);

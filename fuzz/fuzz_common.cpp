@@ -1,10 +1,10 @@
 #include "fuzz_common.h"
 
+#include <dirent.h>
 #include <stdio.h>
-#include <stdlib.h>
-#include <string.h>
 #include <unistd.h>
-#include <vector>
+
+#include <algorithm>
 
 namespace fuzz {
 
@@ -48,13 +48,45 @@ std::string TempPath(const char* slot) {
 
 std::string WriteTempFile(const char* slot, const uint8_t* data, size_t size) {
   std::string path = TempPath(slot);
-  FILE* f = fopen(path.c_str(), "wb");
-  if (f != nullptr) {
+  if (FILE* f = fopen(path.c_str(), "wb")) {
     if (size > 0)
       fwrite(data, 1, size, f);
     fclose(f);
   }
   return path;
+}
+
+std::vector<uint8_t> ReadFile(const std::string& path) {
+  std::vector<uint8_t> bytes;
+  if (FILE* f = fopen(path.c_str(), "rb")) {
+    uint8_t buffer[65536];
+    size_t n;
+    while ((n = fread(buffer, 1, sizeof buffer, f)) > 0)
+      bytes.insert(bytes.end(), buffer, buffer + n);
+    fclose(f);
+  }
+  return bytes;
+}
+
+bool IsTiffName(const std::string& path) {
+  return path.size() > 4 && path.compare(path.size() - 4, 4, ".tif") == 0;
+}
+
+const std::vector<std::string>& SampleFiles() {
+  static const std::vector<std::string> files = [] {
+    std::vector<std::string> found;
+    if (DIR* dir = opendir(TAV_SAMPLES_DIR)) {
+      while (dirent* e = readdir(dir)) {
+        const std::string path = std::string(TAV_SAMPLES_DIR) + "/" + e->d_name;
+        if (IsTiffName(path) || (path.size() > 4 && path.compare(path.size() - 4, 4, ".drf") == 0))
+          found.push_back(path);
+      }
+      closedir(dir);
+    }
+    std::sort(found.begin(), found.end());
+    return found;
+  }();
+  return files;
 }
 
 void Pump(HWND window) {
@@ -63,33 +95,64 @@ void Pump(HWND window) {
     DispatchMessageA(&msg);
 }
 
-void ExportDRF(ImgStruct* record, size_t limit) {
-  SHORT bits = 0, colours = 0;
-  if (TAVIMG_GetDRFColorInfo(record, &bits, &colours) == 0)
-    return;
-  LONGLONG size = TAVIMG_GetDRFSize(record);
-  int64_t w = (int32_t)(size & 0xffffffff), h = (int32_t)(size >> 32);
-  if (w <= 0 || h <= 0)
-    return;
-  int64_t padded = (w + 15) / 16 * 16;
-  int64_t bytes = 40 + 4 * (int64_t)colours + padded * bits / 8 * h;
-  if (bytes > (int64_t)limit)
-    return;
-  std::vector<uint8_t> buffer((size_t)bytes + 16);
-  TAVIMG_DecodeDRF2DIB(record, buffer.data());
-}
-
-void ExportTIFF(ImgStruct* record, size_t limit) {
-  LONGLONG size = TAVIMG_GetTIFFSize(record);
-  // The export takes the size as 16-bit numbers.
-  int64_t w = (uint16_t)(size & 0xffff), h = (uint16_t)((size >> 32) & 0xffff);
-  if (w == 0 || h == 0)
-    return;
-  int64_t bytes = 48 + (w + 31) / 32 * 4 * h;
-  if (bytes > (int64_t)limit)
+void Export(ImgStruct* record, bool tiff) {
+  int64_t bytes = 0;
+  if (tiff) {
+    // The export takes the size as 16-bit numbers.
+    const LONGLONG size = TAVIMG_GetTIFFSize(record);
+    const int64_t w = (uint16_t)(size & 0xffff), h = (uint16_t)((size >> 32) & 0xffff);
+    bytes = w == 0 || h == 0 ? 0 : 48 + (w + 31) / 32 * 4 * h;
+  } else {
+    SHORT bits = 0, colours = 0;
+    const LONGLONG size = TAVIMG_GetDRFSize(record);
+    const int64_t w = (int32_t)(size & 0xffffffff), h = (int32_t)(size >> 32);
+    if (TAVIMG_GetDRFColorInfo(record, &bits, &colours) != 0 && w > 0 && h > 0)
+      bytes = 40 + 4 * (int64_t)colours + (w + 15) / 16 * 16 * bits / 8 * h + 16;
+  }
+  if (bytes == 0 || bytes > (8 << 20))
     return;
   std::vector<uint8_t> buffer((size_t)bytes, 0);
-  TAVIMG_DecodeTIFF2DIB(record, buffer.data());
+  if (tiff)
+    TAVIMG_DecodeTIFF2DIB(record, buffer.data());
+  else
+    TAVIMG_DecodeDRF2DIB(record, buffer.data());
+}
+
+static UINT LastErrorCode() {
+  return (UINT)(1 - TAVIMG_GetLastError(nullptr));
+}
+
+Used Use(bool tiff, const std::string& tiffPath, const std::string& drfPath) {
+  HWND window = CreateHostWindow(200, 150);
+  ImgStruct* record = TAVIMG_OpenImage(window, 0, nullptr, tiffPath.c_str(), drfPath.c_str(), tiff ? 1 : 0,
+                                       tiff ? TAVIMG_FILE_TIFF : TAVIMG_FILE_DRF, 0);
+  Used used = {record != nullptr, LastErrorCode(), 0};
+  if (record == nullptr) {
+    TAVIMG_UnloadPicture(window, TAVIMG_GetImgStruct(window));
+    DestroyHostWindow(window);
+    return used;
+  }
+  Attach(window, record);
+  TAVIMG_RedrawPicture(window, record);
+  used.paintCode = LastErrorCode();
+  TAVIMG_ActivateAllHotspots(1, record);
+  TAVIMG_SetAllHotspots(window, 1, record);
+  if (IsWindow(window)) {
+    Pump(window);
+    TAVIMG_OnMessage(window, WM_MOUSEMOVE, 0, MAKELPARAM(40, 30), record);
+    TAVIMG_SetZoomMode(record);
+    TAVIMG_OnMessage(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(30, 20), record);
+    TAVIMG_OnMessage(window, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(90, 70), record);
+    TAVIMG_OnMessage(window, WM_LBUTTONUP, 0, MAKELPARAM(90, 70), record);
+    Pump(window);
+    TAVIMG_OnMessage(window, WM_VSCROLL, SB_PAGEDOWN, 0, record);
+    TAVIMG_OnMessage(window, WM_HSCROLL, SB_LINERIGHT, 0, record);
+    Pump(window);
+  }
+  Export(record, tiff);
+  TAVIMG_UnloadPicture(window, record);
+  DestroyHostWindow(window);
+  return used;
 }
 
 } // namespace fuzz

@@ -1,5 +1,7 @@
-// Shared pieces of the fuzz targets: a host window that forwards its messages
-// to the library, and the temporary files the library opens by path.
+// Shared pieces of the fuzz targets and the bad-input suite: a host window
+// that forwards its messages to the library, the temporary files the library
+// opens by path, the bundled samples, and a picture opened and used as a host
+// would.
 #ifndef TAV_FUZZ_COMMON_H
 #define TAV_FUZZ_COMMON_H
 
@@ -8,6 +10,7 @@
 #include <stddef.h>
 #include <stdint.h>
 #include <string>
+#include <vector>
 
 namespace fuzz {
 
@@ -20,6 +23,11 @@ void DestroyHostWindow(HWND window);
 // Writes bytes to a file of this process named by slot; returns its path.
 std::string WriteTempFile(const char* slot, const uint8_t* data, size_t size);
 std::string TempPath(const char* slot);
+std::vector<uint8_t> ReadFile(const std::string& path);
+
+// The .drf and .tif files of TAV_SAMPLES_DIR, sorted by name.
+const std::vector<std::string>& SampleFiles();
+bool IsTiffName(const std::string& path);
 
 // Delivers pending paints, as a message loop would.
 void Pump(HWND window);
@@ -42,10 +50,20 @@ private:
   size_t pos_ = 0;
 };
 
-// Exports a record's picture into a buffer sized from its own queries; skips
-// pictures whose export would need more than limit bytes.
-void ExportDRF(ImgStruct* record, size_t limit);
-void ExportTIFF(ImgStruct* record, size_t limit);
+// Exports a record's picture (a TIFF's or a DRF's) into a buffer sized from
+// its own queries; skips pictures whose export would need more than 8 MiB.
+void Export(ImgStruct* record, bool tiff);
+
+// The error codes Use saw: of the opening, and of the first paint when the
+// picture was opened.
+struct Used {
+  bool opened;
+  UINT openCode, paintCode;
+};
+// Opens a TIFF fitted (display mode 1), or a DRF with its companion TIFF in
+// display mode 0, into a 200 x 150 window; paints it, marks every hotspot,
+// moves the mouse, zooms with a rubber band, scrolls, exports and unloads.
+Used Use(bool tiff, const std::string& tiffPath, const std::string& drfPath);
 
 } // namespace fuzz
 

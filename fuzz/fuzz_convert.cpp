@@ -25,7 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (converted != nullptr) {
       fuzz::Attach(second, converted);
       TAVIMG_RedrawPicture(second, converted);
-      fuzz::ExportTIFF(converted, 8u << 20);
+      fuzz::Export(converted, true);
     }
     TAVIMG_UnloadPicture(second, TAVIMG_GetImgStruct(second));
     fuzz::DestroyHostWindow(second);

@@ -1,47 +1,32 @@
 // Runs a fuzz target once over every file of the folders (or files) given on
-// the command line, as the regression replay of its corpus; prints the count.
+// the command line, as the regression replay of its corpus; prints the count
+// and fails when there was nothing to replay.
 #include "fuzz_common.h"
 
 #include <dirent.h>
 #include <stdio.h>
-#include <sys/stat.h>
-#include <string>
-#include <vector>
-
-static bool RunFile(const std::string& path) {
-  FILE* f = fopen(path.c_str(), "rb");
-  if (f == nullptr)
-    return false;
-  std::vector<uint8_t> bytes;
-  uint8_t buffer[65536];
-  size_t n;
-  while ((n = fread(buffer, 1, sizeof buffer, f)) > 0)
-    bytes.insert(bytes.end(), buffer, buffer + n);
-  fclose(f);
-  LLVMFuzzerTestOneInput(bytes.data(), bytes.size());
-  return true;
-}
+#include <unistd.h>
 
 int main(int argc, char** argv) {
   long count = 0;
   for (int i = 1; i < argc; ++i) {
-    struct stat st;
-    if (stat(argv[i], &st) != 0)
-      continue;
-    if (!S_ISDIR(st.st_mode)) {
-      count += RunFile(argv[i]);
-      continue;
-    }
-    DIR* dir = opendir(argv[i]);
-    std::vector<std::string> names;
-    while (dirent* e = dir ? readdir(dir) : nullptr)
-      if (e->d_name[0] != '.')
-        names.push_back(std::string(argv[i]) + "/" + e->d_name);
-    if (dir)
+    std::vector<std::string> files;
+    if (DIR* dir = opendir(argv[i])) {
+      while (dirent* e = readdir(dir))
+        if (e->d_name[0] != '.')
+          files.push_back(std::string(argv[i]) + "/" + e->d_name);
       closedir(dir);
-    for (const std::string& name : names)
-      count += RunFile(name);
+    } else {
+      files.push_back(argv[i]);
+    }
+    for (const std::string& file : files) {
+      if (access(file.c_str(), R_OK) != 0)
+        continue;
+      const std::vector<uint8_t> bytes = fuzz::ReadFile(file);
+      LLVMFuzzerTestOneInput(bytes.data(), bytes.size());
+      ++count;
+    }
   }
   printf("replayed %ld inputs\n", count);
-  return 0;
+  return count > 0 ? 0 : 1; // a corpus that is not found fails
 }
