@@ -100,10 +100,8 @@ WINHOST_SCENARIO(layout, "library/layout") {
                 block != nullptr ? (size_t)GlobalSize(block) : (size_t)0, sizeof(ImgStruct));
 
   TAVIMG_SetBkColor(record, RGB(1, 2, 3), 0xA1B2C3D4u);
-  context.Check(RawField<DWORD>(record, "BkValue") == 0xA1B2C3D4u, "BkValue is not where the host reads it");
   context.Check(RawField<HBRUSH>(record, "BkBrush") == record->BkBrush && record->BkBrush != nullptr,
                 "BkBrush is not where the host reads it");
-
   HotspotDataRecord data;
   memset(&data, 0, sizeof data);
   data.ScreenRect = {1, 2, 3, 4};
@@ -111,29 +109,29 @@ WINHOST_SCENARIO(layout, "library/layout") {
   strcpy(data.Name, "Spot seven");
   strcpy(data.Text, "Text seven");
   data.Kind = 0x85;
-  context.Check(TAVIMG_SetHotspotData(record, 7, &data) == 1, "TAVIMG_SetHotspotData failed");
-  context.Check(TAVIMG_SetHotspotCount(record, 9) == 1, "TAVIMG_SetHotspotCount failed");
-  context.Check(RawField<LONG>(record, "HotspotCount") == 9 && RawField<LONG>(record, "HoverHotspot") == 601,
-                "HotspotCount and HoverHotspot are not where the host reads them");
-  context.Check(TAVIMG_SetHotspotMode(TAVIMG_HOLLOW_FRAMES, 3, 11, 12, record) == 1, "TAVIMG_SetHotspotMode failed");
-  context.Check(RawField<DWORD>(record, "HotspotMode") == TAVIMG_HOLLOW_FRAMES &&
-                    RawField<LONG>(record, "HotspotPenWidth") == 3 &&
-                    RawField<DWORD>(record, "HotspotModeValue2") == 11 &&
-                    RawField<DWORD>(record, "HotspotModeValue3") == 12,
-                "the hotspot mode fields are not where the host reads them");
+  context.Check(TAVIMG_SetHotspotData(record, 7, &data) == 1 && TAVIMG_SetHotspotCount(record, 9) == 1 &&
+                    TAVIMG_SetHotspotMode(TAVIMG_HOLLOW_FRAMES, 3, 11, 12, record) == 1,
+                "setting the hotspot data, count and mode failed");
+  // Entry 7 of Hotspots: ScreenRect at 0, HotspotName at 16, HotspotText at
+  // 48, HotspotKind at 74, PictureRect at 75.
   const size_t entry = 7 * sizeof(HotspotEntry);
-  context.Check(RawField<LONG>(record, "Hotspots", entry + 0) == 1 &&
-                    RawField<LONG>(record, "Hotspots", entry + 12) == 4,
-                "ScreenRect of entry 7 is not at its offset");
-  context.Check(strcmp((const char*)record + FieldOffset("Hotspots") + entry + 16, "Spot seven") == 0,
-                "HotspotName of entry 7 is not at its offset");
-  context.Check(strcmp((const char*)record + FieldOffset("Hotspots") + entry + 48, "Text seven") == 0,
-                "HotspotText of entry 7 is not at its offset");
-  context.Check(RawField<signed char>(record, "Hotspots", entry + 74) == (signed char)0x85,
-                "HotspotKind of entry 7 is not at its offset");
-  context.Check(RawField<LONG>(record, "Hotspots", entry + 75) == 5 &&
-                    RawField<LONG>(record, "Hotspots", entry + 87) == 8,
-                "PictureRect of entry 7 is not at its offset");
+  const struct {
+    const char* field;
+    size_t extra;
+    LONG value;
+  } longs[] = {{"BkValue", 0, (LONG)0xA1B2C3D4u}, {"HotspotCount", 0, 9},
+               {"HoverHotspot", 0, 601},          {"HotspotMode", 0, (LONG)TAVIMG_HOLLOW_FRAMES},
+               {"HotspotPenWidth", 0, 3},         {"HotspotModeValue2", 0, 11},
+               {"HotspotModeValue3", 0, 12},      {"Hotspots", entry + 0, 1},
+               {"Hotspots", entry + 12, 4},       {"Hotspots", entry + 75, 5},
+               {"Hotspots", entry + 87, 8}};
+  for (const auto& l : longs)
+    context.Check(RawField<LONG>(record, l.field, l.extra) == l.value, "%s + %zu is not where the host reads it",
+                  l.field, l.extra);
+  const char* hotspots = (const char*)record + FieldOffset("Hotspots") + entry;
+  context.Check(strcmp(hotspots + 16, "Spot seven") == 0 && strcmp(hotspots + 48, "Text seven") == 0 &&
+                    hotspots[74] == (char)0x85,
+                "the name, text or kind of entry 7 is not at its offset");
 
   uint8_t out[sizeof(HotspotDataRecord) + 8];
   memset(out, 0xEE, sizeof out);

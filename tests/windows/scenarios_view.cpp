@@ -23,6 +23,17 @@ std::string Pair(LONGLONG value) {
   return Format("%ld,%ld", (long)(LONG)(value & 0xFFFFFFFF), (long)(LONG)(value >> 32));
 }
 
+HotspotDataRecord Spot(ImgStruct* record, LONG number) {
+  HotspotDataRecord data;
+  memset(&data, 0, sizeof data);
+  TAVIMG_GetHotspotData(record, number, &data);
+  return data;
+}
+
+template <typename Rect> std::string Sides(Rect r) { // a RECT or a packed TavRect
+  return Format("%ld,%ld,%ld,%ld", (long)r.left, (long)r.top, (long)r.right, (long)r.bottom);
+}
+
 // What the host can read of the view: window geometry, scroll bars, the
 // view queries and every hotspot's screen rectangle and state.
 std::string ViewState(const HostWindow& window) {
@@ -32,8 +43,7 @@ std::string ViewState(const HostWindow& window) {
   RECT outer = {0, 0, 0, 0}, client = {0, 0, 0, 0};
   GetWindowRect(handle, &outer);
   GetClientRect(handle, &client);
-  s += Format("window %ld,%ld,%ld,%ld client %ld,%ld\n", (long)outer.left, (long)outer.top, (long)outer.right,
-              (long)outer.bottom, (long)client.right, (long)client.bottom);
+  s += "window " + Sides(outer) + " client " + Format("%ld,%ld\n", (long)client.right, (long)client.bottom);
   for (int bar = SB_HORZ; bar <= SB_VERT; ++bar) {
     int low = 0, high = 0;
     GetScrollRange(handle, bar, &low, &high);
@@ -51,14 +61,9 @@ std::string ViewState(const HostWindow& window) {
   LONG count = TAVIMG_GetHotspotCount(record);
   s += Format("%ld hotspots\n", (long)count);
   for (LONG i = 0; i < count && i < 16; ++i) {
-    HotspotDataRecord data;
-    memset(&data, 0, sizeof data);
-    TAVIMG_GetHotspotData(record, i, &data);
-    s +=
-        Format("  %ld %s \"%s\" screen %ld,%ld,%ld,%ld picture %ld,%ld,%ld,%ld state %ld kind %ld\n", (long)i,
-               data.Name, data.Text, (long)data.ScreenRect.left, (long)data.ScreenRect.top, (long)data.ScreenRect.right,
-               (long)data.ScreenRect.bottom, (long)data.PictureRect.left, (long)data.PictureRect.top,
-               (long)data.PictureRect.right, (long)data.PictureRect.bottom, (long)data.State, (long)data.Kind);
+    HotspotDataRecord data = Spot(record, i);
+    s += Format("  %ld %s \"%s\" screen ", (long)i, data.Name, data.Text) + Sides(data.ScreenRect) + " picture " +
+         Sides(data.PictureRect) + Format(" state %ld kind %ld\n", (long)data.State, (long)data.Kind);
   }
   return s;
 }
@@ -66,13 +71,6 @@ std::string ViewState(const HostWindow& window) {
 void Observe(Context& context, const HostWindow& window, const std::string& step) {
   context.ExpectImage(step, window.Capture());
   context.ExpectText(step, ViewState(window));
-}
-
-HotspotDataRecord Spot(ImgStruct* record, LONG number) {
-  HotspotDataRecord data;
-  memset(&data, 0, sizeof data);
-  TAVIMG_GetHotspotData(record, number, &data);
-  return data;
 }
 
 // Centre of hotspot number on the screen, as the library placed it.

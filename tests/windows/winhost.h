@@ -36,7 +36,6 @@ struct Image {
   int width = 0;
   int height = 0;
   std::vector<uint32_t> pixels;
-  uint32_t At(int x, int y) const { return pixels[(size_t)y * width + x]; }
 };
 
 class Context {
