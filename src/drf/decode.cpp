@@ -13,6 +13,12 @@
 #include <string.h>
 
 #include <algorithm>
+#include <memory>
+#include <new>
+
+#if defined(__SSE2__)
+#  include <emmintrin.h>
+#endif
 
 namespace {
 
@@ -261,114 +267,104 @@ DWORD DecodeRowKind7(DataCursor& in, DWORD start, BYTE* row, const RowShape& sha
 }
 
 // ---- Kind 5: 4 bits per pixel (left pixel in the high nibble), four colours.
+//
+// A row is decoded one byte per pixel into a work row and then packed two
+// pixels to a byte into the band. The work row has room for wide stores past
+// PaddedWidth: a run is stored 32 pixels wide and a literal four pixels per
+// packed byte; whatever lies past a code's last pixel is written again by the
+// next code or cleared at the row's end.
 
-// Four 2-bit pixels of a packed byte (lowest pair first) as four nibbles,
-// the first in the highest.
-struct NibbleTable {
-  uint16_t value[256];
-  NibbleTable() {
-    for (int b = 0; b < 256; ++b)
-      value[b] = (uint16_t)((b & 3) << 12 | (b >> 2 & 3) << 8 | (b >> 4 & 3) << 4 | (b >> 6 & 3));
+enum { kScratchSlack = 64 };
+
+// The four 2-bit pixels of a packed byte (lowest pair first), one per byte
+// in memory order.
+struct PairTable {
+  uint32_t value[256];
+  PairTable() {
+    for (unsigned b = 0; b < 256; ++b) {
+      const BYTE pixels[4] = {(BYTE)(b & 3), (BYTE)(b >> 2 & 3), (BYTE)(b >> 4 & 3), (BYTE)(b >> 6 & 3)};
+      memcpy(&value[b], pixels, 4);
+    }
   }
 };
-const NibbleTable kNibbles;
+const PairTable kPairs;
 
-// Pixel writes set the pixel and clear whatever follows it in its byte:
-// the pixels before x are final, those from x on are 0 or left over from a
-// wide store of a run and are written again or cleared at the row's end.
-inline void PutPixel4(BYTE* row, DWORD x, BYTE colour) {
-  BYTE& out = row[x >> 1];
-  out = (x & 1) ? (BYTE)((out & 0xF0) | colour) : (BYTE)(colour << 4);
+inline void StoreRun32(BYTE* out, BYTE colour) {
+  const uint64_t v = colour * 0x0101010101010101ull;
+  memcpy(out, &v, 8);
+  memcpy(out + 8, &v, 8);
+  memcpy(out + 16, &v, 8);
+  memcpy(out + 24, &v, 8);
 }
 
-// Four pixels from x on; the row holds at least x + 4 pixels.
-inline void PutFourPixels4(BYTE* row, DWORD x, BYTE packed) {
-  const unsigned v = kNibbles.value[packed];
-  BYTE* out = row + (x >> 1);
-  if ((x & 1) == 0) {
-    out[0] = (BYTE)(v >> 8);
-    out[1] = (BYTE)v;
-  } else {
-    out[0] = (BYTE)((out[0] & 0xF0) | (v >> 12));
-    out[1] = (BYTE)(v >> 4);
-    out[2] = (BYTE)(v << 4);
+// Pixels (one per byte, each 0 to 3) two to a byte, the left pixel in the
+// high nibble; count is a multiple of 16.
+void PackNibbles(const BYTE* pixels, BYTE* out, DWORD count) {
+  DWORD i = 0;
+#if defined(__SSE2__)
+  const __m128i low = _mm_set1_epi16(0x00FF);
+  for (; i + 32 <= count; i += 32) {
+    const __m128i a = _mm_loadu_si128((const __m128i*)(pixels + i));
+    const __m128i b = _mm_loadu_si128((const __m128i*)(pixels + i + 16));
+    const __m128i pa = _mm_and_si128(_mm_or_si128(_mm_slli_epi16(a, 4), _mm_srli_epi16(a, 8)), low);
+    const __m128i pb = _mm_and_si128(_mm_or_si128(_mm_slli_epi16(b, 4), _mm_srli_epi16(b, 8)), low);
+    _mm_storeu_si128((__m128i*)(out + i / 2), _mm_packus_epi16(pa, pb));
+  }
+#endif
+  for (; i < count; i += 8) {
+    uint64_t v;
+    memcpy(&v, pixels + i, 8);
+    v = ((v << 4) | (v >> 8)) & 0x00FF00FF00FF00FFull; // each pair in an even byte
+    v = (v | v >> 8) & 0x0000FFFF0000FFFFull;
+    const uint32_t packed = (uint32_t)(v | v >> 16);
+    memcpy(out + i / 2, &packed, 4);
   }
 }
 
-// Pixels from to to - 1 of one colour, exactly.
-void FillPixels4(BYTE* row, DWORD from, DWORD to, BYTE colour) {
-  if (from >= to)
-    return;
-  if (from & 1)
-    PutPixel4(row, from++, colour);
-  if (from < to)
-    memset(row + (from >> 1), colour * 0x11, (to - from + 1) >> 1);
-  if ((to - from) & 1)
-    row[(to - 1) >> 1] = (BYTE)(colour << 4);
-}
-
-// A run of at most 31 pixels stored 32 pixels wide from the byte of x; the
-// row holds at least (x & ~1) + 32 pixels.
-inline void PutWideRun4(BYTE* row, DWORD x, BYTE colour) {
-  BYTE* out = row + (x >> 1);
-  const BYTE keep = (BYTE)(-(int)(x & 1) & 0xF0); // the pixel before x shares the byte
-  const BYTE first = (BYTE)((out[0] & keep) | (colour * 0x11 & ~keep));
-  const uint64_t v = (uint64_t)colour * 0x1111111111111111ull;
-  memcpy(out, &v, 8);
-  memcpy(out + 8, &v, 8);
-  out[0] = first;
-}
-
-DWORD DecodeRowKind5(DataCursor& in, DWORD start, BYTE* row, const RowShape& shape) {
+// Decodes one row into pixels (PaddedWidth + kScratchSlack bytes) and gives
+// the position of the next row.
+DWORD DecodeRowKind5(DataCursor& in, DWORD start, BYTE* pixels, const RowShape& shape) {
   DWORD length;
   if (!in.TakeLength(&length))
     return kNoMoreRows;
   const DWORD width = shape.width, padded = shape.padded;
   DWORD x = 0;
-  DWORD dirtyEnd = 0; // pixels up to here may hold what a wide run left
   while (x < width && in.More()) {
-    // Eight runs of 31 pixels of one colour, as long stretches of one
-    // colour are coded.
-    while (in.end - in.cur >= 8 && (in.cur[0] & 0xF9) == 0xF9 && x + 248 <= width) {
-      uint64_t codes;
-      memcpy(&codes, in.cur, 8);
-      if (codes != (codes & 0xFF) * 0x0101010101010101ull)
-        break;
-      FillPixels4(row, x, x + 248, (in.cur[0] >> 1) & 3);
-      x += 248;
-      in.cur += 8;
+    // Far from the row's end, and every byte of the longest code (a literal
+    // of 127 pixels in 32 packed bytes) in this stripe.
+    const BYTE* p = in.cur;
+    const BYTE* const end = in.end;
+    while (end - p >= 33 && x + 128 <= padded && x < width) {
+      const BYTE c = *p;
+      if (c & 1) {
+        StoreRun32(pixels + x, (c >> 1) & 3);
+        x += c >> 3;
+        p += 1;
+        continue;
+      }
+      const DWORD n = c >> 1;
+      const DWORD packedBytes = n > 0 ? (n + 3) / 4 : 1;
+      for (DWORD i = 0; i < packedBytes; ++i)
+        memcpy(pixels + x + 4 * i, &kPairs.value[p[1 + i]], 4);
+      x += n;
+      p += 1 + packedBytes;
     }
+    in.cur = p;
+    if (x >= width || !in.More())
+      break;
+
     const BYTE c = in.Take();
     if (c & 1) {
-      // A run; colour 0 keeps the background, here by writing it. Pixels
-      // past the padded row are dropped.
-      const DWORD count = c >> 3;
-      const BYTE colour = (c >> 1) & 3;
-      if (x + 32 <= padded) {
-        PutWideRun4(row, x, colour);
-        dirtyEnd = std::max(dirtyEnd, (x & ~1u) + 32);
-      } else {
-        FillPixels4(row, x, std::min(x + count, padded), colour);
-      }
-      x += count;
+      // A run; pixels past the padded row are dropped.
+      if (x < padded)
+        memset(pixels + x, (c >> 1) & 3, std::min<DWORD>(c >> 3, padded - x));
+      x += c >> 3;
       continue;
     }
-    // A literal of n pixels, four to a packed byte; its first packed byte
-    // is there even when n is 0.
+    // A literal of n pixels; its first packed byte is there even when n is 0.
     const DWORD n = c >> 1;
     if (!in.More())
       break;
-    const DWORD packedBytes = n > 0 ? (n + 3) / 4 : 1;
-    if ((DWORD)(in.end - in.cur) >= packedBytes && x + n <= padded) {
-      // All of it in this stripe and in the row.
-      const BYTE* p = in.cur;
-      for (DWORD i = 0; i < n / 4; ++i, x += 4)
-        PutFourPixels4(row, x, p[i]);
-      for (DWORD k = 0; k < n % 4; ++k, ++x)
-        PutPixel4(row, x, (p[n / 4] >> (2 * k)) & 3);
-      in.cur = p + packedBytes;
-      continue;
-    }
     BYTE packed = in.Take();
     int pair = 0;
     for (DWORD i = 0; i < n && x < padded; ++i, ++x) {
@@ -378,11 +374,11 @@ DWORD DecodeRowKind5(DataCursor& in, DWORD start, BYTE* row, const RowShape& sha
         packed = in.Take();
         pair = 0;
       }
-      PutPixel4(row, x, (packed >> (2 * pair++)) & 3);
+      pixels[x] = (packed >> (2 * pair++)) & 3;
     }
   }
-  if (x < dirtyEnd)
-    FillPixels4(row, x, dirtyEnd, 0);
+  if (x < padded)
+    memset(pixels + x, 0, padded - x);
   return start + 2 + length;
 }
 
@@ -539,8 +535,14 @@ int DecodeDRFKind7(HWND window, ImgStruct* record) {
 
 int DecodeDRFKind5(HWND window, ImgStruct* record) {
   const RowShape shape = ShapeOf(record);
-  return DecodeBands(window, record, shape, 4, 0,
-                     [&](DataCursor& in, DWORD start, BYTE* row) { return DecodeRowKind5(in, start, row, shape); });
+  std::unique_ptr<BYTE[]> pixels(new (std::nothrow) BYTE[shape.padded + kScratchSlack]);
+  if (pixels == nullptr)
+    return Fail(window, record, TAV_ERR_BITMAP_MEMORY);
+  return DecodeBands(window, record, shape, 4, 0, [&](DataCursor& in, DWORD start, BYTE* row) {
+    const DWORD next = DecodeRowKind5(in, start, pixels.get(), shape);
+    PackNibbles(pixels.get(), row, shape.padded);
+    return next;
+  });
 }
 
 int DecodeDRFPicture(HWND window, ImgStruct* record) {
