@@ -6,8 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <stdint.h>
-#include <stdio.h>
-
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -28,18 +28,6 @@ const int kHotSpot[] = {
 #undef TAV_ZOOM_CURSOR_HOTSPOT
 };
 
-std::vector<unsigned char> ReadFile(const std::string& path) {
-  std::vector<unsigned char> data;
-  FILE* f = fopen(path.c_str(), "rb");
-  if (f == nullptr)
-    return data;
-  int c;
-  while ((c = fgetc(f)) != EOF)
-    data.push_back((unsigned char)c);
-  fclose(f);
-  return data;
-}
-
 unsigned Le16(const std::vector<unsigned char>& d, size_t at) {
   return d[at] | d[at + 1] << 8;
 }
@@ -48,7 +36,8 @@ uint32_t Le32(const std::vector<unsigned char>& d, size_t at) {
 }
 
 TEST(ZoomCursor, TheCursorFileShowsThePictureTheLinuxBuildRegisters) {
-  std::vector<unsigned char> cur = ReadFile(std::string(TAV_SOURCE_DIR) + "/src/resources/zoom.cur");
+  std::ifstream file(std::string(TAV_SOURCE_DIR) + "/src/resources/zoom.cur", std::ios::binary);
+  const std::vector<unsigned char> cur{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
   ASSERT_EQ(cur.size(), 6u + 16u + 40u + 8u + 2u * 128u);
   EXPECT_EQ(Le16(cur, 2), 2u); // a cursor
   EXPECT_EQ(Le16(cur, 4), 1u); // one image
@@ -75,9 +64,8 @@ TEST(ZoomCursor, TheCursorFileShowsThePictureTheLinuxBuildRegisters) {
 }
 
 TEST(ZoomCursor, IsResource103OfTheLibrary) {
-  ASSERT_NE(LibraryInstance(), nullptr);
   HCURSOR cursor = LoadCursorA(LibraryInstance(), MAKEINTRESOURCEA(103));
-  EXPECT_NE(cursor, nullptr);
+  ASSERT_NE(cursor, nullptr);
   EXPECT_EQ(ZoomCursor(), cursor);
 }
 

@@ -9,26 +9,23 @@
 
 #include <string.h>
 
+#include <algorithm>
+
 namespace {
 
 bool AllZero(const void* data, size_t size) {
-  const unsigned char* bytes = static_cast<const unsigned char*>(data);
-  for (size_t i = 0; i < size; ++i) {
-    if (bytes[i] != 0)
-      return false;
-  }
-  return true;
+  const auto* bytes = static_cast<const unsigned char*>(data);
+  return std::all_of(bytes, bytes + size, [](unsigned char b) { return b == 0; });
 }
 
 class SlotTable : public ::testing::Test {
 protected:
   void SetUp() override {
-    TAVIMG_ShowErrorMessages(0);
+    tavwin::ClearMessageBoxLog();
     blocksBefore_ = tavwin::LiveGlobalBlocks();
     gdiBefore_ = tavwin::LiveGdiObjects();
   }
   void TearDown() override {
-    TAVIMG_ShowErrorMessages(1);
     EXPECT_EQ(tavwin::LiveGlobalBlocks(), blocksBefore_);
     EXPECT_EQ(tavwin::LiveGdiObjects(), gdiBefore_);
   }
@@ -40,13 +37,18 @@ TEST_F(SlotTable, TwentyWindowsHoldRecordsTheTwentyFirstIsRefused) {
   for (int i = 0; i < TAV_SLOT_COUNT; ++i) {
     records[i] = TAVIMG_GetImgStruct(FrameFakeWindow(i));
     ASSERT_NE(records[i], nullptr) << i;
+    EXPECT_TRUE(AllZero(records[i], sizeof(ImgStruct))) << i;
     EXPECT_EQ(TAVIMG_GetLastError(nullptr), 1);
   }
+  EXPECT_EQ(TAVIMG_GetImgStruct(nullptr), nullptr); // refused quietly
+  EXPECT_EQ(TAVIMG_GetLastError(nullptr), 1);
   EXPECT_EQ(tavwin::LiveGlobalBlocks(), blocksBefore_ + TAV_SLOT_COUNT);
   EXPECT_EQ(TAVIMG_GetImgStruct(FrameFakeWindow(0)), records[0]); // known windows still find theirs
 
   EXPECT_EQ(TAVIMG_GetImgStruct(FrameFakeWindow(20)), nullptr);
   EXPECT_EQ(TAVIMG_GetLastError(nullptr), 1 - 20);
+  ASSERT_EQ(tavwin::MessageBoxLog().size(), 1u);
+  EXPECT_EQ(tavwin::MessageBoxLog()[0].text, "Too much Window Handles left");
   EXPECT_EQ(FindWindowSlot(FrameFakeWindow(20)), -1);
 
   TAVIMG_UnloadPicture(FrameFakeWindow(7), records[7]);
@@ -73,7 +75,7 @@ TEST_F(SlotTable, UnloadingOneWindowLeavesTheOthersTheirRecords) {
 
   TAVIMG_UnloadPicture(FrameFakeWindow(1), first);
   EXPECT_EQ(TAVIMG_GetImgStruct(FrameFakeWindow(2)), second);
-  EXPECT_EQ(FrameValue(second->DisplayMode), 3u);
+  EXPECT_EQ(+second->DisplayMode, 3u);
   ImgStruct* third = TAVIMG_GetImgStruct(FrameFakeWindow(3));
   ASSERT_NE(third, nullptr);
   EXPECT_EQ(FindWindowSlot(FrameFakeWindow(3)), firstSlot);
@@ -82,15 +84,6 @@ TEST_F(SlotTable, UnloadingOneWindowLeavesTheOthersTheirRecords) {
   EXPECT_EQ(TAVIMG_GetImgStruct(FrameFakeWindow(2)), second);
   TAVIMG_UnloadPicture(FrameFakeWindow(2), second);
   TAVIMG_UnloadPicture(FrameFakeWindow(3), third);
-}
-
-TEST_F(SlotTable, ANewWindowGetsAnAllZeroRecordAndANullWindowNone) {
-  ImgStruct* record = TAVIMG_GetImgStruct(FrameFakeWindow(4));
-  ASSERT_NE(record, nullptr);
-  EXPECT_TRUE(AllZero(record, sizeof *record));
-  EXPECT_EQ(TAVIMG_GetImgStruct(nullptr), nullptr);
-  EXPECT_EQ(TAVIMG_GetLastError(nullptr), 1);
-  TAVIMG_UnloadPicture(nullptr, record);
 }
 
 TEST_F(SlotTable, AFailedAllocationLeavesTheSlotTakenWithoutARecord) {
@@ -121,34 +114,31 @@ TEST_F(SlotTable, InitImgStructSetsTheDefaultsAndKeepsBrushAndHotspotStates) {
   record->FitMode = 2;
 
   InitImgStruct(record);
-  ASSERT_NE(FrameValue(record->BkBrush), nullptr);
-  EXPECT_EQ(FrameValue(record->ClientSize.x), 100);
-  EXPECT_EQ(FrameValue(record->ClientSize.y), 100);
-  EXPECT_EQ(FrameValue(record->ZoomFactor.x), 1.0);
-  EXPECT_EQ(FrameValue(record->BildFactor.y), 1.0);
-  EXPECT_EQ(FrameValue(record->BkRgb[0]), 255);
-  EXPECT_EQ(FrameValue(record->HoverHotspot), TAVIMG_NO_HOTSPOT);
-  EXPECT_EQ(FrameValue(record->HotspotCount), 0);
-  EXPECT_EQ(FrameValue(record->FitMode), 2); // not a default: kept
+  ASSERT_NE(+record->BkBrush, nullptr);
+  EXPECT_EQ(+record->ClientSize.x, 100);
+  EXPECT_EQ(+record->ClientSize.y, 100);
+  EXPECT_EQ(+record->ZoomFactor.x, 1.0);
+  EXPECT_EQ(+record->BildFactor.y, 1.0);
+  EXPECT_EQ(+record->BkRgb[0], 255);
+  EXPECT_EQ(+record->HoverHotspot, TAVIMG_NO_HOTSPOT);
+  EXPECT_EQ(+record->HotspotCount, 0);
+  EXPECT_EQ(+record->FitMode, 2); // not a default: kept
   for (int i = 0; i < TAVIMG_MAX_HOTSPOTS; ++i) {
     const HotspotEntry& e = record->Hotspots[i];
-    ASSERT_EQ(FrameValue(e.HotspotName[0]), 0);
-    ASSERT_EQ(FrameValue(e.HotspotText[0]), 0);
+    ASSERT_EQ(+e.HotspotName[0], 0);
+    ASSERT_EQ(+e.HotspotText[0], 0);
     ASSERT_TRUE(AllZero(&e.ScreenRect, sizeof e.ScreenRect));
     ASSERT_TRUE(AllZero(&e.PictureRect, sizeof e.PictureRect));
-    ASSERT_EQ(FrameValue(e.HotspotKind), 0);
-    ASSERT_EQ(FrameValue(e.HotspotState), 0x5A);
+    ASSERT_EQ(+e.HotspotKind, 0);
+    ASSERT_EQ(+e.HotspotState, 0x5A);
   }
-  EXPECT_EQ(FrameValue(record->Hotspots[600].HotspotKind), 0x5A); // the spare entry is never touched
+  EXPECT_EQ(+record->Hotspots[600].HotspotKind, 0x5A); // the spare entry is never touched
 
   HBRUSH brush = record->BkBrush;
   long gdi = tavwin::LiveGdiObjects();
   InitImgStruct(record);
-  EXPECT_EQ(FrameValue(record->BkBrush), brush);
+  EXPECT_EQ(+record->BkBrush, brush);
   EXPECT_EQ(tavwin::LiveGdiObjects(), gdi);
-
-  EXPECT_NE(ZoomCursor(), nullptr);
-  EXPECT_EQ(ZoomCursor(), LoadCursorA(LibraryInstance(), MAKEINTRESOURCEA(TAV_ZOOM_CURSOR_ID)));
   TAVIMG_UnloadPicture(FrameFakeWindow(6), record);
 }
 
@@ -165,13 +155,13 @@ TEST_F(SlotTable, SetBkColorReplacesTheBrushAndUnloadingDeletesIt) {
   ASSERT_EQ(GetObjectA(record->BkBrush, sizeof brush, &brush), (int)sizeof brush);
   EXPECT_EQ(brush.lbStyle, (UINT)BS_SOLID);
   EXPECT_EQ(brush.lbColor, 0x000000FFu);
-  EXPECT_EQ(FrameValue(record->BkValue), 7u);
+  EXPECT_EQ(+record->BkValue, 7u);
   EXPECT_EQ(tavwin::LiveGdiObjects(), gdi); // the white brush went
 
   TAVIMG_SetBkColor(nullptr, 0, 1); // ignored
   ImgStruct stranger = {};
   TAVIMG_SetBkColor(&stranger, 0, 1); // not a record of the table: ignored
-  EXPECT_EQ(FrameValue(stranger.BkBrush), nullptr);
+  EXPECT_EQ(+stranger.BkBrush, nullptr);
 
   // A palette of the record goes with it too.
   struct {
@@ -179,7 +169,7 @@ TEST_F(SlotTable, SetBkColorReplacesTheBrushAndUnloadingDeletesIt) {
     PALETTEENTRY entries[2];
   } palette = {0x300, 2, {{0, 0, 0, 0}, {255, 255, 255, 0}}};
   record->Palette = CreatePalette(reinterpret_cast<const LOGPALETTE*>(&palette));
-  ASSERT_NE(FrameValue(record->Palette), nullptr);
+  ASSERT_NE(+record->Palette, nullptr);
   TAVIMG_UnloadPicture(nullptr, record);
   TAVIMG_SetBkColor(record, 0, 1); // no longer a record: ignored, nothing created
 }
@@ -190,8 +180,8 @@ TEST_F(SlotTable, UnloadingFreesTheBitmapHeaderOfTheRecord) {
   record->BitmapInfoHandle = GlobalAlloc(GMEM_MOVEABLE, sizeof(BITMAPINFOHEADER) + 16 * sizeof(RGBQUAD));
   record->BitmapInfo = static_cast<BITMAPINFO*>(GlobalLock(record->BitmapInfoHandle));
   ReleasePictureData(record);
-  EXPECT_EQ(FrameValue(record->BitmapInfoHandle), nullptr);
-  EXPECT_EQ(FrameValue(record->BitmapInfo), nullptr);
+  EXPECT_EQ(+record->BitmapInfoHandle, nullptr);
+  EXPECT_EQ(+record->BitmapInfo, nullptr);
   EXPECT_EQ(tavwin::LiveGlobalBlocks(), blocksBefore_ + 1);
 
   record->BitmapInfoHandle = GlobalAlloc(GMEM_MOVEABLE, 64);

@@ -1,9 +1,9 @@
 // Hotspot frames on a real (stand-in) window, checked pixel by pixel: every
 // frame is an inversion, so what is drawn can be told from what lay below.
 #include "frame/frame.h"
-#include "frame_pixels.h"
 #include "frame_records.h"
 #include "hotspots/hotspots.h"
+#include "view_host.h"
 
 #include <tavwin_test.h>
 
@@ -13,60 +13,69 @@
 
 namespace {
 
-const int kWidth = 64, kHeight = 48;
+using viewtest::InvertedWhere;
+using viewtest::Inverts;
 
+// A background in which every pixel differs from its inversion.
+void PaintPattern(HDC dc, const RECT& area) {
+  for (int y = area.top; y < area.bottom; ++y)
+    for (int x = area.left; x < area.right; ++x)
+      SetPixel(dc, x, y, RGB((x * 7) & 0xFF, (y * 5) & 0xFF, 0x30 + ((x + 3 * y) & 0x7F)));
+}
+
+// A 64 x 48 host window showing the pattern, nothing left to paint, and its
+// record; all GDI objects are given back at the end.
 class HotspotFrames : public ::testing::Test {
 protected:
   void SetUp() override {
-    gdiBefore_ = tavwin::LiveGdiObjects();
-    window_ = std::make_unique<FrameWindow>(kWidth, kHeight);
-    ASSERT_NE(window_->hwnd(), nullptr);
-    record_ = std::make_unique<FrameRecord>(window_->hwnd());
-    ASSERT_NE(record_->get(), nullptr);
-    (*record_)->ClientSize = {kWidth, kHeight};
-    HDC dc = GetDC(window_->hwnd());
-    FramePaintPattern(dc, RECT{0, 0, kWidth, kHeight});
-    ReleaseDC(window_->hwnd(), dc);
-    background_ = FrameTakeSnapshot(*window_);
+    ASSERT_NE(window_.hwnd(), nullptr);
+    ValidateRect(hwnd(), nullptr); // the tests paint themselves
+    ASSERT_NE(record(), nullptr);
+    record()->ClientSize = {64, 48};
+    HDC dc = GetDC(hwnd());
+    PaintPattern(dc, RECT{0, 0, 64, 48});
+    ReleaseDC(hwnd(), dc);
+    background_ = Shot();
   }
   void TearDown() override {
     record_.reset();
-    window_.reset();
     EXPECT_EQ(tavwin::LiveGdiObjects(), gdiBefore_); // pens, regions and the brush all went
   }
 
   ImgStruct* record() const { return record_->get(); }
-  HWND hwnd() const { return window_->hwnd(); }
-  FrameSnapshot Shot() const { return FrameTakeSnapshot(*window_); }
-  FrameInversion None() const { return FrameInversion(kWidth, kHeight); }
+  HWND hwnd() const { return window_.hwnd(); }
+  viewtest::Pixels Shot() const { return viewtest::ReadClient(hwnd()); }
+  // The window shows the background inverted where region says.
+  ::testing::AssertionResult Shows(const viewtest::Region& region) const {
+    return InvertedWhere(background_, Shot(), region);
+  }
 
-  long gdiBefore_ = 0;
-  std::unique_ptr<FrameWindow> window_;
-  std::unique_ptr<FrameRecord> record_;
-  FrameSnapshot background_;
+  long gdiBefore_ = tavwin::LiveGdiObjects();
+  viewtest::HostWindow window_{0, 0, 64, 48};
+  std::unique_ptr<FrameRecord> record_ = std::make_unique<FrameRecord>(window_.hwnd());
+  viewtest::Pixels background_;
 };
 
 TEST_F(HotspotFrames, MarkingByNumberInvertsScreenRectOnePixelRightAndDownInPictureMode0) {
   FrameSetHotspots(record(), {{{10, 10, 20, 20}, "A", ""}, {{30, 5, 40, 25}, "B", ""}});
-  ASSERT_EQ(FrameValue(record()->PictureMode), 0);
+  ASSERT_EQ(+record()->PictureMode, 0);
+  const auto framed = Inverts({{11, 11, 21, 21}}), none = Inverts({});
   EXPECT_EQ(TAVIMG_SetHotspotNr(hwnd(), 0, 1, record()), 1);
-  FrameInversion expected = None();
-  expected.AddRectangle(11, 11, 21, 21, 0, false);
-  EXPECT_TRUE(FrameMatches(background_, expected, Shot()));
+  EXPECT_TRUE(Shows(framed));
   EXPECT_EQ(FrameState(record(), 0), TAVIMG_ACTIVE_BIT | TAVIMG_MARKED_BIT | TAVIMG_DRAWN_BIT);
 
   // Drawing again finds the frame drawn and draws nothing.
   EXPECT_EQ(DrawMarkedHotspots(hwnd(), record(), 0), 1u);
   EXPECT_EQ(TAVIMG_SetHotspotNr(hwnd(), 0, 1, record()), 1);
-  EXPECT_TRUE(FrameMatches(background_, expected, Shot()));
+  EXPECT_TRUE(Shows(framed));
 
   // Erasing restores the window exactly; drawing again brings the frame back.
   EXPECT_EQ(DrawMarkedHotspots(hwnd(), record(), 1), 1u);
-  EXPECT_TRUE(FrameMatches(background_, None(), Shot()));
+  EXPECT_TRUE(Shows(none));
   EXPECT_EQ(DrawMarkedHotspots(hwnd(), record(), 0), 1u);
-  EXPECT_TRUE(FrameMatches(background_, expected, Shot()));
+  EXPECT_TRUE(Shows(framed));
   EXPECT_EQ(TAVIMG_SetHotspotNr(hwnd(), 0, 0, record()), 1);
-  EXPECT_TRUE(FrameMatches(background_, None(), Shot()));
+  EXPECT_TRUE(Shows(none));
   EXPECT_EQ(FrameState(record(), 0), TAVIMG_ACTIVE_BIT);
 }
 
@@ -74,38 +83,33 @@ TEST_F(HotspotFrames, MarkingByNameFramesEveryEntryOfThatNameWithoutShiftInPictu
   FrameSetHotspots(record(), {{{2, 2, 12, 8}, "X", ""}, {{20, 20, 30, 30}, "Y", ""}, {{40, 4, 50, 44}, "Y", ""}});
   record()->PictureMode = 2;
   EXPECT_EQ(TAVIMG_SetHotspot(hwnd(), "Y", 1, record()), 1);
-  FrameInversion expected = None();
-  expected.AddRectangle(20, 20, 30, 30, 0, false);
-  expected.AddRectangle(40, 4, 50, 44, 0, false);
-  EXPECT_TRUE(FrameMatches(background_, expected, Shot()));
+  const auto framed = Inverts({{20, 20, 30, 30}, {40, 4, 50, 44}});
+  EXPECT_TRUE(Shows(framed));
   EXPECT_NE(FrameState(record(), 1) & TAVIMG_DRAWN_BIT, 0);
 
   // An inactive entry is neither drawn nor erased.
   EXPECT_EQ(TAVIMG_ActivateHotspotNr(0, 0, record()), 1);
   EXPECT_EQ(TAVIMG_SetAllHotspots(hwnd(), 1, record()), 1);
-  EXPECT_TRUE(FrameMatches(background_, expected, Shot()));
+  EXPECT_TRUE(Shows(framed));
   EXPECT_EQ(TAVIMG_SetAllHotspots(hwnd(), 0, record()), 1);
-  EXPECT_TRUE(FrameMatches(background_, None(), Shot()));
+  EXPECT_TRUE(Shows(Inverts({})));
 }
 
-TEST_F(HotspotFrames, HollowFramesInvertAnOutlineOfThePenWidth) {
+TEST_F(HotspotFrames, ANewModeRedrawsTheFrameWithItsPen) {
   FrameSetHotspots(record(), {{{10, 10, 30, 24}, "A", ""}});
   record()->PictureMode = 1;
   ASSERT_EQ(TAVIMG_SetHotspotMode(TAVIMG_HOLLOW_FRAMES, 1, 0, 0, record()), 1);
   ASSERT_EQ(TAVIMG_SetHotspotNr(hwnd(), 0, 1, record()), 1);
-  FrameInversion thin = None();
-  thin.AddRectangle(10, 10, 30, 24, 1, true);
-  EXPECT_TRUE(FrameMatches(background_, thin, Shot()));
-
-  // A new mode takes the frame off and draws it again with the new pen.
-  ASSERT_EQ(TAVIMG_SetHotspotMode(TAVIMG_HOLLOW_FRAMES, 2, 0, 0, record()), 1);
-  FrameInversion wide = None();
-  wide.AddRectangle(10, 10, 30, 24, 2, true);
-  EXPECT_TRUE(FrameMatches(background_, wide, Shot()));
-  ASSERT_EQ(TAVIMG_SetHotspotMode(0, 2, 0, 0, record()), 1); // solid again
-  FrameInversion solid = None();
-  solid.AddRectangle(10, 10, 30, 24, 2, false);
-  EXPECT_TRUE(FrameMatches(background_, solid, Shot()));
+  // Each mode takes the frame off and draws it again with the new pen.
+  struct Mode {
+    DWORD mode;
+    LONG pen;
+    bool hollow;
+  } const modes[] = {{TAVIMG_HOLLOW_FRAMES, 1, true}, {TAVIMG_HOLLOW_FRAMES, 2, true}, {0, 2, false}};
+  for (const Mode& m : modes) {
+    ASSERT_EQ(TAVIMG_SetHotspotMode(m.mode, m.pen, 0, 0, record()), 1);
+    EXPECT_TRUE(Shows(Inverts({{10, 10, 30, 24}}, m.hollow, m.pen))) << m.mode << " pen " << m.pen;
+  }
 }
 
 TEST_F(HotspotFrames, ANewModeKeepsExactlyTheMarkedHotspotsMarkedAndDrawn) {
@@ -113,21 +117,16 @@ TEST_F(HotspotFrames, ANewModeKeepsExactlyTheMarkedHotspotsMarkedAndDrawn) {
       record(),
       {{{2, 2, 10, 10}, "A", ""}, {{12, 2, 20, 10}, "B", ""}, {{22, 2, 30, 10}, "C", ""}, {{32, 2, 40, 10}, "D", ""}});
   record()->PictureMode = 2;
-  ASSERT_EQ(TAVIMG_SetHotspotNr(hwnd(), 0, 1, record()), 1);
-  ASSERT_EQ(TAVIMG_SetHotspotNr(hwnd(), 2, 1, record()), 1);
-  ASSERT_EQ(TAVIMG_SetHotspotNr(hwnd(), 3, 1, record()), 1); // the last one selected
-  LONG current = record()->CurrentHotspot;
+  for (DWORD i : {0, 2, 3})
+    ASSERT_EQ(TAVIMG_SetHotspotNr(hwnd(), i, 1, record()), 1);
+  const LONG current = record()->CurrentHotspot; // the last one selected
 
   ASSERT_EQ(TAVIMG_SetHotspotMode(TAVIMG_HOLLOW_FRAMES, 2, 0, 0, record()), 1);
-  FrameInversion expected = None();
-  for (int i : {0, 2, 3}) {
-    const TavRect& r = record()->Hotspots[i].ScreenRect;
-    expected.AddRectangle(r.left, r.top, r.right, r.bottom, 2, true);
+  for (int i : {0, 2, 3})
     EXPECT_EQ(FrameState(record(), i), TAVIMG_ACTIVE_BIT | TAVIMG_MARKED_BIT | TAVIMG_DRAWN_BIT) << i;
-  }
   EXPECT_EQ(FrameState(record(), 1), TAVIMG_ACTIVE_BIT);
-  EXPECT_TRUE(FrameMatches(background_, expected, Shot()));
-  EXPECT_EQ(FrameValue(record()->CurrentHotspot), current);
+  EXPECT_TRUE(Shows(Inverts({{2, 2, 10, 10}, {22, 2, 30, 10}, {32, 2, 40, 10}}, true, 2)));
+  EXPECT_EQ(+record()->CurrentHotspot, current);
 }
 
 TEST_F(HotspotFrames, APaintRedrawsTheFramesInsideItsBoxOnly) {
@@ -135,7 +134,7 @@ TEST_F(HotspotFrames, APaintRedrawsTheFramesInsideItsBoxOnly) {
   record()->PictureMode = 2;
   ASSERT_EQ(TAVIMG_SetHotspotMode(TAVIMG_HOLLOW_FRAMES, 2, 0, 0, record()), 1);
   ASSERT_EQ(TAVIMG_SetAllHotspots(hwnd(), 1, record()), 1);
-  FrameSnapshot framed = Shot();
+  const viewtest::Pixels framed = Shot();
 
   // The box cuts frame A and misses frame B; the paint draws the picture
   // over the old frames, then the frames again.
@@ -146,21 +145,21 @@ TEST_F(HotspotFrames, APaintRedrawsTheFramesInsideItsBoxOnly) {
   ASSERT_NE(dc, nullptr);
   EXPECT_EQ(paint.rcPaint.left, box.left);
   EXPECT_EQ(paint.rcPaint.bottom, box.bottom);
-  FramePaintPattern(dc, paint.rcPaint);
+  PaintPattern(dc, paint.rcPaint);
   EXPECT_EQ(PaintMarkedHotspots(record(), dc, &paint.rcPaint), 1u);
   EndPaint(hwnd(), &paint);
-  EXPECT_TRUE(FrameMatches(framed, None(), Shot()));
+  EXPECT_TRUE(InvertedWhere(framed, Shot(), Inverts({})));
 
   // A host's own device context, clipped to a box: nothing outside it changes.
   dc = GetDC(hwnd());
   RECT hostBox = {0, 20, 64, 48};
-  FramePaintPattern(dc, hostBox);
+  PaintPattern(dc, hostBox);
   HRGN clip = CreateRectRgnIndirect(&hostBox);
   SelectClipRgn(dc, clip);
   EXPECT_EQ(PaintMarkedHotspots(record(), dc, &hostBox), 1u);
   ReleaseDC(hwnd(), dc);
   DeleteObject(clip);
-  EXPECT_TRUE(FrameMatches(framed, None(), Shot()));
+  EXPECT_TRUE(InvertedWhere(framed, Shot(), Inverts({})));
 
   EXPECT_EQ(PaintMarkedHotspots(nullptr, dc, &box), 0u);
   TAVIMG_SetHotspotCount(record(), 0);
@@ -173,11 +172,9 @@ TEST_F(HotspotFrames, FramesStayInsideTheDrawingArea) {
   record()->PictureMode = 2;
   record()->ClientSize = {30, 30};
   ASSERT_EQ(TAVIMG_SetHotspotNr(hwnd(), 0, 1, record()), 1);
-  FrameInversion expected = None();
-  expected.AddRectangle(20, 20, 30, 30, 0, false);
-  EXPECT_TRUE(FrameMatches(background_, expected, Shot()));
+  EXPECT_TRUE(Shows(Inverts({{20, 20, 30, 30}})));
   ASSERT_EQ(TAVIMG_SetAllHotspots(hwnd(), 0, record()), 1);
-  EXPECT_TRUE(FrameMatches(background_, None(), Shot()));
+  EXPECT_TRUE(Shows(Inverts({})));
 }
 
 } // namespace

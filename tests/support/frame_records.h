@@ -1,6 +1,8 @@
 // Test support for picture records and hotspot tables: records taken from
 // the slot table and given back at the end of a test, and hotspot tables
-// filled through the exported functions.
+// filled through the exported functions. The record is byte-packed, so tests
+// hand its fields to gtest's macros by value (`+record->Field`): the macros
+// bind references, which a misaligned field cannot give.
 #ifndef TAV_TESTS_SUPPORT_FRAME_RECORDS_H
 #define TAV_TESTS_SUPPORT_FRAME_RECORDS_H
 
@@ -41,12 +43,6 @@ struct FrameHotspot {
 
 // Gives the record these hotspots (numbered from 0), all of them active.
 void FrameSetHotspots(ImgStruct* record, std::initializer_list<FrameHotspot> hotspots);
-
-// The record is byte-packed, so its fields are handed to gtest's macros by
-// value: the macros bind references, which a misaligned field cannot give.
-template <typename T> T FrameValue(T value) {
-  return value;
-}
 
 // The state bits of entry i.
 inline int FrameState(const ImgStruct* record, int i) {

@@ -8,9 +8,10 @@
 // the field widths, not taken from the compiler.
 //
 // Use: TAV_IMGSTRUCT_LAYOUT(X) calls X(field, offset32, pointersBefore,
-// size32, pointersInside) for each field in order; TavCheckLayout below
-// turns it into compile-time checks, TavImgStructLayout into a table that
-// run-time tests can walk.
+// size32, pointersInside) for each field in order (the two hotspot records,
+// which hold no pointers, are written three fields a line);
+// TAV_CHECK_FIELD_OF_* below turn it into compile-time checks,
+// TavImgStructLayout into a table that run-time tests can walk.
 #ifndef TAV_TESTS_SUPPORT_LAYOUT_OFFSETS_H
 #define TAV_TESTS_SUPPORT_LAYOUT_OFFSETS_H
 
@@ -111,21 +112,12 @@
   X(Reserved2, 55922, 57, 16, 0)
 
 #define TAV_HOTSPOTENTRY_LAYOUT(X) \
-  X(ScreenRect, 0, 0, 16, 0) \
-  X(HotspotName, 16, 0, 32, 0) \
-  X(HotspotText, 48, 0, 25, 0) \
-  X(HotspotState, 73, 0, 1, 0) \
-  X(HotspotKind, 74, 0, 1, 0) \
-  X(PictureRect, 75, 0, 16, 0)
+  X(ScreenRect, 0, 0, 16, 0)   X(HotspotName, 16, 0, 32, 0) X(HotspotText, 48, 0, 25, 0) \
+  X(HotspotState, 73, 0, 1, 0) X(HotspotKind, 74, 0, 1, 0)  X(PictureRect, 75, 0, 16, 0)
 
 #define TAV_HOTSPOTDATARECORD_LAYOUT(X) \
-  X(Number, 0, 0, 4, 0) \
-  X(ScreenRect, 4, 0, 16, 0) \
-  X(PictureRect, 20, 0, 16, 0) \
-  X(Name, 36, 0, 34, 0) \
-  X(Text, 70, 0, 27, 0) \
-  X(State, 97, 0, 4, 0) \
-  X(Kind, 101, 0, 4, 0)
+  X(Number, 0, 0, 4, 0)  X(ScreenRect, 4, 0, 16, 0) X(PictureRect, 20, 0, 16, 0) X(Name, 36, 0, 34, 0) \
+  X(Text, 70, 0, 27, 0)  X(State, 97, 0, 4, 0)      X(Kind, 101, 0, 4, 0)
 // clang-format on
 
 // Offset and size of a field for the pointer size of this build.
@@ -145,7 +137,7 @@ constexpr size_t TavLayoutSize(size_t size32, size_t pointersInside) {
 #define TAV_CHECK_FIELD_OF_HOTSPOTENTRY(...) TAV_CHECK_FIELD(HotspotEntry, __VA_ARGS__)
 #define TAV_CHECK_FIELD_OF_HOTSPOTDATARECORD(...) TAV_CHECK_FIELD(HotspotDataRecord, __VA_ARGS__)
 
-// The same table for run-time walks (name, offset and size in this build).
+// The record's table for run-time walks (name, offset and size in this build).
 struct TavFieldLayout {
   const char* name;
   size_t offset;
@@ -154,7 +146,5 @@ struct TavFieldLayout {
 #define TAV_LAYOUT_ENTRY(field, offset32, pointersBefore, size32, pointersInside)                                      \
   {#field, TavLayoutOffset(offset32, pointersBefore), TavLayoutSize(size32, pointersInside)},
 static const TavFieldLayout TavImgStructLayout[] = {TAV_IMGSTRUCT_LAYOUT(TAV_LAYOUT_ENTRY)};
-static const TavFieldLayout TavHotspotEntryLayout[] = {TAV_HOTSPOTENTRY_LAYOUT(TAV_LAYOUT_ENTRY)};
-static const TavFieldLayout TavHotspotDataRecordLayout[] = {TAV_HOTSPOTDATARECORD_LAYOUT(TAV_LAYOUT_ENTRY)};
 
 #endif

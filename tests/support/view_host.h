@@ -1,22 +1,22 @@
-// Test support of the view suite: a host window (the shared test host of
-// host_window.h, whose procedure forwards every message to
-// TAVIMG_OnMessage) with the calls a view test makes on it; the log of the
-// host callback; and bilevel TIFF files (Compression 2, written with
-// libtiff) with their private hotspot tag.
+// Test support of the view and hotspot suites: a host window (the shared
+// test host of host_window.h, whose procedure forwards every message to
+// TAVIMG_OnMessage) with the calls a test makes on it, the log of the host
+// callback, bilevel TIFF files written with libtiff, and checks of what the
+// window shows.
 #ifndef TAV_TESTS_SUPPORT_VIEW_HOST_H
 #define TAV_TESTS_SUPPORT_VIEW_HOST_H
 
-#include <tavoimg/tavoimg.h>
+#include "host_window.h"
+#include "tiff_files.h"
 
-#include <stdint.h>
+#include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace viewtest {
-
-// A fresh path in the build tree.
-std::string TempPath(const std::string& name);
 
 // One call of the host callback.
 struct Notification {
@@ -39,24 +39,30 @@ public:
   HostWindow& operator=(const HostWindow&) = delete;
 
   HWND hwnd() const { return hwnd_; }
-  void Attach(ImgStruct* record);
+  void Attach(ImgStruct* record) { host::AttachRecord(hwnd_, record); }
   // TAVIMG_LoadPicture with RecordNotification; the record is attached.
   ImgStruct* Load(const std::string& tiffPath, const std::string& drfPath, DWORD displayMode, DWORD fileType);
 
-  LRESULT Send(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
-  // Mouse messages at window point (x, y).
-  void Mouse(UINT message, int x, int y, WPARAM keys = 0);
+  LRESULT Send(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
+    return SendMessageA(hwnd_, message, wParam, lParam);
+  }
+  // A mouse message at window point (x, y).
+  void Mouse(UINT message, int x, int y, WPARAM keys = 0) { Send(message, keys, MAKELPARAM(x, y)); }
   // Delivers pending paints as a message loop would; the number delivered.
-  int Pump();
-  bool HasInvalidArea();
-
+  int Pump() { return host::PumpPaints(hwnd_); }
+  bool HasInvalidArea() { return GetUpdateRect(hwnd_, nullptr, FALSE) != 0; }
   RECT WindowRect();
   RECT ClientRect();
-  void ScrollRange(int bar, int* minPos, int* maxPos);
+  // The window's scroll range of bar, as (minimum, maximum).
+  std::pair<int, int> ScrollRange(int bar);
 
 private:
   HWND hwnd_;
 };
+
+// A bilevel picture (1 = black) written as a TIFF with compression 2 and 64
+// rows a strip into a fresh file; fails the test when libtiff cannot.
+std::string WriteTiff(const std::string& name, const TiffBitmap& picture);
 
 // The client area as COLORREFs, row by row.
 struct Pixels {
@@ -65,26 +71,25 @@ struct Pixels {
   COLORREF at(int x, int y) const { return colours[(size_t)y * width + x]; }
 };
 Pixels ReadClient(HWND window);
-inline COLORREF Inverted(COLORREF c) {
-  return ~c & 0x00FFFFFFu;
-}
 inline COLORREF Grey(int v) {
   return RGB(v, v, v);
 }
 
-// A hotspot record of tag 65024.
-struct TiffHotspot {
-  int x, y, width, height;
-  std::string name, text;
-  uint8_t kind = 0;
-};
+// Every pixel of [x0, x1) x [y0, y1) has the colour that expected gives it;
+// the failure names the first wrong pixels.
+::testing::AssertionResult PixelsAre(const Pixels& pixels, int x0, int y0, int x1, int y1,
+                                     const std::function<COLORREF(int x, int y)>& expected);
 
-// Writes a bilevel picture (black[i] != 0: pixel i, top row first, is
-// black) as a TIFF with compression 2, and appends a hotspot tag when
-// hotspots are given. Fails the test when libtiff is not available.
-std::string WriteTiff(const std::string& name, int width, int height, const std::vector<uint8_t>& black,
-                      const std::vector<TiffHotspot>& hotspots = {}, int rowsPerStrip = 64);
-bool HaveLibtiff();
+// A set of window pixels.
+using Region = std::function<bool(int x, int y)>;
+// What Rectangle(l, t, r, b) inverts with R2_NOT for each of rects (a pixel
+// inverted twice is back): the whole covered area, or with hollow only the
+// outline of the pen. Pen widths 0 and 1 cover l..r-1 by t..b-1 with a
+// one-pixel outline; width 2 covers one more column and row to the left and
+// top, with a two-pixel outline.
+Region Inverts(const std::vector<RECT>& rects, bool hollow = false, int penWidth = 1);
+// after equals before but for the pixels of inverted, which are inverted.
+::testing::AssertionResult InvertedWhere(const Pixels& before, const Pixels& after, const Region& inverted);
 
 } // namespace viewtest
 

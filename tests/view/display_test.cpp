@@ -1,125 +1,107 @@
 // Pictures shown in a host window through the exported API: a DRF at its own
-// size, a TIFF fitted into the window, and the fit-to-width view of display
-// mode 4 with its scroll bar.
-#include "drf_files.h"
-#include "view_host.h"
+// size, a TIFF fitted into the window, the fit-to-width view of display mode
+// 4 with its scroll bar, and the rubber band: armed by TAVIMG_SetZoomMode,
+// anchored by the left button, dragged (drawn and erased by inversion, held
+// inside the drawing area), released into a zoom with scroll bars, or dropped.
+#include "frame_records.h"
 #include "view_pictures.h"
 
 #include <gtest/gtest.h>
 
-#include <memory>
-
 namespace {
 
-using viewtest::HostWindow;
-using viewtest::Pixels;
-using viewtest::ReadClient;
+using namespace viewtest;
 
-class ViewDisplay : public viewtest::HostedTest {
-protected:
-  void SetUp() override {
-    TAVIMG_ShowErrorMessages(0);
-    if (!viewtest::HaveLibtiff())
-      GTEST_SKIP() << "libtiff is not installed: no test TIFFs can be written";
-  }
-};
+using ViewDisplay = HostedTest;
 
 TEST_F(ViewDisplay, Kind6DrfAtItsOwnSize) {
-  drfenc::DrfPicture picture = drftest::RandomPicture(drfenc::kKindColour, 120, 80, 17);
-  picture.hotspots = {{"door", "a door", 0, 10, 10, 40, 30}, {"roof", "", 0, 50, 5, 110, 25}};
-  const std::string path = drftest::WritePicture("view_display6.drf", picture);
-  ASSERT_TRUE(MakeHost(30, 20, 300, 200));
-
-  record = host->Load("", path, 0, TAVIMG_FILE_DRF);
-  ASSERT_NE(record, nullptr);
+  const std::string path = PictureDrf(drfenc::kKindColour, 120, 80, 17,
+                                      {{"door", "a door", 0, 10, 10, 40, 30}, {"roof", "", 0, 50, 5, 110, 25}});
+  ASSERT_TRUE(Show(300, 200, "", path, 0, TAVIMG_FILE_DRF, false));
   EXPECT_EQ(+record->PictureMode, 0);
   EXPECT_EQ(TAVIMG_GetGraphicsMode(record), 2);
   EXPECT_EQ(TAVIMG_GetScaledClientSize(record), TAVIMG_GetDRFSize(record));
   ASSERT_EQ(+record->HotspotCount, 2);
-  for (int i = 0; i < 2; ++i)
-    EXPECT_EQ(record->Hotspots[i].HotspotState & TAVIMG_ACTIVE_BIT, TAVIMG_ACTIVE_BIT) << i;
+  EXPECT_EQ(+record->Hotspots[1].HotspotState, TAVIMG_ACTIVE_BIT);
   EXPECT_EQ(+record->Hotspots[1].ScreenRect.right, 110);
 
-  // The host places its window for the view: at its origin, one pixel
-  // larger than the picture each way.
+  // The host sizes its window for the view: one pixel larger than the
+  // picture each way, measured again before the first paint.
   EXPECT_EQ(TAVIMG_MAIN(2, record, host->hwnd(), 0, 0, 0), 0);
-  RECT placed = host->WindowRect();
-  EXPECT_EQ(placed.left, 0);
-  EXPECT_EQ(placed.top, 0);
-  EXPECT_EQ(placed.right, 121);
-  EXPECT_EQ(placed.bottom, 81);
-  EXPECT_EQ(+record->ClientSize.x, 121); // re-measured before the first paint
+  EXPECT_EQ(+record->ClientSize.x, 121);
   EXPECT_EQ(+record->ClientSize.y, 81);
   host->Pump();
   EXPECT_EQ(+record->Painted, 1);
 
   drftest::Dib dib;
   ASSERT_EQ(drftest::ExportDib(record, &dib), 1);
-  const Pixels pixels = ReadClient(host->hwnd());
-  EXPECT_TRUE(viewtest::PixelsAre(pixels, 0, 0, 120, 80, [&](int x, int y) {
+  const Pixels pixels = Shown();
+  EXPECT_TRUE(PixelsAre(pixels, 0, 0, 120, 80, [&](int x, int y) {
     const RGBQUAD& c = dib.colours[dib.pixels[(size_t)y * 120 + x]];
     return RGB(c.rgbRed, c.rgbGreen, c.rgbBlue);
   }));
-  EXPECT_TRUE(viewtest::PixelsAre(pixels, 120, 0, 121, 81, [](int, int) { return viewtest::Grey(255); }));
-  EXPECT_TRUE(viewtest::PixelsAre(pixels, 0, 80, 121, 81, [](int, int) { return viewtest::Grey(255); }));
+  EXPECT_TRUE(PixelsAre(pixels, 120, 0, 121, 81, [](int, int) { return Grey(255); }));
+  EXPECT_TRUE(PixelsAre(pixels, 0, 80, 121, 81, [](int, int) { return Grey(255); }));
+}
+
+// Each 2 x 2 block is one pixel of its grey level, the picture top at row
+// top; the picture's bottom row is not drawn and the margins keep the
+// background.
+::testing::AssertionResult ShowsBlocksFitted(const Pixels& pixels, int top) {
+  auto white = [](int, int) { return Grey(255); };
+  auto blocks = [top](int x, int y) { return LevelColour(BlockCount(x, y - top)); };
+  ::testing::AssertionResult margins = PixelsAre(pixels, 0, 0, 200, top, white);
+  if (margins)
+    margins = PixelsAre(pixels, 0, top + 99, 200, pixels.height, white);
+  return margins ? PixelsAre(pixels, 0, top, 200, top + 99, blocks) : margins;
 }
 
 // A 400 x 200 TIFF in a 200 x 150 window: fitted 2:1 to 200 x 100 and
 // centred 25 pixels down.
 TEST_F(ViewDisplay, TiffFittedAndCentred) {
-  const std::string path =
-      viewtest::WriteTiff("view_fitted.tif", 400, 200, viewtest::BlockPicture(400, 200),
-                          {{40, 20, 60, 40, "field", "a field", 1}, {300, 100, 50, 50, "box", ""}});
-  ASSERT_TRUE(MakeHost(0, 0, 200, 150));
-
-  record = host->Load(path, "", 1, TAVIMG_FILE_TIFF);
-  ASSERT_NE(record, nullptr);
+  ASSERT_TRUE(Show(200, 150, PictureTiff(BlockBlack, 400, 200), "", 1, TAVIMG_FILE_TIFF));
   EXPECT_EQ(+record->PictureMode, 2);
   EXPECT_EQ(TAVIMG_GetGraphicsMode(record), 1);
   EXPECT_EQ(+record->ScaledClientSize.x, 200);
   EXPECT_EQ(+record->ScaledClientSize.y, 100);
-  EXPECT_DOUBLE_EQ(+record->FitSize.x, 200.0);
-  EXPECT_DOUBLE_EQ(+record->FitSize.y, 100.0);
   EXPECT_EQ(TAVIMG_GetBildMitte(record), (LONGLONG)25 << 32);
-  EXPECT_DOUBLE_EQ(TAVIMG_GetBildFactor(record).x, 1.0);
-  EXPECT_DOUBLE_EQ(TAVIMG_GetBildFactor(record).y, 1.0);
-  host->Pump();
-
-  // Each 2 x 2 block is one pixel of its grey level; the picture's bottom
-  // row is not drawn and the margins keep the background.
-  const Pixels fitted = ReadClient(host->hwnd());
-  EXPECT_TRUE(viewtest::PixelsAre(fitted, 0, 25, 200, 124,
-                                  [](int x, int y) { return viewtest::LevelColour(viewtest::BlockCount(x, y - 25)); }));
-  EXPECT_TRUE(viewtest::PixelsAre(fitted, 0, 0, 200, 25, [](int, int) { return viewtest::Grey(255); }));
-  EXPECT_TRUE(viewtest::PixelsAre(fitted, 0, 124, 200, 150, [](int, int) { return viewtest::Grey(255); }));
+  const Pixels fitted = Shown();
+  EXPECT_TRUE(ShowsBlocksFitted(fitted, 25));
 
   // Hotspots at their fitted places (half the picture's coordinates, moved
-  // by BildMitte); a marked one is framed there, across repaints too.
+  // by BildMitte) from the next paint on; a marked one is framed there,
+  // across repaints too.
+  FrameSetHotspots(record, {{{40, 20, 100, 60}, "field", ""}});
+  InvalidateRect(host->hwnd(), nullptr, TRUE);
+  host->Pump();
   const TavRect& field = record->Hotspots[0].ScreenRect;
   EXPECT_EQ(+field.left, 20);
   EXPECT_EQ(+field.top, 35);
   EXPECT_EQ(+field.right, 50);
   EXPECT_EQ(+field.bottom, 55);
-  const TavRect& box = record->Hotspots[1].ScreenRect;
-  EXPECT_EQ(+box.left, 150);
-  EXPECT_EQ(+box.bottom, 100);
   TAVIMG_SetHotspotNr(host->hwnd(), 0, 1, record);
-  const Pixels marked = ReadClient(host->hwnd());
-  EXPECT_TRUE(viewtest::InvertedWhere(fitted, marked, viewtest::Area(20, 35, 50, 55)));
+  EXPECT_TRUE(InvertedWhere(fitted, Shown(), Inverts({{20, 35, 50, 55}})));
   InvalidateRect(host->hwnd(), nullptr, TRUE);
   EXPECT_EQ(host->Pump(), 1);
-  EXPECT_TRUE(viewtest::InvertedWhere(fitted, ReadClient(host->hwnd()), viewtest::Area(20, 35, 50, 55)));
+  EXPECT_TRUE(InvertedWhere(fitted, Shown(), Inverts({{20, 35, 50, 55}})));
+}
+
+TEST_F(ViewDisplay, FitToWidthOfAShortPictureFallsBackToFitted) {
+  ASSERT_TRUE(Show(217, 167, PictureTiff(BlockBlack, 400, 200), "", 4, TAVIMG_FILE_TIFF, false));
+  TAVIMG_UpdateBars(host->hwnd(), record);
+  EXPECT_EQ(+record->Zoomed, 0);
+  EXPECT_EQ(+record->PictureMode, 2);
+  EXPECT_EQ(+record->ScrollRange.y, 0);
+  host->Pump();
+  EXPECT_EQ(TAVIMG_GetBildMitte(record), (LONGLONG)25 << 32);
+  EXPECT_TRUE(ShowsBlocksFitted(Shown(), 25));
 }
 
 // Display mode 4: a 400 x 1200 picture in a window of 217 x 167, a drawing
 // area of 200 x 150 beside the scroll bars. The whole width is shown from
 // the top: 398 x 298 picture pixels.
 TEST_F(ViewDisplay, FitToWidthScrollsVertically) {
-  const std::string path = viewtest::WriteTiff("view_tall.tif", 400, 1200, viewtest::StripePicture(400, 1200));
-  ASSERT_TRUE(MakeHost(0, 0, 217, 167));
-
-  record = host->Load(path, "", 4, TAVIMG_FILE_TIFF);
-  ASSERT_NE(record, nullptr);
+  ASSERT_TRUE(Show(217, 167, PictureTiff(StripeBlack, 400, 1200), "", 4, TAVIMG_FILE_TIFF, false));
   ASSERT_EQ(TAVIMG_UpdateBars(host->hwnd(), record), 1u);
   EXPECT_EQ(+record->Zoomed, 1);
   EXPECT_EQ(+record->PictureMode, 1);
@@ -127,35 +109,25 @@ TEST_F(ViewDisplay, FitToWidthScrollsVertically) {
   EXPECT_EQ(+record->ClientSize.y, 150);
   EXPECT_EQ(+record->ScrollPage.x, 398);
   EXPECT_EQ(+record->ScrollPage.y, 298);
-  EXPECT_EQ(+record->ScrollRange.x, 0);
-  EXPECT_EQ(+record->ScrollRange.y, 1200 - 298);
-  EXPECT_EQ(+record->ScrollPos.y, 0);
+  EXPECT_EQ(+record->ScrollRange.x, 0); // 2 picture pixels are not worth a scroll bar
   EXPECT_DOUBLE_EQ(TAVIMG_GetZoomFactor(record).x, 200.0 / 216);
-  int low, high;
-  host->ScrollRange(SB_VERT, &low, &high);
-  EXPECT_EQ(low, 0);
-  EXPECT_EQ(high, 902);
-  RECT client = host->ClientRect();
-  EXPECT_EQ(client.right, 200);
-  EXPECT_EQ(client.bottom, 150);
+  EXPECT_EQ(host->ScrollRange(SB_VERT), std::make_pair(0, 1200 - 298));
+  EXPECT_EQ(host->ClientRect().right, 200);
+  EXPECT_EQ(host->ClientRect().bottom, 150);
 
   // The stripe of picture row 100k + 5 lies at window row (100k + 5 - pos)
   // * 150 / 298, the middle between two stripes is white.
   auto expectSection = [&](int position) {
     host->Pump();
-    const Pixels pixels = ReadClient(host->hwnd());
+    const Pixels pixels = Shown();
     for (int k = 0; k < 12; ++k) {
-      const int stripe = 100 * k + 5 - position, gap = 100 * k + 55 - position;
-      if (stripe >= 0 && stripe * 150 / 298 < 149) {
-        EXPECT_EQ(pixels.at(100, stripe * 150 / 298), viewtest::Grey(0)) << "stripe " << k << " at " << position;
-      }
-      if (gap >= 0 && gap * 150 / 298 < 149) {
-        EXPECT_EQ(pixels.at(100, gap * 150 / 298), viewtest::Grey(255)) << "gap " << k << " at " << position;
-      }
+      for (int row : {100 * k + 5 - position, 100 * k + 55 - position})
+        if (row >= 0 && row * 150 / 298 < 149)
+          EXPECT_EQ(pixels.at(100, row * 150 / 298), Grey(StripeBlack(0, row + position) ? 0 : 255))
+              << "picture row " << row + position << " at " << position;
     }
   };
   expectSection(0);
-
   struct Step {
     int code, thumb, position;
   } steps[] = {{SB_LINEDOWN, 0, 10}, {SB_PAGEDOWN, 0, 160},          {SB_THUMBTRACK, 800, 800}, {SB_PAGEDOWN, 0, 902},
@@ -172,29 +144,187 @@ TEST_F(ViewDisplay, FitToWidthScrollsVertically) {
   host->Send(WM_VSCROLL, MAKEWPARAM(SB_THUMBTRACK, 902));
   host->Pump();
   host->Send(WM_VSCROLL, MAKEWPARAM(SB_LINEDOWN, 0));
-  EXPECT_EQ(+record->ScrollPos.y, 902);
-  EXPECT_FALSE(host->HasInvalidArea());
   host->Send(WM_HSCROLL, MAKEWPARAM(SB_LINERIGHT, 0)); // no horizontal range
   host->Send(WM_VSCROLL, MAKEWPARAM(SB_ENDSCROLL, 0));
   EXPECT_EQ(+record->ScrollPos.x, 0);
-  EXPECT_FALSE(host->HasInvalidArea());
+  EXPECT_EQ(+record->ScrollPos.y, 902);
   EXPECT_EQ(host->Pump(), 0);
+
+  // The command that sets the scroll ranges again keeps the section, as
+  // there is no earlier area to scale it from.
+  SetScrollRange(host->hwnd(), SB_VERT, 0, 5, FALSE);
+  EXPECT_EQ(TAVIMG_MAIN(14, record, host->hwnd(), 0, 0, 0), 1);
+  EXPECT_EQ(host->ScrollRange(SB_VERT), std::make_pair(0, 902));
+  EXPECT_EQ(+record->ScrollPage.y, 298);
 }
 
-TEST_F(ViewDisplay, FitToWidthOfAShortPictureFallsBackToFitted) {
-  const std::string path = viewtest::WriteTiff("view_short.tif", 400, 200, viewtest::BlockPicture(400, 200));
-  ASSERT_TRUE(MakeHost(0, 0, 217, 167));
+// A 1600 x 1200 picture of 2 x 2 blocks, fitted into a 400 x 400 window:
+// 400 x 300 pixels, 50 pixels down.
+class ViewZoom : public HostedTest {
+protected:
+  void SetUp() override {
+    HostedTest::SetUp();
+    ASSERT_TRUE(Show(400, 400, PictureTiff(BlockBlack, 1600, 1200), "", 1, TAVIMG_FILE_TIFF));
+    ASSERT_EQ(TAVIMG_GetBildMitte(record), (LONGLONG)50 << 32);
+    before = Shown();
+  }
+  void Drag(int x0, int y0, int x1, int y1, bool release = true) {
+    host->Mouse(WM_LBUTTONDOWN, x0, y0, MK_LBUTTON);
+    host->Mouse(WM_MOUSEMOVE, x1, y1, MK_LBUTTON);
+    if (release)
+      host->Mouse(WM_LBUTTONUP, x1, y1);
+  }
+  // The window's scroll bars show the record's ranges and positions; the
+  // ranges are the picture less the section.
+  void ExpectBars() {
+    EXPECT_EQ(host->ScrollRange(SB_HORZ), std::make_pair(0, (int)record->ScrollRange.x));
+    EXPECT_EQ(host->ScrollRange(SB_VERT), std::make_pair(0, (int)record->ScrollRange.y));
+    EXPECT_EQ(GetScrollPos(host->hwnd(), SB_HORZ), record->ScrollPos.x);
+    EXPECT_EQ(GetScrollPos(host->hwnd(), SB_VERT), record->ScrollPos.y);
+    EXPECT_EQ(+record->ScrollRange.x, 1600 - record->ScrollPage.x);
+    EXPECT_EQ(+record->ScrollRange.y, 1200 - record->ScrollPage.y);
+  }
+  Pixels before;
+};
 
-  record = host->Load(path, "", 4, TAVIMG_FILE_TIFF);
-  ASSERT_NE(record, nullptr);
-  TAVIMG_UpdateBars(host->hwnd(), record);
-  EXPECT_EQ(+record->Zoomed, 0);
-  EXPECT_EQ(+record->PictureMode, 2);
-  EXPECT_EQ(+record->ScrollRange.y, 0);
+TEST_F(ViewZoom, BandIsDrawnByInversionAndHeldInsideTheArea) {
+  TAVIMG_SetZoomMode(record);
+  EXPECT_EQ(TAVIMG_InZoomAction(record), 1u);
+  host->Mouse(WM_LBUTTONDOWN, 100, 100, MK_LBUTTON);
+  EXPECT_EQ(+record->ZoomRect.left, 100);
+  EXPECT_EQ(+record->ZoomRect.top, 100);
+  // Beyond the lower right the band stops at (width, height - 1) of the
+  // drawing area, beyond the upper left at (1, 1).
+  struct Move {
+    int x, y;
+    LONG right, bottom;
+    RECT band;
+  } const moves[] = {{200, 175, 200, 175, {100, 100, 200, 175}},
+                     {500, 500, 400, 399, {100, 100, 400, 399}},
+                     {-20, -30, 1, 1, {1, 1, 100, 100}}};
+  for (const Move& m : moves) {
+    host->Mouse(WM_MOUSEMOVE, m.x, m.y, MK_LBUTTON);
+    EXPECT_EQ(GetCapture(), host->hwnd());
+    EXPECT_EQ(+record->ZoomRect.right, m.right) << m.x;
+    EXPECT_EQ(+record->ZoomRect.bottom, m.bottom) << m.y;
+    EXPECT_TRUE(InvertedWhere(before, Shown(), Inverts({m.band}, true))) << m.x << "," << m.y;
+  }
+  // Moves without the button leave the band where it is; nothing is
+  // invalidated while dragging.
+  host->Mouse(WM_MOUSEMOVE, 300, 300, 0);
+  EXPECT_EQ(+record->ZoomRect.right, 1);
+  EXPECT_FALSE(host->HasInvalidArea());
+}
+
+TEST_F(ViewZoom, ReleaseZoomsAndASecondBandZoomsFurther) {
+  TAVIMG_SetZoomMode(record);
+  Drag(100, 100, 300, 250);
+  EXPECT_EQ(GetCapture(), nullptr);
+  EXPECT_EQ(TAVIMG_InZoomAction(record), 0u);
+  EXPECT_EQ(+record->DisplayMode, 4u);
+  EXPECT_EQ(+record->Zoomed, 1);
+  EXPECT_EQ(TAVIMG_GetPictureMode(record), 1);
+  // The band, 200 x 150 window pixels of the picture fitted 1:4, widened to
+  // the square area: 800 x 800 picture pixels around its centre (800, 500).
+  // The scroll bars then take 17 pixels of the area each way; the section
+  // shrinks with it at the same scale.
+  EXPECT_DOUBLE_EQ(TAVIMG_GetZoomFactor(record).x, 2.0);
+  EXPECT_DOUBLE_EQ(TAVIMG_GetZoomFactor(record).y, 2.0);
+  EXPECT_EQ(+record->ScrollPos.x, 400);
+  EXPECT_EQ(+record->ScrollPos.y, 100);
+  EXPECT_EQ(host->ClientRect().right, 383);
+  EXPECT_EQ(host->ClientRect().bottom, 383);
+  EXPECT_EQ(+record->ClientSize.x, 383);
+  EXPECT_EQ(+record->ClientSize.y, 383);
+  EXPECT_EQ(+record->ScrollPage.x, 2 * 383);
+  EXPECT_EQ(+record->ScrollPage.y, 2 * 383);
+  ExpectBars();
+  // Drawn 2:1: every block of the section is one pixel of its grey level
+  // (the bottom row of a drawing keeps the background).
   host->Pump();
-  EXPECT_EQ(TAVIMG_GetBildMitte(record), (LONGLONG)25 << 32);
-  EXPECT_TRUE(viewtest::PixelsAre(ReadClient(host->hwnd()), 0, 25, 200, 124,
-                                  [](int x, int y) { return viewtest::LevelColour(viewtest::BlockCount(x, y - 25)); }));
+  EXPECT_TRUE(
+      PixelsAre(Shown(), 0, 0, 383, 382, [](int x, int y) { return LevelColour(BlockCount(200 + x, 50 + y)); }));
+
+  // A band of 100 x 100 inside the zoomed view, around picture point
+  // (700, 400): widened to the 1:1 limit, 4 x 96 picture pixels for the 383
+  // of the area.
+  TAVIMG_SetZoomMode(record);
+  Drag(100, 100, 200, 200);
+  EXPECT_EQ(+record->Zoomed, 1);
+  EXPECT_DOUBLE_EQ(TAVIMG_GetZoomFactor(record).x, 383.0 / 96);
+  EXPECT_DOUBLE_EQ(TAVIMG_GetZoomFactor(record).y, 383.0 / 96);
+  EXPECT_EQ(+record->ScrollPage.x, 384);
+  EXPECT_EQ(+record->ScrollPos.x, 700 - 192);
+  EXPECT_EQ(+record->ScrollPos.y, 400 - 192);
+  ExpectBars();
+  // Nearly one window pixel per picture pixel: black and white only, but
+  // for the first column and row, where two picture pixels share one.
+  // Scrolling moves the section by picture pixels and repaints.
+  for (int left : {508, 518}) {
+    EXPECT_EQ(host->Pump(), 1);
+    const Pixels zoomed = Shown();
+    int greys = 0;
+    for (COLORREF c : zoomed.colours)
+      greys += c != Grey(0) && c != Grey(255);
+    EXPECT_LE(greys, 2 * 383);
+    EXPECT_TRUE(PixelsAre(zoomed, 1, 1, 383, 382, [left](int x, int y) {
+      return BlockBlack(left + 1 + x, 208 + 1 + y) ? Grey(0) : Grey(255);
+    })) << left;
+    host->Send(WM_HSCROLL, MAKEWPARAM(SB_LINERIGHT, 0));
+  }
+  EXPECT_EQ(+record->ScrollPos.x, 528);
+  ExpectBars();
+}
+
+TEST_F(ViewZoom, ClicksAndBandsBesideThePictureAreDropped) {
+  struct Case {
+    const char* what;
+    bool armed;
+    int x0, y0, x1, y1;
+    bool drawn; // while dragged, erased on release
+  } const cases[] = {
+      {"a click", true, 100, 100, 100, 100, false},
+      {"a band wholly in the margin above the picture", true, 100, 10, 200, 40, true},
+      {"a band anchored on the area's edge", true, 0, 100, 200, 200, false},
+      {"a band not armed", false, 100, 100, 200, 200, false},
+  };
+  for (const Case& c : cases) {
+    if (c.armed)
+      TAVIMG_SetZoomMode(record);
+    Drag(c.x0, c.y0, c.x1, c.y1, false);
+    const std::vector<RECT> band = {{c.x0, c.y0, c.x1, c.y1}};
+    EXPECT_TRUE(InvertedWhere(before, Shown(), Inverts(c.drawn ? band : std::vector<RECT>{}, true))) << c.what;
+    host->Mouse(WM_LBUTTONUP, c.x1, c.y1);
+    EXPECT_EQ(TAVIMG_InZoomAction(record), 0u) << c.what;
+    EXPECT_EQ(+record->Zoomed, 0) << c.what;
+    EXPECT_EQ(+record->DisplayMode, 1u) << c.what;
+    EXPECT_FALSE(host->HasInvalidArea()) << c.what;
+    EXPECT_TRUE(InvertedWhere(before, Shown(), Inverts({}))) << c.what;
+  }
+}
+
+// Pictures without their TIFF view: a kind-5 DRF whose companion TIFF is
+// missing, and a kind-6 DRF, which has no TIFF part.
+TEST_F(ViewDisplay, BandsOverAPictureWithoutItsTiffViewAreDropped) {
+  const std::string kind5 = PictureDrf(drfenc::kKindFourColourTiff, 120, 80, 5);
+  const std::string kind6 = PictureDrf(drfenc::kKindColour, 120, 80, 6);
+  for (const auto& files :
+       {std::make_pair(drftest::TempPath("view_missing.tif"), kind5), std::make_pair(std::string(), kind6)}) {
+    ASSERT_TRUE(Show(121, 81, files.first, files.second, 0, TAVIMG_FILE_DRF));
+    const Pixels before = Shown();
+    TAVIMG_SetZoomMode(record);
+    host->Mouse(WM_LBUTTONDOWN, 20, 20, MK_LBUTTON);
+    host->Mouse(WM_MOUSEMOVE, 60, 50, MK_LBUTTON);
+    EXPECT_TRUE(InvertedWhere(before, Shown(), Inverts({}))) << files.second;
+    host->Mouse(WM_LBUTTONUP, 60, 50);
+    EXPECT_EQ(+record->Zoomed, 0);
+    EXPECT_EQ(+record->DisplayMode, 0u);
+    EXPECT_EQ(+record->PictureMode, 0);
+    EXPECT_EQ(TAVIMG_InZoomAction(record), 0u);
+    EXPECT_FALSE(host->HasInvalidArea());
+    TAVIMG_UnloadPicture(host->hwnd(), record);
+    record = nullptr;
+  }
 }
 
 } // namespace

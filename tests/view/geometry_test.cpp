@@ -2,6 +2,8 @@
 // scroll ranges after a resize, hotspot placement and the getters.
 #include "view/view.h"
 
+#include "frame_records.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -10,46 +12,27 @@
 
 namespace {
 
-// A record held by a slot of a window that only names it (the exports
-// refuse records that no slot holds), with the defaults the geometry relies
-// on; the slot is freed with the pointer.
-struct SlotRelease {
-  HWND window;
-  void operator()(ImgStruct* record) const { TAVIMG_UnloadPicture(window, record); }
-};
-using Record = std::unique_ptr<ImgStruct, SlotRelease>;
-
-Record NewRecord() {
-  static uintptr_t next = 0x7B000000;
-  next += 0x10;
-  const HWND window = reinterpret_cast<HWND>(next);
-  Record record(TAVIMG_GetImgStruct(window), SlotRelease{window});
-  EXPECT_NE(record, nullptr);
-  record->ZoomFactor = TavDoublePair{1.0, 1.0};
-  record->BildFactor = TavDoublePair{1.0, 1.0};
-  record->HoverHotspot = TAVIMG_NO_HOTSPOT;
+// A record of a slot (the exports refuse records that no slot holds) with
+// its defaults; window n only names the slot.
+std::unique_ptr<FrameRecord> NewRecord(int n = 0) {
+  auto record = std::make_unique<FrameRecord>(FrameFakeWindow(60 + n));
+  EXPECT_NE(record->get(), nullptr);
   return record;
 }
 
 // A 1600 x 1200 picture fitted 1:4 into a 400 x 300 area, as after the first
 // paint in display mode 1.
-Record FittedRecord() {
-  auto record = NewRecord();
-  record->DisplayMode = 1;
-  record->PictureMode = 2;
-  record->TIFFSize = TavPair{1600, 1200};
-  record->ScaledClientSize = TavPair{400, 300};
-  record->ClientSize = record->DrawSize = TavPair{400, 300};
-  record->FitSize = TavDoublePair{400.0, 300.0};
-  record->ZoomedShown = 1;
+std::unique_ptr<FrameRecord> FittedRecord(int n = 0) {
+  auto record = NewRecord(n);
+  ImgStruct* r = record->get();
+  r->DisplayMode = 1;
+  r->PictureMode = 2;
+  r->TIFFSize = TavPair{1600, 1200};
+  r->ScaledClientSize = TavPair{400, 300};
+  r->ClientSize = r->DrawSize = TavPair{400, 300};
+  r->FitSize = TavDoublePair{400.0, 300.0};
+  r->ZoomedShown = 1;
   return record;
-}
-
-LONG Low(LONGLONG pair) {
-  return static_cast<LONG>(static_cast<uint32_t>(pair));
-}
-LONG High(LONGLONG pair) {
-  return static_cast<LONG>(static_cast<uint64_t>(pair) >> 32);
 }
 
 TEST(ViewGeometry, ConversionsNeverLeaveTheLongRange) {
@@ -80,117 +63,60 @@ TEST(ViewGeometry, FitKeepsTheAspectInsideTheArea) {
       {400, 300, 0.0, 0.0, 0.0},     // no picture size: nothing to fit
       {400, 300, std::numeric_limits<double>::infinity(), 0.0, 0.0},
   };
-  for (const Case& c : cases) {
-    auto record = NewRecord();
-    record->ClientSize = TavPair{c.cw, c.ch};
-    FitPictureToView(record.get(), c.ratio);
-    EXPECT_DOUBLE_EQ(+record->FitSize.x, c.fitX) << c.cw << "x" << c.ch << " ratio " << c.ratio;
-    EXPECT_DOUBLE_EQ(+record->FitSize.y, c.fitY) << c.cw << "x" << c.ch << " ratio " << c.ratio;
-  }
-}
-
-// The fit-to-width rectangle of display mode 4: a 1000 x 2000 picture in a
-// window of 417 x 317 (a drawing area of 400 x 300 beside the scroll bars).
-TEST(ViewGeometry, FitToWidthShowsTheWholeWidthFromTheTop) {
   auto record = NewRecord();
-  record->DisplayMode = 4;
-  record->PictureMode = 2;
-  record->Zoomed = 2;
-  record->TIFFSize = TavPair{1000, 2000};
-  record->ScaledClientSize = TavPair{417, 834};
-  record->ClientSize = record->DrawSize = TavPair{400, 300};
-  record->ZoomRect = TavRect{1, 0, 417, 10};
-  record->MinHScrollRange = 4; // trunc((1 - 416 / 417) * 1000) + 2
-
-  ApplyZoomState(record.get());
-  EXPECT_EQ(+record->Zoomed, 1);
-  EXPECT_EQ(+record->PictureMode, 1);
-  EXPECT_DOUBLE_EQ(+record->ZoomFactor.x, 400.0 / 416);
-  EXPECT_DOUBLE_EQ(+record->ZoomFactor.y, 300.0 / 312);
-  EXPECT_EQ(+record->ScrollPage.x, 998);
-  EXPECT_EQ(+record->ScrollPage.y, 748);
-  EXPECT_EQ(+record->ScrollRange.x, 0); // 2 picture pixels are not worth a scroll bar
-  EXPECT_EQ(+record->ScrollRange.y, 2000 - 748);
-  EXPECT_EQ(+record->ScrollPos.x, 0); // 2 before the position was brought into the range
-  EXPECT_EQ(+record->ScrollPos.y, 0);
-  EXPECT_EQ(+record->ZoomOrigin[0], 2);
-  EXPECT_EQ(+record->ZoomOrigin[2], 2);
-  EXPECT_EQ(+record->ZoomOrigin[1], 0);
-}
-
-TEST(ViewGeometry, BandOnTheFittedPictureAndASecondBandZoomFurther) {
-  auto record = FittedRecord();
-  record->ZoomRect = TavRect{100, 75, 300, 225}; // the middle half
-  ASSERT_EQ(ComputeZoomFromRect(record.get()), 1);
-  EXPECT_DOUBLE_EQ(+record->ZoomFactor.x, 2.0);
-  EXPECT_DOUBLE_EQ(+record->ZoomFactor.y, 2.0);
-  EXPECT_EQ(+record->ScrollPage.x, 800);
-  EXPECT_EQ(+record->ScrollPage.y, 600);
-  EXPECT_EQ(+record->ScrollRange.x, 800);
-  EXPECT_EQ(+record->ScrollRange.y, 600);
-  EXPECT_EQ(+record->ScrollPos.x, 400);
-  EXPECT_EQ(+record->ScrollPos.y, 300);
-  EXPECT_EQ(+record->ZoomedShown, 0);
-  EXPECT_EQ(+record->PictureMode, 1);
-
-  // Scrolled 100 picture pixels to the right, a band of 100 x 75 window
-  // pixels: widened to the 1:1 limit around its centre.
-  record->ScrollPos.x = 500;
-  record->ZoomRect = TavRect{200, 150, 300, 225};
-  ASSERT_EQ(ComputeZoomFromRect(record.get()), 1);
-  EXPECT_DOUBLE_EQ(+record->ZoomFactor.x, 4.0);
-  EXPECT_DOUBLE_EQ(+record->ZoomFactor.y, 4.0);
-  EXPECT_EQ(+record->ScrollPage.x, 400);
-  EXPECT_EQ(+record->ScrollPage.y, 300);
-  EXPECT_EQ(+record->ScrollRange.x, 1200);
-  EXPECT_EQ(+record->ScrollRange.y, 900);
-  EXPECT_EQ(+record->ScrollPos.x, 800); // centre 1000 - 200
-  EXPECT_EQ(+record->ScrollPos.y, 525); // centre 675 - 150
-  EXPECT_EQ(+record->ZoomOrigin[0], 800);
-  EXPECT_EQ(+record->ZoomOrigin[3], 525);
+  for (const Case& c : cases) {
+    (*record)->ClientSize = TavPair{c.cw, c.ch};
+    FitPictureToView(record->get(), c.ratio);
+    EXPECT_DOUBLE_EQ(+(*record)->FitSize.x, c.fitX) << c.cw << "x" << c.ch << " ratio " << c.ratio;
+    EXPECT_DOUBLE_EQ(+(*record)->FitSize.y, c.fitY) << c.cw << "x" << c.ch << " ratio " << c.ratio;
+  }
 }
 
 TEST(ViewGeometry, TinyBandBecomesOneToOneOrIsRefused) {
   auto record = FittedRecord();
-  record->TIFFSize = TavPair{800, 600};
-  record->ZoomRect = TavRect{100, 100, 101, 101};
-  ASSERT_EQ(ComputeZoomFromRect(record.get()), 1);
-  EXPECT_DOUBLE_EQ(+record->ZoomFactor.x, 2.0); // TIFFSize width / ScaledClientSize width
-  EXPECT_EQ(+record->ScrollPage.x, 400);
-  EXPECT_EQ(+record->ScrollPos.x, 1);  // centre 201 - 200
-  EXPECT_EQ(+record->ScrollPos.y, 51); // centre 201 - 150
+  ImgStruct* r = record->get();
+  r->TIFFSize = TavPair{800, 600};
+  r->ZoomRect = TavRect{100, 100, 101, 101};
+  ASSERT_EQ(ComputeZoomFromRect(r), 1);
+  EXPECT_DOUBLE_EQ(+r->ZoomFactor.x, 2.0); // TIFFSize width / ScaledClientSize width
+  EXPECT_EQ(+r->ScrollPage.x, 400);
+  EXPECT_EQ(+r->ScrollPos.x, 1);  // centre 201 - 200
+  EXPECT_EQ(+r->ScrollPos.y, 51); // centre 201 - 150
 
   // A picture no larger than the area has no 1:1 zoom to show.
-  auto small = FittedRecord();
-  small->TIFFSize = TavPair{400, 300};
-  small->ZoomRect = TavRect{100, 100, 101, 101};
-  small->Zoomed = 2;
-  EXPECT_EQ(ComputeZoomFromRect(small.get()), 0);
-  EXPECT_EQ(+small->Zoomed, 0);
-  EXPECT_EQ(+small->PictureMode, 2);
+  auto small = FittedRecord(1);
+  ImgStruct* s = small->get();
+  s->TIFFSize = TavPair{400, 300};
+  s->ZoomRect = TavRect{100, 100, 101, 101};
+  s->Zoomed = 2;
+  EXPECT_EQ(ComputeZoomFromRect(s), 0);
+  EXPECT_EQ(+s->Zoomed, 0);
+  EXPECT_EQ(+s->PictureMode, 2);
 }
 
 TEST(ViewGeometry, RefusedZoomsFallBackToAWholePicture) {
   // A band that starts beyond the shown picture is refused at once instead
-  // of leaving a zoom waiting that never draws.
-  auto beyond = FittedRecord();
-  beyond->ZoomedShown = 0;
-  beyond->DisplayMode = 4;
-  beyond->Zoomed = 2;
-  beyond->ZoomRect = TavRect{450, 10, 480, 40};
-  ApplyZoomState(beyond.get());
-  EXPECT_EQ(+beyond->Zoomed, 0);
-  EXPECT_EQ(+beyond->PictureMode, 2);
-  EXPECT_EQ(+beyond->ZoomRect.right, 400); // clipped to the shown extent
-
-  // In display mode 0 the fallback is the DRF at its own size.
-  auto drf = FittedRecord();
-  drf->DisplayMode = 0;
-  drf->Zoomed = 2;
-  drf->ZoomRect = TavRect{0, 0, 400, 300}; // the whole picture: no zoom
-  ApplyZoomState(drf.get());
-  EXPECT_EQ(+drf->Zoomed, 0);
-  EXPECT_EQ(+drf->PictureMode, 0);
+  // of leaving a zoom waiting that never draws; in display mode 0 the
+  // fallback is the DRF at its own size.
+  struct Fallback {
+    DWORD displayMode;
+    BYTE zoomedShown;
+    TavRect band;
+    SHORT pictureMode;
+    LONG bandRight; // after clipping to the shown extent
+  } const fallbacks[] = {{4, 0, {450, 10, 480, 40}, 2, 400}, {0, 1, {0, 0, 400, 300}, 0, 400}};
+  for (const Fallback& f : fallbacks) {
+    auto record = FittedRecord();
+    ImgStruct* r = record->get();
+    r->DisplayMode = f.displayMode;
+    r->ZoomedShown = f.zoomedShown;
+    r->Zoomed = 2;
+    r->ZoomRect = f.band;
+    ApplyZoomState(r);
+    EXPECT_EQ(+r->Zoomed, 0) << f.displayMode;
+    EXPECT_EQ(+r->PictureMode, f.pictureMode) << f.displayMode;
+    EXPECT_EQ(+r->ZoomRect.right, f.bandRight) << f.displayMode;
+  }
 
   // Pictures without a TIFF part, or degenerate scales: refused, and no
   // field receives a value made from a division by zero.
@@ -211,14 +137,15 @@ TEST(ViewGeometry, RefusedZoomsFallBackToAWholePicture) {
   };
   for (auto spoil : degenerate) {
     auto record = FittedRecord();
-    spoil(record.get());
-    record->Zoomed = 2;
-    record->ScrollPos = TavPair{7, 9};
-    record->ZoomRect = TavRect{100, 75, 300, 225};
-    EXPECT_EQ(ComputeZoomFromRect(record.get()), 0);
-    EXPECT_EQ(+record->Zoomed, 0);
-    EXPECT_EQ(+record->ScrollPos.x, 7);
-    EXPECT_EQ(+record->ScrollPos.y, 9);
+    ImgStruct* r = record->get();
+    spoil(r);
+    r->Zoomed = 2;
+    r->ScrollPos = TavPair{7, 9};
+    r->ZoomRect = TavRect{100, 75, 300, 225};
+    EXPECT_EQ(ComputeZoomFromRect(r), 0);
+    EXPECT_EQ(+r->Zoomed, 0);
+    EXPECT_EQ(+r->ScrollPos.x, 7);
+    EXPECT_EQ(+r->ScrollPos.y, 9);
   }
 }
 
@@ -226,61 +153,48 @@ TEST(ViewGeometry, RefusedZoomsFallBackToAWholePicture) {
 // picture pixels shown), then the window is resized.
 TEST(ViewGeometry, ResizeKeepsTheScaleOfTheSection) {
   auto record = FittedRecord();
-  record->ZoomRect = TavRect{100, 75, 300, 225};
-  ASSERT_EQ(ComputeZoomFromRect(record.get()), 1);
+  ImgStruct* r = record->get();
+  r->ZoomRect = TavRect{100, 75, 300, 225}; // the middle half
+  ASSERT_EQ(ComputeZoomFromRect(r), 1);
+  EXPECT_EQ(+r->ScrollPage.x, 800);
+  EXPECT_EQ(+r->ScrollPos.x, 400);
 
-  auto resize = [&](LONG width) {
-    record->PrevClientSize = TavDoublePair{double(record->ClientSize.x), double(record->ClientSize.y)};
-    record->ClientSize = record->DrawSize = TavPair{width, 300};
-    UpdateScrollRanges(nullptr, record.get(), 1600, 1200);
+  struct Resize {
+    LONG width, drawWidth, page, range, position;
+  } const resizes[] = {
+      {500, 500, 1000, 600, 400},
+      {900, 800, 1600, 0, 0},  // wider than the zoomed picture: all of its width is shown
+      {450, 450, 900, 700, 0}, // narrower again: scaled from the section saved at 500
   };
-  resize(500);
-  EXPECT_EQ(+record->ZoomedSize.x, 800);
-  EXPECT_EQ(+record->ScrollPage.x, 1000);
-  EXPECT_EQ(+record->ScrollRange.x, 600);
-  EXPECT_EQ(+record->ScrollPage.y, 600);
-  EXPECT_EQ(+record->ScrollRange.y, 600);
-  EXPECT_EQ(+record->ScrollPos.x, 400);
-
-  resize(900); // wider than the zoomed picture: all of its width is shown
-  EXPECT_EQ(+record->DrawSize.x, 800);
-  EXPECT_EQ(+record->ScrollPage.x, 1600);
-  EXPECT_EQ(+record->ScrollRange.x, 0);
-  EXPECT_EQ(+record->ScrollPos.x, 0);
-  EXPECT_EQ(+record->PrevScrollPage.x, 1000);
-  EXPECT_DOUBLE_EQ(+record->SavedClientSize.x, 500.0);
-
-  resize(450); // narrower again: scaled from the section saved at 500
-  EXPECT_EQ(+record->ScrollPage.x, 900);
-  EXPECT_EQ(+record->ScrollRange.x, 700);
-}
-
-TEST(ViewGeometry, ScrollRangesWithoutAnEarlierAreaKeepTheSection) {
-  auto record = FittedRecord();
-  record->ZoomRect = TavRect{100, 75, 300, 225};
-  ASSERT_EQ(ComputeZoomFromRect(record.get()), 1);
-  record->PrevClientSize = TavDoublePair{0.0, 0.0}; // never resized
-  UpdateScrollRanges(nullptr, record.get(), 1600, 1200);
-  EXPECT_EQ(+record->ScrollPage.x, 800);
-  EXPECT_EQ(+record->ScrollPage.y, 600);
-  EXPECT_EQ(+record->ScrollRange.x, 800);
-  EXPECT_EQ(+record->ScrollRange.y, 600);
+  for (const Resize& s : resizes) {
+    r->PrevClientSize = TavDoublePair{double(r->ClientSize.x), double(r->ClientSize.y)};
+    r->ClientSize = r->DrawSize = TavPair{s.width, 300};
+    UpdateScrollRanges(nullptr, r, 1600, 1200);
+    EXPECT_EQ(+r->DrawSize.x, s.drawWidth) << s.width;
+    EXPECT_EQ(+r->ScrollPage.x, s.page) << s.width;
+    EXPECT_EQ(+r->ScrollRange.x, s.range) << s.width;
+    EXPECT_EQ(+r->ScrollPos.x, s.position) << s.width;
+    EXPECT_EQ(+r->ScrollPage.y, 600) << s.width;
+    EXPECT_EQ(+r->ZoomedSize.x, 800) << s.width;
+  }
+  EXPECT_EQ(+r->PrevScrollPage.x, 1000);
+  EXPECT_DOUBLE_EQ(+r->SavedClientSize.x, 500.0);
 }
 
 TEST(ViewGeometry, HotspotPlacement) {
   auto record = NewRecord();
-  record->HotspotCount = 2;
-  record->Hotspots[0].PictureRect = TavRect{-3, 5, 7, 9};
-  record->Hotspots[1].PictureRect = TavRect{100, 40, 200, 80};
+  ImgStruct* r = record->get();
+  r->HotspotCount = 2;
+  r->Hotspots[0].PictureRect = TavRect{-3, 5, 7, 9};
+  r->Hotspots[1].PictureRect = TavRect{100, 40, 200, 80};
 
   // The DRF at its own size: moved by ZoomStart and DRFSpotOffset, rounded
   // toward zero after adding one half.
-  record->PictureMode = 0;
-  record->ZoomStart = TavPair{3, 4};
-  record->DRFSpotOffset[0] = 10;
-  record->DRFSpotOffset[1] = 20;
-  ASSERT_EQ(PlaceHotspots(1.0, 1.0, record.get()), 1u);
-  const TavRect& a = record->Hotspots[0].ScreenRect;
+  r->ZoomStart = TavPair{3, 4};
+  r->DRFSpotOffset[0] = 10;
+  r->DRFSpotOffset[1] = 20;
+  ASSERT_EQ(PlaceHotspots(1.0, 1.0, r), 1u);
+  const TavRect& a = r->Hotspots[0].ScreenRect;
   EXPECT_EQ(+a.left, -2 + 13);
   EXPECT_EQ(+a.top, 5 + 24);
   EXPECT_EQ(+a.right, 7 + 13);
@@ -288,65 +202,60 @@ TEST(ViewGeometry, HotspotPlacement) {
 
   // The fitted view of a DRF over its TIFF: DRF coordinates are taken to
   // the TIFF's scale, then to the window's, then by the factor.
-  record->PictureMode = 2;
-  record->TiffShown = 1;
-  record->TIFFSize = TavPair{1600, 1200};
-  record->ScaledClientSize = TavPair{400, 300};
-  record->DRFSize = TavPair{800, 600};
-  record->BildMitte = TavPair{10, 5};
-  ASSERT_EQ(TAVIMG_GetNewHotspotPositions(0.5, 0.5, record.get()), 1u);
-  const TavRect& b = record->Hotspots[1].ScreenRect;
+  r->PictureMode = 2;
+  r->TiffShown = 1;
+  r->TIFFSize = TavPair{1600, 1200};
+  r->ScaledClientSize = TavPair{400, 300};
+  r->DRFSize = TavPair{800, 600};
+  r->BildMitte = TavPair{10, 5};
+  ASSERT_EQ(TAVIMG_GetNewHotspotPositions(0.5, 0.5, r), 1u);
+  const TavRect& b = r->Hotspots[1].ScreenRect;
   EXPECT_EQ(+b.left, 25 + 10);
   EXPECT_EQ(+b.top, 10 + 5);
   EXPECT_EQ(+b.right, 50 + 10);
   EXPECT_EQ(+b.bottom, 20 + 5);
 
   // A TIFF part of no size leaves the base scale at 1.
-  record->TIFFSize = TavPair{0, 0};
-  ASSERT_EQ(PlaceHotspots(1.0, 1.0, record.get()), 1u);
-  EXPECT_EQ(+record->Hotspots[1].ScreenRect.right, 200 + 10);
-}
-
-TEST(ViewGeometry, HotspotPlacementRefusals) {
-  EXPECT_EQ(TAVIMG_GetNewHotspotPositions(1.0, 1.0, nullptr), 0u);
-  auto record = NewRecord();
-  record->Hotspots[0].ScreenRect = TavRect{1, 2, 3, 4};
-  record->Hotspots[0].PictureRect = TavRect{10, 20, 30, 40};
-  EXPECT_EQ(TAVIMG_GetNewHotspotPositions(1.0, 1.0, record.get()), 0u);
-  EXPECT_EQ(+record->Hotspots[0].ScreenRect.left, 1); // untouched without hotspots
+  r->TIFFSize = TavPair{0, 0};
+  ASSERT_EQ(PlaceHotspots(1.0, 1.0, r), 1u);
+  EXPECT_EQ(+b.right, 200 + 10);
 
   // A count beyond the table is held to the table; huge factors saturate.
-  record->HotspotCount = 5000;
-  EXPECT_EQ(TAVIMG_GetNewHotspotPositions(1e300, -1e300, record.get()), 1u);
-  EXPECT_EQ(+record->Hotspots[0].ScreenRect.left, INT32_MAX);
-  EXPECT_EQ(+record->Hotspots[0].ScreenRect.top, INT32_MIN);
+  r->HotspotCount = 5000;
+  r->BildMitte = TavPair{0, 0};
+  EXPECT_EQ(TAVIMG_GetNewHotspotPositions(1e300, -1e300, r), 1u);
+  EXPECT_EQ(+b.left, INT32_MAX);
+  EXPECT_EQ(+b.top, INT32_MIN);
+
+  // Without hotspots nothing is placed.
+  r->HotspotCount = 0;
+  EXPECT_EQ(TAVIMG_GetNewHotspotPositions(1.0, 1.0, r), 0u);
+  EXPECT_EQ(+b.left, INT32_MAX);
 }
 
 TEST(ViewGeometry, DrawSizeFollowsTheZoomedPicture) {
   auto record = NewRecord();
-  record->ScaledClientSize = TavPair{400, 300};
-  record->ClientSize = TavPair{400, 300};
-  record->DrawSize = TavPair{100, 300};
-  record->ZoomFactor = TavDoublePair{0.5, 3.0};
-  UpdateDrawSize(record.get());
-  EXPECT_EQ(+record->ZoomedSize.x, 200);
-  EXPECT_EQ(+record->DrawSize.x, 200);
-  EXPECT_EQ(+record->ZoomedSize.y, 0); // DrawSize already reached the area: left
-  EXPECT_EQ(+record->DrawSize.y, 300);
+  ImgStruct* r = record->get();
+  r->ScaledClientSize = TavPair{400, 300};
+  r->ClientSize = TavPair{400, 300};
+  r->DrawSize = TavPair{100, 300};
+  r->ZoomFactor = TavDoublePair{0.5, 3.0};
+  UpdateDrawSize(r);
+  EXPECT_EQ(+r->ZoomedSize.x, 200);
+  EXPECT_EQ(+r->DrawSize.x, 200);
+  EXPECT_EQ(+r->ZoomedSize.y, 0); // DrawSize already reached the area: left
+  EXPECT_EQ(+r->DrawSize.y, 300);
 }
 
-TEST(ViewGeometry, GettersOfANullOrForeignRecordAnswerMinusOne) {
+TEST(ViewGeometry, ExportsRefuseANullOrForeignRecord) {
   // A record that no slot holds (here one of the host's own making) is
   // treated as no record.
   auto foreign = std::make_unique<ImgStruct>();
   foreign->HotspotCount = 1;
   for (ImgStruct* record : {static_cast<ImgStruct*>(nullptr), foreign.get()}) {
-    EXPECT_EQ(TAVIMG_GetDRFSize(record), -1);
-    EXPECT_EQ(TAVIMG_GetTIFFSize(record), -1);
-    EXPECT_EQ(TAVIMG_GetScaledClientSize(record), -1);
-    EXPECT_EQ(TAVIMG_GetBildMitte(record), -1);
-    EXPECT_EQ(TAVIMG_GetZoomStart(record), -1);
-    EXPECT_EQ(TAVIMG_GetDRFSpotOffset(record), -1);
+    for (auto getter : {TAVIMG_GetDRFSize, TAVIMG_GetTIFFSize, TAVIMG_GetScaledClientSize, TAVIMG_GetBildMitte,
+                        TAVIMG_GetZoomStart, TAVIMG_GetDRFSpotOffset})
+      EXPECT_EQ(getter(record), -1);
     EXPECT_EQ(TAVIMG_GetPictureMode(record), -1);
     EXPECT_EQ(TAVIMG_GetGraphicsMode(record), -1);
     TAVIMG_SetZoomMode(record);
@@ -359,55 +268,48 @@ TEST(ViewGeometry, GettersOfANullOrForeignRecordAnswerMinusOne) {
     EXPECT_EQ(TAVIMG_OnDraw(nullptr, record, nullptr), 0u);
     EXPECT_EQ(TAVIMG_DisplayPicture(nullptr, record, 1), 0u);
     EXPECT_EQ(TAVIMG_MAIN(5, record, nullptr, 0, 0, 0), 0);
-    TavDoublePair zoom = TAVIMG_GetZoomFactor(record);
-    TavDoublePair fit = TAVIMG_GetBildFactor(record);
-    EXPECT_EQ(zoom.x, -1.0);
-    EXPECT_EQ(zoom.y, -1.0);
-    EXPECT_EQ(fit.x, -1.0);
-    EXPECT_EQ(fit.y, -1.0);
+    for (auto getter : {TAVIMG_GetZoomFactor, TAVIMG_GetBildFactor}) {
+      EXPECT_EQ(getter(record).x, -1.0);
+      EXPECT_EQ(getter(record).y, -1.0);
+    }
   }
   EXPECT_EQ(+foreign->InZoomAction, 0);
   EXPECT_EQ(+foreign->DisplayMode, 0u);
 }
 
-TEST(ViewGeometry, GettersPackPairsAndModes) {
+TEST(ViewGeometry, GettersPackPairsLowHalfFirst) {
   auto record = NewRecord();
-  record->DRFSize = TavPair{640, 480};
-  record->TIFFSize = TavPair{1728, 2200};
-  record->ScaledClientSize = TavPair{417, 531};
-  record->BildMitte = TavPair{-3, 7};
-  record->ZoomStart = TavPair{5, -6};
-  record->DRFSpotOffset[0] = -2;
-  record->DRFSpotOffset[1] = 300;
-  record->PictureMode = -5;
-  record->ZoomFactor = TavDoublePair{0.25, 4.5};
-  record->BildFactor = TavDoublePair{0.5, 0.75};
+  ImgStruct* r = record->get();
+  r->DRFSize = TavPair{640, 480};
+  r->TIFFSize = TavPair{1728, 2200};
+  r->ScaledClientSize = TavPair{417, 531};
+  r->BildMitte = TavPair{-3, 7};
+  r->ZoomStart = TavPair{5, -6};
+  r->DRFSpotOffset[0] = -2;
+  r->DRFSpotOffset[1] = 300;
+  r->PictureMode = -5;
+  r->ZoomFactor = TavDoublePair{0.25, 4.5};
+  r->BildFactor = TavDoublePair{0.5, 0.75};
+  auto pair = [](LONG low, LONG high) { return (LONGLONG)(((uint64_t)(uint32_t)high << 32) | (uint32_t)low); };
+  EXPECT_EQ(TAVIMG_GetDRFSize(r), pair(640, 480));
+  EXPECT_EQ(TAVIMG_GetTIFFSize(r), pair(1728, 2200));
+  EXPECT_EQ(TAVIMG_GetScaledClientSize(r), pair(417, 531));
+  EXPECT_EQ(TAVIMG_GetBildMitte(r), static_cast<LONGLONG>(0x00000007FFFFFFFDull));
+  EXPECT_EQ(TAVIMG_GetZoomStart(r), pair(5, -6));
+  EXPECT_EQ(TAVIMG_GetDRFSpotOffset(r), pair(-2, 300));
+  EXPECT_EQ(TAVIMG_GetPictureMode(r), -5);
+  EXPECT_EQ(TAVIMG_GetZoomFactor(r).y, 4.5);
+  EXPECT_EQ(TAVIMG_GetBildFactor(r).x, 0.5);
 
-  EXPECT_EQ(Low(TAVIMG_GetDRFSize(record.get())), 640);
-  EXPECT_EQ(High(TAVIMG_GetDRFSize(record.get())), 480);
-  EXPECT_EQ(Low(TAVIMG_GetTIFFSize(record.get())), 1728);
-  EXPECT_EQ(High(TAVIMG_GetTIFFSize(record.get())), 2200);
-  EXPECT_EQ(High(TAVIMG_GetScaledClientSize(record.get())), 531);
-  EXPECT_EQ(TAVIMG_GetBildMitte(record.get()), static_cast<LONGLONG>(0x00000007FFFFFFFDull));
-  EXPECT_EQ(Low(TAVIMG_GetZoomStart(record.get())), 5);
-  EXPECT_EQ(High(TAVIMG_GetZoomStart(record.get())), -6);
-  EXPECT_EQ(Low(TAVIMG_GetDRFSpotOffset(record.get())), -2);
-  EXPECT_EQ(High(TAVIMG_GetDRFSpotOffset(record.get())), 300);
-  EXPECT_EQ(TAVIMG_GetPictureMode(record.get()), -5);
-  EXPECT_EQ(TAVIMG_GetZoomFactor(record.get()).y, 4.5);
-  EXPECT_EQ(TAVIMG_GetBildFactor(record.get()).x, 0.5);
-
-  EXPECT_EQ(TAVIMG_GetGraphicsMode(record.get()), -1);
-  record->ZoomedShown = 1;
-  EXPECT_EQ(TAVIMG_GetGraphicsMode(record.get()), 4);
-  record->DrfShown = 1;
-  EXPECT_EQ(TAVIMG_GetGraphicsMode(record.get()), 2);
-  record->TiffShown = 1;
-  EXPECT_EQ(TAVIMG_GetGraphicsMode(record.get()), 1);
-
-  EXPECT_EQ(TAVIMG_InZoomAction(record.get()), 0u);
-  TAVIMG_SetZoomMode(record.get());
-  EXPECT_EQ(TAVIMG_InZoomAction(record.get()), 1u);
+  // The graphics mode: what is shown, the TIFF before the DRF before a
+  // zoomed view; none, -1.
+  EXPECT_EQ(TAVIMG_GetGraphicsMode(r), -1);
+  r->ZoomedShown = 1;
+  EXPECT_EQ(TAVIMG_GetGraphicsMode(r), 4);
+  r->DrfShown = 1;
+  EXPECT_EQ(TAVIMG_GetGraphicsMode(r), 2);
+  r->TiffShown = 1;
+  EXPECT_EQ(TAVIMG_GetGraphicsMode(r), 1);
 }
 
 } // namespace

@@ -2,25 +2,16 @@
 // character, paths that do not fit, the companion TIFF of a kind-5 DRF, and
 // opening again into a record that still holds a picture.
 #include "frame/frame.h"
+#include "frame_records.h"
 
-#include "drf_files.h"
-#include "view_host.h"
+#include "view_pictures.h"
 
 #include <gtest/gtest.h>
 #include <tavwin_test.h>
 
-#include <string.h>
-
 #include <string>
 
 namespace {
-
-// A handle that only names a slot; the opening needs no window behind it.
-HWND SlotWindow() {
-  static uintptr_t next = 0x7C000000;
-  next += 0x10;
-  return reinterpret_cast<HWND>(next);
-}
 
 class ViewOpen : public ::testing::Test {
 protected:
@@ -32,27 +23,22 @@ protected:
   ImgStruct* Open(const std::string& tiff, const std::string& drf, DWORD fileType, DWORD mode = 0) {
     return TAVIMG_OpenImage(window, 11, viewtest::RecordNotification, tiff.c_str(), drf.c_str(), mode, fileType, 22);
   }
-  HWND window = SlotWindow();
+  const HWND window = FrameFakeWindow(50); // the opening needs no window behind the handle
 };
 
 std::string Kind6Drf() {
-  static std::string path = [] {
-    drfenc::DrfPicture picture = drftest::RandomPicture(drfenc::kKindColour, 64, 40, 3);
-    picture.hotspots = {{"one", "first", 0, 1, 2, 30, 20}};
-    return drftest::WritePicture("view_open6.drf", picture);
-  }();
+  static const std::string path =
+      viewtest::PictureDrf(drfenc::kKindColour, 64, 40, 3, {{"one", "first", 0, 1, 2, 30, 20}});
   return path;
 }
 
 std::string Kind5Drf() {
-  static std::string path =
-      drftest::WritePicture("view_open5.drf", drftest::RandomPicture(drfenc::kKindFourColourTiff, 64, 40, 4));
+  static const std::string path = viewtest::PictureDrf(drfenc::kKindFourColourTiff, 64, 40, 4);
   return path;
 }
 
 std::string SmallTiff() {
-  static std::string path = viewtest::WriteTiff("view_open.tif", 64, 40, std::vector<uint8_t>(64 * 40, 0));
-  return path;
+  return viewtest::PictureTiff(viewtest::StripeBlack, 64, 40);
 }
 
 TEST_F(ViewOpen, KeepsTheHostsSettingsAndPaths) {
@@ -70,82 +56,59 @@ TEST_F(ViewOpen, KeepsTheHostsSettingsAndPaths) {
   EXPECT_EQ(LastErrorCode(), 0u);
 }
 
-TEST_F(ViewOpen, RefusalsOfTheFileTypeAndOfPathsOfOneCharacter) {
-  // Other file types open nothing and report nothing.
-  EXPECT_EQ(Open(SmallTiff(), Kind6Drf(), 7), nullptr);
-  EXPECT_EQ(LastErrorCode(), 0u);
-
-  // A TIFF path of one character is no path: the TIFF loader gets the empty
-  // path and fails to open it.
-  EXPECT_EQ(Open("x", "", TAVIMG_FILE_TIFF), nullptr);
-  EXPECT_EQ(LastErrorCode(), (UINT)TAV_ERR_IMAGE_OPEN);
-  ImgStruct* record = TAVIMG_GetImgStruct(window);
-  ASSERT_NE(record, nullptr);
-  EXPECT_STREQ(record->TiffPath, "");
-  EXPECT_EQ(+record->HostValue, 11u); // the failed opening's settings stay
-
-  EXPECT_EQ(Open("", "y", TAVIMG_FILE_DRF), nullptr);
-  EXPECT_EQ(LastErrorCode(), (UINT)TAV_ERR_DRF_OPEN);
+TEST_F(ViewOpen, FileTypesPathsAndTheCompanionTiff) {
+  // 261 characters do not fit the record's path fields: refused with the
+  // open error of their format and not cut into the name of some other
+  // file, or left out where the opening does not need them; 260 fit.
+  const std::string tooLong = "/tmp/" + std::string(256, 'a'), longest = tooLong.substr(0, 260);
+  const std::string missing = drftest::TempPath("view_missing.tif");
+  struct Case {
+    std::string tiff, drf;
+    DWORD fileType;
+    bool opens;
+    UINT error;
+    std::string tiffPath, drfPath; // kept in the record
+    BYTE tiffReady;
+  } const cases[] = {
+      {SmallTiff(), Kind6Drf(), 7, false, 0, "", "", 0}, // other file types: nothing, quietly
+      {"x", "", TAVIMG_FILE_TIFF, false, TAV_ERR_IMAGE_OPEN, "", "", 0},
+      {"", "y", TAVIMG_FILE_DRF, false, TAV_ERR_DRF_OPEN, "", "", 0},
+      {"", tooLong, TAVIMG_FILE_DRF, false, TAV_ERR_DRF_OPEN, "", "", 0},
+      {tooLong, "", TAVIMG_FILE_TIFF, false, TAV_ERR_IMAGE_OPEN, "", "", 0},
+      {"", longest, TAVIMG_FILE_DRF, false, TAV_ERR_DRF_OPEN, "", longest, 0},
+      {tooLong, Kind6Drf(), TAVIMG_FILE_DRF, true, 0, "", Kind6Drf(), 0},
+      // The companion of a kind-5 DRF: without it, or when it fails, the
+      // DRF opens without its scaled view; other kinds never open it.
+      {"", Kind5Drf(), TAVIMG_FILE_DRF, true, 0, "", Kind5Drf(), 0},
+      {tooLong, Kind5Drf(), TAVIMG_FILE_DRF, true, TAV_ERR_IMAGE_OPEN, "", Kind5Drf(), 0},
+      {missing, Kind5Drf(), TAVIMG_FILE_DRF, true, TAV_ERR_IMAGE_OPEN, missing, Kind5Drf(), 0},
+      {SmallTiff(), Kind5Drf(), TAVIMG_FILE_DRF, true, 0, SmallTiff(), Kind5Drf(), 1},
+      {SmallTiff(), Kind6Drf(), TAVIMG_FILE_DRF, true, 0, SmallTiff(), Kind6Drf(), 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.tiff.substr(0, 40) + " | " + c.drf.substr(0, 40) + " | " + std::to_string(c.fileType));
+    ImgStruct* record = Open(c.tiff, c.drf, c.fileType);
+    EXPECT_EQ(record != nullptr, c.opens);
+    EXPECT_EQ(LastErrorCode(), c.error);
+    record = TAVIMG_GetImgStruct(window);
+    ASSERT_NE(record, nullptr);
+    if (c.fileType == 7)
+      continue;
+    EXPECT_EQ(record->TiffPath, c.tiffPath);
+    EXPECT_EQ(record->DrfPath, c.drfPath);
+    EXPECT_EQ(+record->TiffReady, c.tiffReady);
+    EXPECT_EQ(+record->HostValue, 11u); // the settings stay when the opening fails
+    EXPECT_EQ(record->PictureFile != nullptr, c.tiffReady == 1);
+  }
 }
 
-TEST_F(ViewOpen, PathsThatDoNotFitAreRefusedWithTheOpenErrorOfTheirFormat) {
-  // 261 characters do not fit the record's path fields; the path is not cut
-  // into the name of some other file.
-  const std::string tooLong = "/tmp/" + std::string(256, 'a');
-  ASSERT_EQ(tooLong.size(), 261u);
-  EXPECT_EQ(Open("", tooLong, TAVIMG_FILE_DRF), nullptr);
-  EXPECT_EQ(LastErrorCode(), (UINT)TAV_ERR_DRF_OPEN);
-  EXPECT_STREQ(TAVIMG_GetImgStruct(window)->DrfPath, "");
-
-  // The box names the whole path that was refused.
+TEST_F(ViewOpen, TheBoxOfARefusedPathNamesItWhole) {
+  const std::string tooLong = "/tmp/" + std::string(256, 'b');
   tavwin::ClearMessageBoxLog();
   TAVIMG_ShowErrorMessages(1);
   EXPECT_EQ(Open(tooLong, "", TAVIMG_FILE_TIFF), nullptr);
-  TAVIMG_ShowErrorMessages(0);
-  EXPECT_EQ(LastErrorCode(), (UINT)TAV_ERR_IMAGE_OPEN);
-  EXPECT_STREQ(TAVIMG_GetImgStruct(window)->TiffPath, "");
   ASSERT_EQ(tavwin::MessageBoxLog().size(), 1u);
   EXPECT_EQ(tavwin::MessageBoxLog()[0].text, "Unable to open Image\n" + tooLong);
-
-  // A too long path that the opening does not need is only left out.
-  EXPECT_NE(Open(tooLong, Kind6Drf(), TAVIMG_FILE_DRF), nullptr);
-  EXPECT_EQ(LastErrorCode(), 0u);
-
-  // The companion of a kind-5 DRF: the DRF opens without its scaled view.
-  ImgStruct* record = Open(tooLong, Kind5Drf(), TAVIMG_FILE_DRF);
-  ASSERT_NE(record, nullptr);
-  EXPECT_EQ(+record->TiffReady, 0);
-  EXPECT_EQ(LastErrorCode(), (UINT)TAV_ERR_IMAGE_OPEN);
-
-  // 260 characters fit and are kept whole.
-  const std::string longest = tooLong.substr(0, 260);
-  EXPECT_EQ(Open("", longest, TAVIMG_FILE_DRF), nullptr); // no such file
-  EXPECT_EQ(LastErrorCode(), (UINT)TAV_ERR_DRF_OPEN);
-  EXPECT_STREQ(TAVIMG_GetImgStruct(window)->DrfPath, longest.c_str());
-}
-
-TEST_F(ViewOpen, CompanionTiffOfAKind5Drf) {
-  ImgStruct* record = Open("", Kind5Drf(), TAVIMG_FILE_DRF);
-  ASSERT_NE(record, nullptr);
-  EXPECT_EQ(+record->TiffReady, 0);
-  EXPECT_EQ(LastErrorCode(), 0u);
-
-  record = Open(viewtest::TempPath("view_missing.tif"), Kind5Drf(), TAVIMG_FILE_DRF);
-  ASSERT_NE(record, nullptr); // a failing companion does not fail the opening
-  EXPECT_EQ(+record->TiffReady, 0);
-  EXPECT_EQ(LastErrorCode(), (UINT)TAV_ERR_IMAGE_OPEN);
-
-  record = Open(SmallTiff(), Kind5Drf(), TAVIMG_FILE_DRF);
-  ASSERT_NE(record, nullptr);
-  EXPECT_EQ(+record->TiffReady, 1);
-  EXPECT_NE(+record->PictureFile, nullptr);
-  EXPECT_EQ(+record->TIFFSize.x, 64);
-
-  // Other kinds never open the TIFF.
-  record = Open(SmallTiff(), Kind6Drf(), TAVIMG_FILE_DRF);
-  ASSERT_NE(record, nullptr);
-  EXPECT_EQ(+record->PictureFile, nullptr);
-  EXPECT_EQ(+record->TiffReady, 0);
 }
 
 TEST_F(ViewOpen, OpeningAgainReleasesWhatTheRecordHeld) {

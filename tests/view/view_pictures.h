@@ -1,58 +1,85 @@
-// Pictures of the view suite whose drawing is known pixel by pixel, and
-// comparisons of window pixels.
+// Pictures of the view suite whose drawing is known pixel by pixel, and the
+// fixture of a test with one host window.
 #ifndef TAV_TESTS_VIEW_VIEW_PICTURES_H
 #define TAV_TESTS_VIEW_VIEW_PICTURES_H
 
+#include "drf_files.h"
 #include "view_host.h"
 
 #include <gtest/gtest.h>
 
-#include <functional>
+#include <map>
 #include <memory>
 #include <string>
-#include <vector>
 
 namespace viewtest {
 
 // A bilevel picture in 2 x 2 blocks: block (bx, by) holds BlockCount(bx, by)
 // black pixels, 0 to 4. Reduced 2:1 each block becomes one pixel of that
-// grey level; at 1:1 every pixel is black or white.
-int BlockCount(int bx, int by);
-bool BlockBlack(int x, int y);
-std::vector<uint8_t> BlockPicture(int width, int height);
-// The colour of reduction level 0 (background) to 4 (black).
-COLORREF LevelColour(int level);
+// grey level (LevelColour); at 1:1 every pixel is black or white.
+inline int BlockCount(int bx, int by) {
+  return (bx * 3 + by * 7 + (bx / 5) * (by / 3)) % 5;
+}
+inline bool BlockBlack(int x, int y) {
+  return (x % 2) + 2 * (y % 2) < BlockCount(x / 2, y / 2);
+}
+inline COLORREF LevelColour(int level) {
+  return level == 0 ? Grey(255) : Grey(255 - 51 * (level + 1));
+}
+// The other picture: black stripes across the whole width at rows 100k to
+// 100k + 9.
+inline bool StripeBlack(int, int y) {
+  return y % 100 < 10;
+}
 
-// Black stripes across the whole width at rows 100k to 100k + 9.
-std::vector<uint8_t> StripePicture(int width, int height);
+// The TIFF of one of the pictures at width x height, written once a process.
+inline std::string PictureTiff(bool (*black)(int x, int y), int width, int height) {
+  static std::map<std::string, std::string> written;
+  const std::string name = std::string(black == StripeBlack ? "view_stripes_" : "view_blocks_") +
+                           std::to_string(width) + "x" + std::to_string(height) + ".tif";
+  std::string& path = written[name];
+  if (path.empty()) {
+    TiffBitmap picture(width, height);
+    for (int y = 0; y < height; ++y)
+      for (int x = 0; x < width; ++x)
+        picture.at(x, y) = black(x, y);
+    path = WriteTiff(name, picture);
+  }
+  return path;
+}
 
-// Every pixel of the window rectangle [x0, x1) x [y0, y1) has the colour
-// that expected gives it; the failure names the first wrong pixels.
-::testing::AssertionResult PixelsAre(const Pixels& pixels, int x0, int y0, int x1, int y1,
-                                     const std::function<COLORREF(int x, int y)>& expected);
-// after equals before except that the pixels of inverted are inverted.
-::testing::AssertionResult InvertedWhere(const Pixels& before, const Pixels& after,
-                                         const std::function<bool(int x, int y)>& inverted);
-// The outline that Rectangle(l, t, r, b) draws with a pen of width 1.
-std::function<bool(int, int)> Outline(int l, int t, int r, int b);
-// The whole area of Rectangle(l, t, r, b).
-std::function<bool(int, int)> Area(int l, int t, int r, int b);
-inline bool Nowhere(int, int) {
-  return false;
+// A DRF of random pixels (named after its seed) with these hotspots.
+inline std::string PictureDrf(int kind, int width, int height, unsigned seed,
+                              std::vector<drfenc::Hotspot> hotspots = {}) {
+  drfenc::DrfPicture picture = drftest::RandomPicture(kind, width, height, seed);
+  picture.hotspots = std::move(hotspots);
+  return drftest::WritePicture("view_" + std::to_string(seed) + ".drf", picture);
 }
 
 // A test with one host window and the record opened into it; the record is
-// unloaded at the end.
+// unloaded at the end. Boxes are off, the callback log is empty.
 class HostedTest : public ::testing::Test {
 protected:
+  void SetUp() override {
+    TAVIMG_ShowErrorMessages(0);
+    Notifications().clear();
+  }
   void TearDown() override {
     if (host && record)
       TAVIMG_UnloadPicture(host->hwnd(), record);
+    TAVIMG_ShowErrorMessages(1);
   }
-  bool MakeHost(int x, int y, int width, int height) {
-    host = std::make_unique<HostWindow>(x, y, width, height);
-    return host->hwnd() != nullptr;
+  // Opens a picture with TAVIMG_LoadPicture into a new window of width x
+  // height at (0, 0); paints it unless told not to.
+  bool Show(int width, int height, const std::string& tiff, const std::string& drf, DWORD mode, DWORD fileType,
+            bool paint = true) {
+    host = std::make_unique<HostWindow>(0, 0, width, height);
+    record = host->Load(tiff, drf, mode, fileType);
+    if (record && paint)
+      host->Pump();
+    return record != nullptr;
   }
+  Pixels Shown() const { return ReadClient(host->hwnd()); }
   std::unique_ptr<HostWindow> host;
   ImgStruct* record = nullptr;
 };
