@@ -58,6 +58,8 @@ std::vector<uint8_t> ReadFile(const std::string& path) {
   return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
+namespace {
+
 bool WriteFile(const std::string& path, const std::vector<uint8_t>& bytes) {
   std::error_code error;
   fs::create_directories(fs::path(path).parent_path(), error);
@@ -65,8 +67,6 @@ bool WriteFile(const std::string& path, const std::vector<uint8_t>& bytes) {
   out.write((const char*)bytes.data(), (std::streamsize)bytes.size());
   return (bool)out;
 }
-
-namespace {
 
 // Every message the host windows received in this scenario, one line each.
 std::vector<std::string>& MessageLog() {
@@ -239,6 +239,15 @@ HWND CreateHostWindow(int width, int height) {
                          GetModuleHandleA(nullptr), nullptr);
 }
 
+// Moves the pointer out of the way of the test windows (Windows only): the
+// system sends a window a mouse move of its own where the pointer is
+// whenever the window under it or the capture changes.
+void ParkPointer() {
+#ifdef _WIN32
+  SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);
+#endif
+}
+
 } // namespace
 
 HostWindow::HostWindow(int width, int height) : handle(CreateHostWindow(width, height)) {}
@@ -257,23 +266,14 @@ HostWindow::~HostWindow() {
   }
 }
 
-void ParkPointer() {
-#ifdef _WIN32
-  SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);
-#endif
-}
-
-void HostWindow::SetRecord(ImgStruct* newRecord) {
-  record = newRecord;
-  SetWindowLongPtrA(handle, GWLP_USERDATA, (LONG_PTR)newRecord);
-}
-
 ImgStruct* HostWindow::Open(const TestPicture& picture, DWORD displayMode, bool draw) {
   ImgStruct* opened = (draw ? TAVIMG_LoadPicture : TAVIMG_OpenImage)(handle, 0, NotifyHost, picture.tiff, picture.drf,
                                                                      displayMode, picture.fileType, 0);
-  if (opened != nullptr)
-    SetRecord(opened);
-  if (opened != nullptr && draw)
+  if (opened == nullptr)
+    return nullptr;
+  record = opened;
+  SetWindowLongPtrA(handle, GWLP_USERDATA, (LONG_PTR)opened);
+  if (draw)
     Pump();
   return opened;
 }
@@ -293,10 +293,6 @@ void HostWindow::Pump() {
   }
   if (IsWindow(handle))
     UpdateWindow(handle);
-}
-
-LRESULT HostWindow::Send(UINT message, WPARAM wParam, LPARAM lParam) {
-  return SendMessageA(handle, message, wParam, lParam);
 }
 
 void HostWindow::Mouse(UINT message, int x, int y, WPARAM keys) {
@@ -319,11 +315,11 @@ void HostWindow::Mouse(UINT message, int x, int y, WPARAM keys) {
     return;
   }
 #endif
-  Send(message, keys, MAKELPARAM(x, y));
+  SendMessageA(handle, message, keys, MAKELPARAM(x, y));
 }
 
 void HostWindow::Scroll(int bar, int code, int position) {
-  Send(bar == SB_HORZ ? WM_HSCROLL : WM_VSCROLL, MAKEWPARAM(code, position), 0);
+  SendMessageA(handle, bar == SB_HORZ ? WM_HSCROLL : WM_VSCROLL, MAKEWPARAM(code, position), 0);
 }
 
 Image HostWindow::Capture() const {

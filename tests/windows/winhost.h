@@ -95,11 +95,9 @@ struct HostWindow {
   // Opens the picture with TAVIMG_LoadPicture (draw) or TAVIMG_OpenImage and
   // NotifyHost, keeps the record and delivers the paints.
   ImgStruct* Open(const TestPicture& picture, DWORD displayMode, bool draw = true);
-  void SetRecord(ImgStruct* newRecord);
   // Delivers what is pending: posted messages, then the paint of whatever
   // is invalid.
   void Pump();
-  LRESULT Send(UINT message, WPARAM wParam, LPARAM lParam);
   // A mouse message at (x, y), sent to the window procedure as the system
   // sends it; with pointer set (Windows only) the pointer is moved and the
   // buttons pressed through the system's input, which then delivers its own
@@ -118,13 +116,7 @@ struct HostWindow {
 // Opens the picture into window with TAVIMG_LoadPicture; a check of context.
 ImgStruct* Show(Context& context, HostWindow& window, const TestPicture& picture, DWORD mode);
 
-// Moves the pointer out of the way of the test windows (Windows only): the
-// system sends a window a mouse move of its own where the pointer is
-// whenever the window under it or the capture changes.
-void ParkPointer();
-
 std::vector<uint8_t> ReadFile(const std::string& path);
-bool WriteFile(const std::string& path, const std::vector<uint8_t>& bytes);
 
 // ---- Scenarios ----
 typedef std::function<void(Context&)> ScenarioFunction;
