@@ -8,20 +8,17 @@
 #include "host_window.h"
 #include "tavwin_test.h"
 
+#include <algorithm>
+#include <utility>
 #include <vector>
 
 namespace {
 
-struct Logged {
-  UINT message;
-  WPARAM wParam;
-  LPARAM lParam;
-};
-std::vector<Logged> logged;
+std::vector<std::pair<UINT, LPARAM>> logged; // message, lParam
 LRESULT eraseResult = 0;
 
 LRESULT CALLBACK LoggingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  logged.push_back({message, wParam, lParam});
+  logged.push_back({message, lParam});
   if (message == WM_ERASEBKGND)
     return eraseResult;
   if (message == WM_PAINT)
@@ -30,17 +27,12 @@ LRESULT CALLBACK LoggingProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
 }
 
 int count(UINT message) {
-  int n = 0;
-  for (const Logged& l : logged)
-    n += l.message == message;
-  return n;
+  return int(std::count_if(logged.begin(), logged.end(), [=](const auto& l) { return l.first == message; }));
 }
 
 LPARAM lastParam(UINT message) {
-  for (auto it = logged.rbegin(); it != logged.rend(); ++it)
-    if (it->message == message)
-      return it->lParam;
-  return -1;
+  auto last = std::find_if(logged.rbegin(), logged.rend(), [=](const auto& l) { return l.first == message; });
+  return last != logged.rend() ? last->second : -1;
 }
 
 class Windows : public ::testing::Test {
