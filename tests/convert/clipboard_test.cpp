@@ -6,17 +6,15 @@
 #include <tavoimg/tavoimg.h>
 #include <tavwin_test.h>
 
-#include "convert_files.h"
 #include "drf_files.h"
 #include "frame/frame.h"
 #include "output/output.h"
 #include "tiff/tiff.h"
+#include "tiff_files.h"
 
 #include <string.h>
 
 #include <algorithm>
-
-using namespace convert;
 
 namespace {
 
@@ -60,37 +58,28 @@ ClipboardBitmap ReadClipboardBitmap() {
 // A TIFF picture loaded into a record as the opening does, and its pixels as
 // the 1-bit export gives them (the rows the clipboard copy starts from).
 struct LoadedTiff {
-  RecordPtr record = NewRecord();
-  Bilevel exported;
+  TiffRecord record;
+  TiffBitmap exported;
   LoadedTiff(const std::string& name, int width, int height) {
-    Bilevel picture = MakePattern(width, height, (unsigned)(width * 7 + height));
-    std::string path = drftest::TempPath(name);
-    EXPECT_TRUE(WriteTiff(path, picture, 5));
-    snprintf(record->TiffPath, sizeof record->TiffPath, "%s", path.c_str());
-    EXPECT_EQ(LoadTIFF(record.get()), 1);
-    std::vector<uint8_t> dib(48 + (size_t)(width + 31) / 32 * 4 * height, 0);
-    EXPECT_EQ(TAVIMG_DecodeTIFF2DIB(record.get(), dib.data()), 1);
-    exported = DibPixels(dib);
-    EXPECT_NE(std::count(exported.black.begin(), exported.black.end(), 1), 0);
+    std::string path = TiffScratchPath(name);
+    EXPECT_TRUE(TiffWriteWithLibtiff(path, TiffRandomBitmap(width, height, width), TiffWriteOptions{5}));
+    EXPECT_EQ(record.Load(path), 1);
+    exported = TiffExport(record.get());
   }
 };
 
 // Every pixel of the section at (x0, y0) is the inverted exported pixel: a
 // black pixel is a 0-bit; the padding up to 16 bits is white.
-void ExpectSection(const ClipboardBitmap& clip, const Bilevel& exported, int x0, int y0, int width, int height) {
+void ExpectSection(const ClipboardBitmap& clip, const TiffBitmap& exported, int x0, int y0, int width, int height) {
   ASSERT_TRUE(clip.present);
-  ASSERT_TRUE(x0 + width <= exported.width && y0 + height <= exported.height) << "no export to compare with";
   EXPECT_EQ(clip.description.bmWidth, width);
   EXPECT_EQ(clip.description.bmHeight, height);
   EXPECT_EQ(clip.description.bmWidthBytes, (width + 15) / 16 * 2);
   EXPECT_EQ(clip.description.bmPlanes, 1);
   EXPECT_EQ(clip.description.bmBitsPixel, 1);
-  for (int y = 0; y < height; y++) {
-    for (int x = 0; x < clip.description.bmWidthBytes * 8; x++) {
-      bool white = x >= width || !exported.At(x0 + x, y0 + y);
-      ASSERT_EQ(clip.Bit(x, y), white) << "pixel " << x << "," << y;
-    }
-  }
+  for (int y = 0; y < height; y++)
+    for (int x = 0; x < clip.description.bmWidthBytes * 8; x++)
+      ASSERT_EQ(clip.Bit(x, y), x >= width || !exported.at(x0 + x, y0 + y)) << "pixel " << x << "," << y;
 }
 #endif
 
@@ -134,31 +123,29 @@ TEST_F(Clipboard, DrfPictureIsTheExportedDib) {
 
 #ifdef TAV_HAVE_LIBTIFF
 
-// The whole picture; 17 pixels make rows of 4 bytes, 33 pixels rows of 6.
-TEST_F(Clipboard, TiffPictureIsAMonochromeBitmapOfTheWholePicture) {
-  for (int width : {17, 33, 300}) {
-    LoadedTiff tiff("clip_whole.tif", width, 23);
-    ASSERT_EQ(TAVIMG_CopyToClipboard(tiff.record.get()), 1u) << width;
+// The whole picture (17 pixels make rows of 4 bytes, 33 pixels rows of 6),
+// or with a zoom the section shown, up to the last row and column.
+TEST_F(Clipboard, TiffPictureIsAMonochromeBitmapOfTheSectionShown) {
+  struct Case {
+    int width, height;
+    bool zoomed;
+    TavPair pos, page;
+  } cases[] = {{17, 23, false, {0, 0}, {17, 23}},
+               {33, 23, false, {0, 0}, {33, 23}},
+               {300, 23, false, {0, 0}, {300, 23}},
+               {160, 90, true, {37, 20}, {51, 33}},
+               {160, 90, true, {109, 57}, {51, 33}}};
+  for (const Case& c : cases) {
+    LoadedTiff tiff("clip_section.tif", c.width, c.height);
+    tiff.record->Zoomed = c.zoomed;
+    tiff.record->ScrollPos = c.pos;
+    tiff.record->ScrollPage = c.page;
+    ASSERT_EQ(TAVIMG_CopyToClipboard(tiff.record.get()), 1u) << c.width;
     ASSERT_TRUE(OpenClipboard(nullptr));
     EXPECT_FALSE(IsClipboardFormatAvailable(CF_DIB));
     CloseClipboard();
-    ExpectSection(ReadClipboardBitmap(), tiff.exported, 0, 0, width, 23);
+    ExpectSection(ReadClipboardBitmap(), tiff.exported, c.pos.x, c.pos.y, c.page.x, c.page.y);
   }
-}
-
-TEST_F(Clipboard, ZoomedTiffCopiesTheShownSection) {
-  LoadedTiff tiff("clip_zoom.tif", 160, 90);
-  ImgStruct* record = tiff.record.get();
-  record->Zoomed = 1;
-  record->ScrollPos = {37, 20};
-  record->ScrollPage = {51, 33};
-  ASSERT_EQ(TAVIMG_CopyToClipboard(record), 1u);
-  ExpectSection(ReadClipboardBitmap(), tiff.exported, 37, 20, 51, 33);
-
-  // A section reaching the picture's last row and column.
-  record->ScrollPos = {109, 57};
-  ASSERT_EQ(TAVIMG_CopyToClipboard(record), 1u);
-  ExpectSection(ReadClipboardBitmap(), tiff.exported, 109, 57, 51, 33);
 }
 
 // Sections that cannot be copied: empty, outside the picture, or of a record
@@ -168,7 +155,7 @@ TEST_F(Clipboard, NoObjectIsError21) {
   ImgStruct* record = tiff.record.get();
   ASSERT_EQ(TAVIMG_CopyToClipboard(record), 1u);
   ClipboardBitmap before = ReadClipboardBitmap();
-  RecordPtr empty = NewRecord();
+  TiffRecord empty;
   Resources resources;
 
   struct Case {
@@ -204,50 +191,38 @@ TEST_F(Clipboard, NoObjectIsError21) {
 }
 
 // Another program holds the clipboard, or emptying or setting it fails: the
-// call returns 0 with its code, and the bitmap it made is deleted again.
+// call returns 0 with its code, and the bitmap or DIB it made is freed again.
 TEST_F(Clipboard, ClipboardFailuresReleaseTheObject) {
   LoadedTiff tiff("clip_fail.tif", 70, 30);
-  Resources resources;
-
-  tavwin::ClearMessageBoxLog();
-  TAVIMG_ShowErrorMessages(1);
-  tavwin::HoldClipboard(true);
-  EXPECT_EQ(TAVIMG_CopyToClipboard(tiff.record.get()), 0u);
-  tavwin::HoldClipboard(false);
-  TAVIMG_ShowErrorMessages(0);
-  EXPECT_EQ(TAVIMG_GetLastError(nullptr), 1 - 22);
-  ASSERT_EQ(tavwin::MessageBoxLog().size(), 1u);
-  EXPECT_EQ(tavwin::MessageBoxLog()[0].text, "OpenClipboard failed");
-  EXPECT_TRUE(Resources() == resources);
-
-  tavwin::FailEmptyClipboard(true);
-  EXPECT_EQ(TAVIMG_CopyToClipboard(tiff.record.get()), 0u);
-  tavwin::FailEmptyClipboard(false);
-  EXPECT_EQ(LastErrorCode(), (UINT)TAV_ERR_EMPTY_CLIPBOARD);
-  EXPECT_TRUE(Resources() == resources);
-
-  tavwin::FailSetClipboardData(true);
-  EXPECT_EQ(TAVIMG_CopyToClipboard(tiff.record.get()), 0u);
-  tavwin::FailSetClipboardData(false);
-  EXPECT_EQ(LastErrorCode(), (UINT)TAV_ERR_SET_CLIPBOARD_DATA);
-  EXPECT_TRUE(Resources() == resources);
-
-  // The clipboard was closed every time: another copy goes through.
-  EXPECT_EQ(TAVIMG_CopyToClipboard(tiff.record.get()), 1u);
-  EXPECT_EQ(TAVIMG_GetLastError(nullptr), 1);
-}
-
-TEST_F(Clipboard, HeldClipboardReleasesTheDrfBlock) {
   drftest::LoadedDrf drf;
   ASSERT_NE(drf.Load(drftest::WritePicture("clip_held.drf", drftest::RandomPicture(6, 40, 20, 9)), 0), 0);
   drftest::Dib dib;
   ASSERT_EQ(drftest::ExportDib(drf.record, &dib), 1); // the palette is made once
-  Resources resources;
-  tavwin::HoldClipboard(true);
-  EXPECT_EQ(TAVIMG_CopyToClipboard(drf.record), 0u);
-  tavwin::HoldClipboard(false);
-  EXPECT_EQ(LastErrorCode(), (UINT)TAV_ERR_OPEN_CLIPBOARD);
-  EXPECT_TRUE(Resources() == resources);
+  struct Case {
+    void (*fail)(bool);
+    UINT code;
+    const char* box;
+  } cases[] = {{tavwin::HoldClipboard, TAV_ERR_OPEN_CLIPBOARD, "OpenClipboard failed"},
+               {tavwin::FailEmptyClipboard, TAV_ERR_EMPTY_CLIPBOARD, "EmptyClipboard failed"},
+               {tavwin::FailSetClipboardData, TAV_ERR_SET_CLIPBOARD_DATA, "SetClipboardData failed"}};
+  for (const Case& c : cases) {
+    for (ImgStruct* record : {tiff.record.get(), drf.record}) {
+      Resources resources;
+      tavwin::ClearMessageBoxLog();
+      TAVIMG_ShowErrorMessages(1);
+      c.fail(true);
+      EXPECT_EQ(TAVIMG_CopyToClipboard(record), 0u);
+      c.fail(false);
+      TAVIMG_ShowErrorMessages(0);
+      EXPECT_EQ(TAVIMG_GetLastError(nullptr), 1 - (LONG)c.code);
+      ASSERT_EQ(tavwin::MessageBoxLog().size(), 1u);
+      EXPECT_EQ(tavwin::MessageBoxLog()[0].text, c.box);
+      EXPECT_TRUE(Resources() == resources) << c.code;
+    }
+  }
+  // The clipboard was closed every time: another copy goes through.
+  EXPECT_EQ(TAVIMG_CopyToClipboard(tiff.record.get()), 1u);
+  EXPECT_EQ(TAVIMG_GetLastError(nullptr), 1);
 }
 
 // Each allocation and lock of a copy made to fail in turn: either the copy
@@ -261,14 +236,10 @@ TEST_F(Clipboard, AllocationFailuresLeaveNothingBehind) {
   ASSERT_GE(allocs, 2); // the DIB and the bitmap bits at least
 
   for (int pass = 0; pass < 2; pass++) {
-    long n = pass == 0 ? allocs : locks;
-    for (long k = 1; k <= n; k++) {
+    for (long k = 1; k <= (pass == 0 ? allocs : locks); k++) {
       EmptyTheClipboard();
       Resources resources;
-      if (pass == 0)
-        tavwin::FailGlobalAllocAt((int)k);
-      else
-        tavwin::FailGlobalLockAt((int)k);
+      (pass == 0 ? tavwin::FailGlobalAllocAt : tavwin::FailGlobalLockAt)((int)k);
       DWORD result = TAVIMG_CopyToClipboard(tiff.record.get());
       tavwin::FailGlobalAllocAt(0);
       tavwin::FailGlobalLockAt(0);
@@ -279,13 +250,10 @@ TEST_F(Clipboard, AllocationFailuresLeaveNothingBehind) {
         EmptyTheClipboard(); // what the copy put there goes
       }
       EXPECT_TRUE(Resources() == resources);
+      // The first allocation is the DIB: without it there is no object.
+      EXPECT_TRUE(pass != 0 || k != 1 || result == 0);
     }
   }
-  // The first allocation is the DIB: without it there is no object.
-  EmptyTheClipboard();
-  tavwin::FailGlobalAllocAt(1);
-  EXPECT_EQ(TAVIMG_CopyToClipboard(tiff.record.get()), 0u);
-  EXPECT_EQ(LastErrorCode(), (UINT)TAV_ERR_CLIPBOARD_DATA);
 }
 
 #endif

@@ -19,7 +19,7 @@
 #  include <tiffio.h>
 #endif
 
-// ---- Bitmaps
+// ---- Bitmaps and files
 
 TiffBitmap TiffRandomBitmap(int width, int height, uint32_t seed) {
   TiffBitmap bitmap(width, height);
@@ -30,20 +30,11 @@ TiffBitmap TiffRandomBitmap(int width, int height, uint32_t seed) {
     while (x < width) {
       int kind = random() % 16;
       int run = kind < 10 ? 1 + random() % 8 : kind < 14 ? 1 + random() % 80 : 1 + random() % 2700;
-      int end = x + run < width ? x + run : width;
-      if (black)
-        bitmap.Fill(y, x, end);
-      x = end;
+      for (int end = std::min(x + run, width); x < end; ++x)
+        bitmap.at(x, y) = black;
       black = !black;
     }
   }
-  return bitmap;
-}
-
-TiffBitmap TiffEveryRunBitmap() {
-  TiffBitmap bitmap(2560, 2561);
-  for (int y = 0; y < bitmap.height; ++y)
-    bitmap.Fill(y, y, bitmap.width);
   return bitmap;
 }
 
@@ -61,7 +52,7 @@ bool TiffWriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) 
   return fclose(f) == 0 && ok;
 }
 
-static std::vector<uint8_t> ReadBytes(const std::string& path) {
+std::vector<uint8_t> TiffReadBytes(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return std::vector<uint8_t>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
@@ -70,6 +61,8 @@ std::vector<uint8_t> TiffBits(const char* bits) {
   std::vector<uint8_t> bytes;
   int n = 0;
   for (const char* p = bits; *p != 0; ++p) {
+    if (*p == '|')
+      n = (n + 7) / 8 * 8;
     if (*p != '0' && *p != '1')
       continue;
     if (n % 8 == 0)
@@ -83,26 +76,25 @@ std::vector<uint8_t> TiffBits(const char* bits) {
 
 // ---- Hand-made files
 
-TiffFileBuilder::TiffFileBuilder(bool bigEndian) : big_(bigEndian) {}
-
-void TiffFileBuilder::PutShort(std::vector<uint8_t>& out, uint16_t v) const {
-  if (big_) {
-    out.push_back(uint8_t(v >> 8));
-    out.push_back(uint8_t(v));
-  } else {
-    out.push_back(uint8_t(v));
-    out.push_back(uint8_t(v >> 8));
-  }
+void TiffPut(std::vector<uint8_t>& out, uint32_t v, int size, bool big) {
+  for (int i = 0; i < size; ++i)
+    out.push_back(uint8_t(v >> 8 * (big ? size - 1 - i : i)));
 }
 
-void TiffFileBuilder::PutLong(std::vector<uint8_t>& out, uint32_t v) const {
-  if (big_) {
-    PutShort(out, uint16_t(v >> 16));
-    PutShort(out, uint16_t(v));
-  } else {
-    PutShort(out, uint16_t(v));
-    PutShort(out, uint16_t(v >> 16));
+std::vector<uint8_t> TiffSpotRecords(const std::vector<TiffSpot>& spots, bool bigEndian) {
+  std::vector<uint8_t> bytes;
+  for (const TiffSpot& s : spots) {
+    for (uint32_t v : {uint32_t(12 + s.name.size() + s.text.size()), uint32_t(s.x), uint32_t(s.y), uint32_t(s.width),
+                       uint32_t(s.height)})
+      TiffPut(bytes, v, 2, bigEndian);
+    bytes.push_back(uint8_t(s.name.size()));
+    bytes.insert(bytes.end(), s.name.begin(), s.name.end());
+    bytes.push_back(uint8_t(s.text.size()));
+    bytes.insert(bytes.end(), s.text.begin(), s.text.end());
+    bytes.push_back(s.kind);
+    bytes.push_back(0);
   }
+  return bytes;
 }
 
 uint32_t TiffFileBuilder::AddBytes(const std::vector<uint8_t>& bytes) {
@@ -111,55 +103,36 @@ uint32_t TiffFileBuilder::AddBytes(const std::vector<uint8_t>& bytes) {
   return offset;
 }
 
-uint32_t TiffFileBuilder::AddLongs(const std::vector<uint32_t>& values) {
+uint32_t TiffFileBuilder::AddNumbers(const std::vector<uint32_t>& values, int size) {
   std::vector<uint8_t> bytes;
   for (uint32_t v : values)
-    PutLong(bytes, v);
-  return AddBytes(bytes);
-}
-
-uint32_t TiffFileBuilder::AddShorts(const std::vector<uint16_t>& values) {
-  std::vector<uint8_t> bytes;
-  for (uint16_t v : values)
-    PutShort(bytes, v);
+    TiffPut(bytes, v, size, big_);
   return AddBytes(bytes);
 }
 
 void TiffFileBuilder::Entry(uint16_t tag, uint16_t type, uint32_t count, uint32_t value) {
   std::vector<uint8_t> entry;
-  PutShort(entry, tag);
-  PutShort(entry, type);
-  PutLong(entry, count);
-  PutLong(entry, value);
+  TiffPut(entry, tag, 2, big_);
+  TiffPut(entry, type, 2, big_);
+  TiffPut(entry, count, 4, big_);
+  TiffPut(entry, value, 4, big_);
   entries_.push_back(entry);
 }
 
 void TiffFileBuilder::ShortEntry(uint16_t tag, uint16_t value) {
-  std::vector<uint8_t> entry;
-  PutShort(entry, tag);
-  PutShort(entry, 3);
-  PutLong(entry, 1);
-  PutShort(entry, value);
-  PutShort(entry, 0);
-  entries_.push_back(entry);
+  Entry(tag, 3, 1, big_ ? uint32_t(value) << 16 : value);
 }
 
 std::vector<uint8_t> TiffFileBuilder::Build() const {
-  std::vector<uint8_t> file;
-  file.push_back(big_ ? 'M' : 'I');
-  file.push_back(big_ ? 'M' : 'I');
-  PutShort(file, 42);
-  PutLong(file, uint32_t(8 + data_.size()));
+  std::vector<uint8_t> file(2, big_ ? 'M' : 'I');
+  TiffPut(file, 42, 2, big_);
+  TiffPut(file, uint32_t(8 + data_.size()), 4, big_);
   file.insert(file.end(), data_.begin(), data_.end());
-  PutShort(file, uint16_t(entries_.size()));
+  TiffPut(file, uint32_t(entries_.size()), 2, big_);
   for (const auto& entry : entries_)
     file.insert(file.end(), entry.begin(), entry.end());
-  PutLong(file, 0);
+  TiffPut(file, 0, 4, big_);
   return file;
-}
-
-bool TiffFileBuilder::Write(const std::string& path) const {
-  return TiffWriteBytes(path, Build());
 }
 
 TiffFileBuilder TiffSimpleFile(const TiffBitmap& bitmap, bool bigEndian) {
@@ -175,128 +148,65 @@ TiffFileBuilder TiffSimpleFile(const TiffBitmap& bitmap, bool bigEndian) {
   return file;
 }
 
+// ---- Reading a directory
+
+namespace {
+
+uint32_t Number(const std::vector<uint8_t>& file, size_t at, int size, bool big) {
+  uint32_t v = 0;
+  for (int i = 0; i < size && at + size <= file.size(); ++i)
+    v |= uint32_t(file[at + i]) << 8 * (big ? size - 1 - i : i);
+  return v;
+}
+
+} // namespace
+
+uint32_t TiffLe32(const std::vector<uint8_t>& file, size_t at) {
+  return Number(file, at, 4, false);
+}
+
+const TiffDirEntry* TiffDirectory::Find(uint16_t tag) const {
+  for (const TiffDirEntry& e : entries)
+    if (e.tag == tag)
+      return &e;
+  return nullptr;
+}
+
+TiffDirectory TiffReadDirectory(const std::vector<uint8_t>& file) {
+  TiffDirectory d;
+  if (file.size() < 8 || file[0] != file[1] || (file[0] != 'I' && file[0] != 'M'))
+    return d;
+  d.big = file[0] == 'M';
+  d.offset = Number(file, 4, 4, d.big);
+  if ((size_t)d.offset + 2 > file.size())
+    return d;
+  uint16_t count = (uint16_t)Number(file, d.offset, 2, d.big);
+  size_t end = (size_t)d.offset + 2 + 12u * count;
+  if (end + 4 > file.size())
+    return d;
+  for (size_t at = d.offset + 2; at < end; at += 12) {
+    TiffDirEntry e = {(uint16_t)Number(file, at, 2, d.big),
+                      (uint16_t)Number(file, at + 2, 2, d.big),
+                      Number(file, at + 4, 4, d.big),
+                      Number(file, at + 8, 4, d.big),
+                      {}};
+    int size = e.type == 3 ? 2 : 4;
+    size_t data = e.count * size <= 4 ? at + 8 : e.value;
+    for (uint32_t k = 0; (e.type == 3 || e.type == 4) && k < e.count && data + (k + 1) * size <= file.size(); ++k)
+      e.values.push_back(Number(file, data + k * size, size, d.big));
+    d.entries.push_back(e);
+  }
+  d.next = Number(file, end, 4, d.big);
+  d.ok = true;
+  return d;
+}
+
 // ---- libtiff and Ghostscript
-
-namespace {
-
-// The first directory of a file's bytes, read without libtiff.
-struct RawDirectory {
-  explicit RawDirectory(const std::vector<uint8_t>& bytes) : file(bytes) {
-    if (file.size() < 8)
-      return;
-    big = file[0] == 'M';
-    offset = Long(4);
-    if (offset + 2 <= file.size())
-      count = Short(offset);
-    if (Entry(count) > file.size())
-      count = 0;
-  }
-  uint16_t Short(size_t at) const {
-    return big ? uint16_t(file[at] << 8 | file[at + 1]) : uint16_t(file[at] | file[at + 1] << 8);
-  }
-  uint32_t Long(size_t at) const {
-    return big ? uint32_t(Short(at)) << 16 | Short(at + 2) : uint32_t(Short(at)) | uint32_t(Short(at + 2)) << 16;
-  }
-  size_t Entry(size_t i) const { return offset + 2 + 12 * i; }
-  // The values of entry i (SHORT or LONG), inside the field or at its offset.
-  std::vector<uint32_t> Values(uint16_t i) const {
-    size_t at = Entry(i);
-    bool shorts = Short(at + 2) == 3;
-    uint32_t n = Long(at + 4);
-    size_t data = n * (shorts ? 2u : 4u) <= 4 ? at + 8 : Long(at + 8);
-    std::vector<uint32_t> values;
-    size_t size = shorts ? 2 : 4;
-    for (uint32_t k = 0; k < n && data + (k + 1) * size <= file.size(); ++k)
-      values.push_back(shorts ? Short(data + 2 * k) : Long(data + 4 * k));
-    return values;
-  }
-  const std::vector<uint8_t>& file;
-  bool big = false;
-  uint32_t offset = 0;
-  uint16_t count = 0;
-};
-
-} // namespace
-
-bool TiffReadStripLayout(const std::string& path, TiffStripLayout* layout) {
-  std::vector<uint8_t> file = ReadBytes(path);
-  RawDirectory ifd(file);
-  *layout = TiffStripLayout{};
-  layout->fileLength = (uint32_t)file.size();
-  for (uint16_t i = 0; i < ifd.count; ++i) {
-    uint16_t tag = ifd.Short(ifd.Entry(i));
-    if (tag == 273)
-      layout->offsets = ifd.Values(i);
-    else if (tag == 279)
-      layout->counts = ifd.Values(i);
-    else if (tag == 278 && !ifd.Values(i).empty())
-      layout->rowsPerStrip = ifd.Values(i)[0];
-  }
-  return !layout->offsets.empty();
-}
-
-bool TiffRowsAtStripEnds(const TiffStripLayout& layout, const std::vector<uint32_t>& rowLengths,
-                         std::vector<bool>* white, std::string* message) {
-  size_t rows = rowLengths.size();
-  white->assign(rows, false);
-  uint32_t copyLength = (layout.fileLength / 10240 + 1) * 10240;
-  uint32_t perStrip = layout.rowsPerStrip != 0 ? layout.rowsPerStrip : (uint32_t)rows;
-  for (size_t s = 0; s < layout.offsets.size() && s * perStrip < rows; ++s) {
-    uint32_t offset = layout.offsets[s];
-    size_t first = s * perStrip, end = std::min(rows, (s + 1) * perStrip);
-    uint32_t held;
-    if (!layout.counts.empty())
-      held = layout.counts[s];
-    else
-      held = s + 1 < layout.offsets.size() ? layout.offsets[s + 1] - offset : copyLength - offset;
-    // Where each row begins; the strip's last row only has to fit.
-    uint32_t start = 0;
-    for (size_t r = first; r < end; ++r) {
-      if (start + 4 >= held)
-        (*white)[r] = true;
-      start += rowLengths[r];
-    }
-    if (start - rowLengths[end - 1] >= held || (!layout.counts.empty() && start > held)) {
-      *message =
-          "strip " + std::to_string(s) + " holds " + std::to_string(held) + " bytes, its rows " + std::to_string(start);
-      return false;
-    }
-  }
-  return true;
-}
-
-#ifdef TAV_HAVE_LIBTIFF
-namespace {
-
-void QuietLibtiff() {
-  TIFFSetWarningHandler(nullptr);
-  TIFFSetErrorHandler(nullptr);
-}
-
-// Takes tag 279 out of the first directory of a file libtiff wrote.
-bool RemoveByteCounts(const std::string& path) {
-  std::vector<uint8_t> file = ReadBytes(path);
-  RawDirectory ifd(file);
-  for (uint16_t i = 0; i < ifd.count; ++i) {
-    size_t at = ifd.Entry(i);
-    if (ifd.Short(at) != 279)
-      continue;
-    size_t end = ifd.Entry(ifd.count) + 4;
-    memmove(&file[at], &file[at + 12], end - at - 12);
-    uint16_t less = uint16_t(ifd.count - 1);
-    file[ifd.offset] = uint8_t(ifd.big ? less >> 8 : less);
-    file[ifd.offset + 1] = uint8_t(ifd.big ? less : less >> 8);
-    return TiffWriteBytes(path, file);
-  }
-  return false;
-}
-
-} // namespace
-#endif
 
 bool TiffWriteWithLibtiff(const std::string& path, const TiffBitmap& bitmap, const TiffWriteOptions& options) {
 #ifdef TAV_HAVE_LIBTIFF
-  QuietLibtiff();
+  TIFFSetWarningHandler(nullptr);
+  TIFFSetErrorHandler(nullptr);
   TIFF* tif = TIFFOpen(path.c_str(), options.bigEndian ? "wb" : "wl");
   if (tif == nullptr)
     return false;
@@ -305,7 +215,7 @@ bool TiffWriteWithLibtiff(const std::string& path, const TiffBitmap& bitmap, con
   TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, 1);
   TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, 1);
   TIFFSetField(tif, TIFFTAG_COMPRESSION, COMPRESSION_CCITTRLE);
-  TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISWHITE);
+  TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, options.photometric);
   TIFFSetField(tif, TIFFTAG_FILLORDER, FILLORDER_MSB2LSB);
   TIFFSetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
   TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, options.rowsPerStrip != 0 ? options.rowsPerStrip : (uint32_t)bitmap.height);
@@ -319,24 +229,51 @@ bool TiffWriteWithLibtiff(const std::string& path, const TiffBitmap& bitmap, con
     ok = TIFFWriteScanline(tif, row.data(), (uint32_t)y, 0) == 1;
   }
   TIFFClose(tif);
-  if (ok && !options.byteCounts)
-    ok = RemoveByteCounts(path);
-  return ok;
+  if (!ok || options.byteCounts)
+    return ok;
+  // Tag 279 taken out of the directory libtiff wrote.
+  std::vector<uint8_t> file = TiffReadBytes(path);
+  TiffDirectory d = TiffReadDirectory(file);
+  for (size_t i = 0; i < d.entries.size(); ++i) {
+    if (d.entries[i].tag != 279)
+      continue;
+    size_t at = d.offset + 2 + 12 * i, end = d.offset + 2 + 12 * d.entries.size() + 4;
+    memmove(&file[at], &file[at + 12], end - at - 12);
+    std::vector<uint8_t> count;
+    TiffPut(count, uint32_t(d.entries.size() - 1), 2, d.big);
+    std::copy(count.begin(), count.end(), file.begin() + d.offset);
+    return TiffWriteBytes(path, file);
+  }
+  return false;
 #else
   (void)path, (void)bitmap, (void)options;
   return false;
 #endif
 }
 
-bool TiffDecodeWithLibtiff(const std::string& path, TiffBitmap* bitmap) {
+bool TiffDecodeWithLibtiff(const std::string& path, TiffBitmap* bitmap, TiffLibtiffTags* tags) {
 #ifdef TAV_HAVE_LIBTIFF
-  QuietLibtiff();
+  // Tests judge by what libtiff finds, not by its messages (a tag of count
+  // 0, as the converter writes without hotspots, is reported and dropped).
+  TIFFSetWarningHandler(nullptr);
+  TIFFSetErrorHandler(nullptr);
   TIFF* tif = TIFFOpen(path.c_str(), "r");
   if (tif == nullptr)
     return false;
   uint32_t width = 0, height = 0;
   TIFFGetField(tif, TIFFTAG_IMAGEWIDTH, &width);
   TIFFGetField(tif, TIFFTAG_IMAGELENGTH, &height);
+  if (tags != nullptr) {
+    uint16_t photometric = 0;
+    if (TIFFGetField(tif, TIFFTAG_PHOTOMETRIC, &photometric))
+      tags->photometric = photometric;
+    uint64_t* counts = nullptr;
+    if (TIFFGetField(tif, TIFFTAG_STRIPBYTECOUNTS, &counts) && counts != nullptr)
+      tags->stripByteCounts.assign(counts, counts + TIFFNumberOfStrips(tif));
+    void* values = nullptr;
+    tags->hasHotspotTag =
+        TIFFFindField(tif, 65024, TIFF_ANY) != nullptr && TIFFGetField(tif, 65024, &tags->hotspotCount, &values) == 1;
+  }
   *bitmap = TiffBitmap((int)width, (int)height);
   std::vector<uint8_t> row(TIFFScanlineSize(tif));
   bool ok = true;
@@ -348,63 +285,88 @@ bool TiffDecodeWithLibtiff(const std::string& path, TiffBitmap* bitmap) {
   TIFFClose(tif);
   return ok;
 #else
-  (void)path, (void)bitmap;
+  (void)path, (void)bitmap, (void)tags;
   return false;
 #endif
 }
 
 std::vector<uint8_t> TiffEncodeRows(const TiffBitmap& bitmap) {
-  std::vector<uint8_t> rows;
-#ifdef TAV_HAVE_LIBTIFF
   std::string path = TiffScratchPath("encode-rows.tif");
-  if (!TiffWriteWithLibtiff(path, bitmap, TiffWriteOptions{}))
-    return rows;
-  TIFF* tif = TIFFOpen(path.c_str(), "r");
-  if (tif == nullptr)
-    return rows;
-  uint64_t* counts = nullptr;
-  if (TIFFGetField(tif, TIFFTAG_STRIPBYTECOUNTS, &counts) && counts != nullptr) {
-    rows.resize(counts[0]);
-    if (TIFFReadRawStrip(tif, 0, rows.data(), (tmsize_t)rows.size()) != (tmsize_t)rows.size())
-      rows.clear();
-  }
-  TIFFClose(tif);
-#else
-  (void)bitmap;
-#endif
-  return rows;
+  std::vector<uint8_t> file;
+  if (TiffWriteWithLibtiff(path, bitmap, TiffWriteOptions{}))
+    file = TiffReadBytes(path);
+  TiffDirectory d = TiffReadDirectory(file);
+  const TiffDirEntry* offset = d.Find(273);
+  const TiffDirEntry* count = d.Find(279);
+  if (offset == nullptr || count == nullptr || offset->values.empty() || count->values.empty())
+    return {};
+  return std::vector<uint8_t>(file.begin() + offset->values[0], file.begin() + offset->values[0] + count->values[0]);
 }
 
-std::vector<uint32_t> TiffRowLengths(const TiffBitmap& bitmap) {
-  std::vector<uint32_t> lengths;
-  std::string path = TiffScratchPath("row-lengths.tif");
-  TiffStripLayout layout;
-  if (TiffWriteWithLibtiff(path, bitmap, TiffWriteOptions{1, false, true}) && TiffReadStripLayout(path, &layout))
-    lengths = layout.counts;
-  return lengths;
+bool TiffRowsAtStripEnds(const std::string& path, const TiffBitmap& source, std::vector<bool>* white,
+                         std::string* message) {
+  std::vector<uint8_t> file = TiffReadBytes(path);
+  TiffDirectory d = TiffReadDirectory(file);
+  const TiffDirEntry* offsets = d.Find(273);
+  const TiffDirEntry* counts = d.Find(279);
+  const TiffDirEntry* perStripEntry = d.Find(278);
+  // The code of each row, from a file of one row a strip.
+  std::string oneRowPath = TiffScratchPath("row-lengths.tif");
+  std::vector<uint8_t> oneRow;
+  if (TiffWriteWithLibtiff(oneRowPath, source, TiffWriteOptions{1}))
+    oneRow = TiffReadBytes(oneRowPath);
+  TiffDirectory oneRowDirectory = TiffReadDirectory(oneRow);
+  const TiffDirEntry* rowLengths = oneRowDirectory.Find(279);
+  size_t rows = source.height;
+  if (offsets == nullptr || rowLengths == nullptr || rowLengths->values.size() != rows) {
+    *message = "no strips";
+    return false;
+  }
+  white->assign(rows, false);
+  uint32_t copyLength = uint32_t(file.size() / 10240 + 1) * 10240;
+  uint32_t perStrip =
+      perStripEntry != nullptr && !perStripEntry->values.empty() ? perStripEntry->values[0] : (uint32_t)rows;
+  const std::vector<uint32_t>& at = offsets->values;
+  for (size_t s = 0; s < at.size() && s * perStrip < rows; ++s) {
+    size_t first = s * perStrip, end = std::min(rows, (s + 1) * perStrip);
+    uint32_t held = counts != nullptr ? counts->values[s] : s + 1 < at.size() ? at[s + 1] - at[s] : copyLength - at[s];
+    // Where each row begins; the strip's last row only has to fit.
+    uint32_t start = 0, whiteRows = 0;
+    for (size_t r = first; r < end; ++r) {
+      (*white)[r] = start + 4 >= held;
+      whiteRows += (*white)[r];
+      start += rowLengths->values[r];
+    }
+    if (start - rowLengths->values[end - 1] >= held || (counts != nullptr && start > held) || whiteRows > 4) {
+      *message =
+          "strip " + std::to_string(s) + " holds " + std::to_string(held) + " bytes, its rows " + std::to_string(start);
+      return false;
+    }
+  }
+  return true;
 }
 
 bool TiffHaveGhostscript() {
   return system("gs --version >/dev/null 2>&1") == 0;
 }
 
-bool TiffRenderPostScript(const std::string& postscript, const std::string& path, int width, int height) {
-  std::string source = path + ".ps";
-  if (!TiffWriteBytes(source, std::vector<uint8_t>(postscript.begin(), postscript.end())))
-    return false;
+bool TiffRenderPostScript(const std::vector<std::string>& sources, const std::string& path, int width, int height,
+                          int dpi) {
   std::ostringstream command;
-  command << "gs -q -dNOPAUSE -dBATCH -dSAFER -sDEVICE=tiffcrle -r200 -g" << width << "x" << height << " -sOutputFile='"
-          << path << "' '" << source << "' >/dev/null 2>&1";
+  command << "gs -q -dNOPAUSE -dBATCH -dSAFER -sDEVICE=tiffcrle -r" << dpi << " -g" << width << "x" << height
+          << " -sOutputFile='" << path << "'";
+  for (const std::string& source : sources)
+    command << " '" << source << "'";
+  command << " >/dev/null 2>&1";
   remove(path.c_str());
-  return system(command.str().c_str()) == 0 && !ReadBytes(path).empty();
+  return system(command.str().c_str()) == 0 && !TiffReadBytes(path).empty();
 }
 
 // ---- Records
 
 TiffRecord::TiffRecord() {
   static uintptr_t next = 0x7D000000u;
-  next += 16;
-  window_ = reinterpret_cast<HWND>(next);
+  window_ = reinterpret_cast<HWND>(next += 16);
   record_ = TAVIMG_GetImgStruct(window_);
   if (record_ != nullptr)
     InitImgStruct(record_);

@@ -7,8 +7,6 @@
 #include <tavwin_test.h>
 
 #include <memory>
-#include <string>
-#include <vector>
 
 namespace {
 
@@ -35,20 +33,18 @@ TEST(TiffExport, WindowsOfAPictureInStrips) {
   ASSERT_EQ(record.Load(path), 1);
   struct Window {
     int x0, x1, y0, y1;
-  } windows[] = {{0, 300, 0, 59}, {13, 250, 10, 40}, {299, 300, 0, 59}, {100, 101, 33, 34}, {5, 300, 52, 59}};
+  } windows[] = {{0, 300, 0, 59},    {13, 250, 10, 40}, {299, 300, 0, 59},
+                 {100, 101, 33, 34}, {5, 300, 52, 59},  {0, 300, 50, 60}};
   for (const Window& w : windows) {
     int result = 0;
     TiffBitmap exported = ExportWindow(record.get(), w.x0, w.x1, w.y0, w.y1, &result);
     ASSERT_EQ(result, 1);
+    // The picture's last row stays white.
     for (int y = 0; y < exported.height; ++y)
       for (int x = 0; x < exported.width; ++x)
-        ASSERT_EQ(exported.at(x, y), bitmap.at(w.x0 + x, w.y0 + y)) << x << "," << y << " of " << w.x0 << "," << w.y0;
+        ASSERT_EQ(exported.at(x, y), w.y0 + y < 59 && bitmap.at(w.x0 + x, w.y0 + y))
+            << x << "," << y << " of " << w.x0 << "," << w.y0;
   }
-  // A window down to the picture's end leaves its last row white.
-  int result = 0;
-  TiffBitmap tail = ExportWindow(record.get(), 0, 300, 50, 60, &result);
-  for (int x = 0; x < 300; ++x)
-    ASSERT_EQ(tail.at(x, 9), 0);
 }
 
 TEST(TiffExport, RefusalsAndFailures) {
