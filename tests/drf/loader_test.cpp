@@ -14,7 +14,6 @@
 namespace {
 
 using drftest::LoadedDrf;
-using drftest::ReportWatch;
 using Bytes = std::vector<uint8_t>;
 
 drfenc::DrfPicture Grey(int width, int height) {
@@ -94,104 +93,82 @@ TEST(DrfLoader, KeepsMainPictureInfoAndCutsTheDataIntoStripes) {
   }
 }
 
-TEST(DrfLoader, DisplayModesOneAndFourReadNoStripesButTheRasterTable) {
-  drfenc::DrfPicture picture = Grey(40, 30);
+// Every mode reads the raster table; modes 1 and 4 read no stripes and do
+// not centre, nor does mode 3.
+TEST(DrfLoader, CentresOnTheMeasuredWindowAndReadsStripesButInModesOneAndFour) {
+  drfenc::DrfPicture picture = Grey(101, 50);
   picture.hotspots = Spots(3, 5);
   const std::string path = drftest::WritePicture("modes.drf", picture);
-  for (DWORD mode : {1u, 4u}) {
-    LoadedDrf drf;
-    drf.record->AltSize = {300, 200};
-    ASSERT_EQ(drf.Load(path, mode), 1);
-    EXPECT_EQ(StripeCount(drf.record), 0);
-    EXPECT_EQ(+drf.record->DRFSize.x, 40);
-    EXPECT_EQ(+drf.record->HotspotCount, 3);
-    EXPECT_EQ(+drf.record->CentringOffset.x, 0);
-  }
-}
-
-TEST(DrfLoader, CentresOnTheMeasuredWindowExceptInModeThree) {
-  const std::string path = drftest::WritePicture("centre.drf", Grey(101, 50));
   struct Case {
     DWORD mode;
     TavPair alt;
     TavPair expected;
+    int stripes;
   } cases[] = {
-      {0, {300, 201}, {99, 75}}, // (150 - 50.5) and (100.5 - 25), toward zero
-      {2, {50, 20}, {-25, -15}},
-      {3, {300, 200}, {0, 0}},
-      {0, {0, 200}, {0, 0}},
+      {0, {300, 201}, {99, 75}, 1}, // (150 - 50.5) and (100.5 - 25), toward zero
+      {2, {50, 20}, {-25, -15}, 1}, {3, {300, 200}, {0, 0}, 1}, {0, {0, 200}, {0, 0}, 1},
+      {1, {300, 200}, {0, 0}, 0},   {4, {300, 200}, {0, 0}, 0},
   };
   for (const Case& c : cases) {
+    SCOPED_TRACE(c.mode);
     LoadedDrf drf;
     drf.record->AltSize = c.alt;
     ASSERT_EQ(drf.Load(path, c.mode), 1);
-    EXPECT_EQ(+drf.record->CentringOffset.x, c.expected.x) << c.mode;
-    EXPECT_EQ(+drf.record->CentringOffset.y, c.expected.y) << c.mode;
+    EXPECT_EQ(+drf.record->CentringOffset.x, c.expected.x);
+    EXPECT_EQ(+drf.record->CentringOffset.y, c.expected.y);
+    EXPECT_EQ(StripeCount(drf.record), c.stripes);
+    EXPECT_EQ(+drf.record->DRFSize.x, 101);
+    EXPECT_EQ(+drf.record->HotspotCount, 3);
   }
 }
 
-// Both forms, with names and texts of the longest length each form holds:
-// a compact name of 32 characters has no terminator in the file or in the
-// record, where the text follows it.
-TEST(DrfLoader, ReadsTheRasterTableInBothForms) {
+// Both forms, with names and texts of the longest length each form holds (a
+// compact name of 32 characters has no terminator in the file or in the
+// record, where the text follows it), and at most 600 hotspots.
+TEST(DrfLoader, ReadsTheRasterTableInBothFormsUpToSixHundredHotspots) {
   struct Form {
     drfenc::RasterForm form;
     size_t nameChars, textChars;
   } forms[] = {{drfenc::RasterForm::Full, 31, 24}, {drfenc::RasterForm::Compact, 32, 25}};
-  for (const Form& f : forms) {
-    SCOPED_TRACE(f.nameChars);
-    drfenc::DrfPicture picture = Grey(64, 64);
-    picture.options.rasterForm = f.form;
-    picture.hotspots = Spots(5, 12);
-    if (f.form == drfenc::RasterForm::Compact)
-      for (drfenc::Hotspot& h : picture.hotspots)
-        h.kind = 0x85; // one kind byte for all, kept signed
-    picture.hotspots[1].name = std::string(f.nameChars, 'N');
-    picture.hotspots[1].text = std::string(f.textChars, 'T');
-    picture.hotspots[2].name = "";
-    LoadedDrf drf;
-    ImgStruct* r = drf.record;
-    r->DRFSpotOffset[0] = 5;
-    r->DRFSpotOffset[1] = 6;
-    r->ZoomStart = {100, 200};
-    for (int i = 0; i < 5; ++i)
-      r->Hotspots[i].HotspotState = 0x0F;
-    ASSERT_EQ(drf.Load(drftest::WritePicture("raster.drf", picture)), 1);
-    ASSERT_EQ(+r->HotspotCount, 5);
-    for (int i = 0; i < 5; ++i) {
-      const drfenc::Hotspot& h = picture.hotspots[i];
-      const HotspotEntry& e = r->Hotspots[i];
-      EXPECT_EQ(std::string(e.HotspotName, strnlen(e.HotspotName, 32)), h.name);
-      EXPECT_EQ(e.HotspotText, h.text);
-      EXPECT_EQ(+e.HotspotKind, (signed char)h.kind);
-      EXPECT_EQ(+e.HotspotState, 0);
-      const TavRect picturePlace = {h.left, h.top, h.right, h.bottom};
-      const TavRect screenPlace = {h.left + 105, h.top + 206, h.right + 105, h.bottom + 206};
-      EXPECT_EQ(0, memcmp(&e.PictureRect, &picturePlace, sizeof picturePlace)) << i;
-      EXPECT_EQ(0, memcmp(&e.ScreenRect, &screenPlace, sizeof screenPlace)) << i;
-    }
-  }
-}
-
-TEST(DrfLoader, KeepsAtMostSixHundredHotspots) {
-  for (auto form : {drfenc::RasterForm::Full, drfenc::RasterForm::Compact}) {
-    for (int count : {600, 601, 700}) {
-      SCOPED_TRACE(count);
-      drfenc::DrfPicture picture = Grey(8, 8);
-      picture.options.rasterForm = form;
-      picture.hotspots = Spots(count, 4);
-      for (drfenc::Hotspot& h : picture.hotspots)
-        h.kind = 1;
+  for (const Form& f : forms)
+    for (int count : {5, 600, 601, 700}) {
+      SCOPED_TRACE(std::to_string(count) + " hotspots, names of " + std::to_string(f.nameChars));
+      drfenc::DrfPicture picture = Grey(64, 64);
+      picture.options.rasterForm = f.form;
+      picture.hotspots = Spots(count, 12);
+      if (f.form == drfenc::RasterForm::Compact)
+        for (drfenc::Hotspot& h : picture.hotspots)
+          h.kind = 0x85; // one kind byte for all, kept signed
+      picture.hotspots[1].name = std::string(f.nameChars, 'N');
+      picture.hotspots[1].text = std::string(f.textChars, 'T');
+      picture.hotspots[2].name = "";
       LoadedDrf drf;
-      ReportWatch watch;
-      ASSERT_EQ(drf.Load(drftest::WritePicture("many.drf", picture)), 1);
-      EXPECT_EQ(+drf.record->HotspotCount, 600);
-      EXPECT_EQ(std::string(drf.record->Hotspots[599].HotspotName), "H599");
-      EXPECT_EQ(+drf.record->Hotspots[600].HotspotName[0], 0); // the spare entry is never written
-      EXPECT_EQ(watch.Code(), count > 600 ? 18u : 0u);
-      EXPECT_EQ(watch.LastText(), count > 600 ? "Unable to load all DRF-Raster" : "");
+      ImgStruct* r = drf.record;
+      r->DRFSpotOffset[0] = 5;
+      r->DRFSpotOffset[1] = 6;
+      r->ZoomStart = {100, 200};
+      for (HotspotEntry& e : r->Hotspots)
+        e.HotspotState = 0x0F;
+      const std::string path = drftest::WritePicture("raster.drf", picture);
+      const drftest::Reported got = drftest::Run([&] { return (LONG)drf.Load(path); });
+      ASSERT_EQ(got.result, 1);
+      EXPECT_TRUE(drftest::Reports(got, count > 600 ? 18 : 0, count > 600 ? "Unable to load all DRF-Raster" : ""));
+      const int kept = std::min(count, 600);
+      ASSERT_EQ(+r->HotspotCount, kept);
+      EXPECT_EQ(+r->Hotspots[600].HotspotName[0], 0); // the spare entry is never written
+      for (int i = 0; i < kept; ++i) {
+        const drfenc::Hotspot& h = picture.hotspots[i];
+        const HotspotEntry& e = r->Hotspots[i];
+        ASSERT_EQ(std::string(e.HotspotName, strnlen(e.HotspotName, 32)), h.name) << i;
+        ASSERT_EQ(e.HotspotText, h.text) << i;
+        ASSERT_EQ(+e.HotspotKind, (signed char)h.kind) << i;
+        ASSERT_EQ(+e.HotspotState, 0) << i;
+        const TavRect picturePlace = {h.left, h.top, h.right, h.bottom};
+        const TavRect screenPlace = {h.left + 105, h.top + 206, h.right + 105, h.bottom + 206};
+        ASSERT_EQ(0, memcmp(&e.PictureRect, &picturePlace, sizeof picturePlace)) << i;
+        ASSERT_EQ(0, memcmp(&e.ScreenRect, &screenPlace, sizeof screenPlace)) << i;
+      }
     }
-  }
 }
 
 TEST(DrfLoader, ReloadingFreesTheStripesOfTheEarlierPictureAndKeepsHotspotsWithoutRasterTable) {
@@ -265,15 +242,9 @@ TEST(DrfLoaderErrors, EachIsReportedAndNothingLeaks) {
     {
       LoadedDrf drf;
       const long withRecord = tavwin::LiveGlobalBlocks();
-      ReportWatch watch;
-      tavwin::FailGlobalAllocAt(e.failAlloc);
-      tavwin::FailGlobalLockAt(e.failLock);
-      EXPECT_EQ(drf.Load(e.path), e.result);
-      tavwin::FailGlobalAllocAt(0);
-      tavwin::FailGlobalLockAt(0);
-      EXPECT_EQ(watch.Code(), e.code);
-      EXPECT_EQ(watch.Boxes(), 1);
-      EXPECT_EQ(watch.LastText(), e.text);
+      const drftest::Reported got = drftest::Run([&] { return (LONG)drf.Load(e.path); }, e.failAlloc, e.failLock);
+      EXPECT_EQ(got.result, e.result);
+      EXPECT_TRUE(drftest::Reports(got, e.code, e.text));
       if (e.result == 0) {
         EXPECT_EQ(StripeCount(drf.record), 0);
         EXPECT_EQ(tavwin::LiveGlobalBlocks(), withRecord);

@@ -16,8 +16,6 @@
 
 namespace {
 
-using drftest::ReportWatch;
-
 // A picture opened and painted into a host window of the given client size
 // in display mode 3 (the picture at its own size, in picture mode 0): its
 // palette is built, and decoding allocates only the header and the bands.
@@ -136,15 +134,10 @@ TEST(DrfDecodeErrors, FaultsDestroyTheWindowAndLeaveNothingBehind) {
       s.record->DrfShown = 1;
       host::AttachRecord(s.window, nullptr); // its destruction must not clear the error code
       const long loaded = tavwin::LiveGlobalBlocks();
-      ReportWatch watch;
-      tavwin::FailGlobalAllocAt(f.allocAt);
-      tavwin::FailGlobalLockAt(f.lockAt);
-      EXPECT_EQ(DecodeDRFPicture(s.window, s.record), 0);
-      tavwin::FailGlobalAllocAt(0);
-      tavwin::FailGlobalLockAt(0);
-      EXPECT_EQ(watch.Code(), f.code);
-      EXPECT_EQ(watch.Boxes(), 1);
-      EXPECT_EQ(watch.LastText(), f.text);
+      const drftest::Reported got =
+          drftest::Run([&] { return (LONG)DecodeDRFPicture(s.window, s.record); }, f.allocAt, f.lockAt);
+      EXPECT_EQ(got.result, 0);
+      EXPECT_TRUE(drftest::Reports(got, f.code, f.text));
       EXPECT_FALSE(IsWindow(s.window));
       EXPECT_TRUE(NothingDecoded(s.record));
       EXPECT_EQ(tavwin::LiveGlobalBlocks(), loaded);
@@ -163,19 +156,19 @@ TEST(DrfDecodeErrors, MoreThanSixteenBandsAreRefused) {
   HWND window = host::CreateTestWindow(0, 0, 120, 90);
   drftest::LoadedDrf drf(window);
   ASSERT_EQ(drf.Load(path, 3), 1);
-  ReportWatch watch;
+  const char* text = "int. err. memsize > MAX_PATCH_SIZE";
   drftest::Dib dib;
-  EXPECT_EQ(drftest::ExportDib(drf.record, &dib), 0);
-  EXPECT_EQ(watch.Code(), 4u);
-  EXPECT_EQ(watch.LastText(), "int. err. memsize > MAX_PATCH_SIZE");
+  drftest::Reported got = drftest::Run([&] { return drftest::ExportDib(drf.record, &dib); });
+  EXPECT_EQ(got.result, 0);
+  EXPECT_TRUE(drftest::Reports(got, 4, text));
   EXPECT_TRUE(dib.bufferIntact);
   EXPECT_TRUE(IsWindow(window)); // an export has no window to destroy
   EXPECT_EQ(+drf.record->BandCount, 0);
 
-  ReportWatch again;
   drf.record->DrfShown = 1;
-  EXPECT_EQ(DecodeDRFPicture(window, drf.record), 0);
-  EXPECT_EQ(again.Code(), 4u);
+  got = drftest::Run([&] { return (LONG)DecodeDRFPicture(window, drf.record); });
+  EXPECT_EQ(got.result, 0);
+  EXPECT_TRUE(drftest::Reports(got, 4, text));
   EXPECT_FALSE(IsWindow(window));
   EXPECT_TRUE(NothingDecoded(drf.record));
 }
@@ -186,14 +179,11 @@ TEST(DrfDecodeErrors, PaintThatFailsInTheHostsPaintDestroysTheWindowCleanly) {
   {
     Shown s(path, 120, 90);
     ASSERT_NE(s.record, nullptr);
-    ReportWatch watch;
-    tavwin::FailGlobalAllocAt(2); // the band
-    s.Paint();
-    tavwin::FailGlobalAllocAt(0);
+    const drftest::Reported got = drftest::Run([&] { return (LONG)s.Paint().size(); }, 2); // the band
     // The messages of the window's destruction reach the library too, and an
     // export clears the last error code on entry: the box tells.
-    EXPECT_EQ(watch.Boxes(), 1);
-    EXPECT_EQ(watch.LastText(), "No memory for bitmap");
+    EXPECT_EQ(got.boxes, 1);
+    EXPECT_EQ(got.text, "No memory for bitmap");
     EXPECT_FALSE(IsWindow(s.window));
     EXPECT_TRUE(NothingDecoded(s.record));
   }
@@ -212,12 +202,10 @@ TEST(DrfDecodeErrors, DrawingThatCannotLockABandReportsAndFreesTheRest) {
   const long live = tavwin::LiveGlobalBlocks();
   for (long failAt : {locks - 3, locks - 1}) {
     SCOPED_TRACE(failAt);
-    ReportWatch watch;
-    tavwin::FailGlobalLockAt((int)failAt);
-    EXPECT_EQ(DrawDRFPicture(s.window, s.record, dc, &all), 0);
-    tavwin::FailGlobalLockAt(0);
-    EXPECT_EQ(watch.Code(), 2u);
-    EXPECT_EQ(watch.LastText(), "Global Lock failed");
+    const drftest::Reported got =
+        drftest::Run([&] { return (LONG)DrawDRFPicture(s.window, s.record, dc, &all); }, 0, (int)failAt);
+    EXPECT_EQ(got.result, 0);
+    EXPECT_TRUE(drftest::Reports(got, 2, "Global Lock failed"));
     EXPECT_TRUE(IsWindow(s.window)); // drawing's own failure keeps the window
     EXPECT_TRUE(NothingDecoded(s.record));
     EXPECT_EQ(tavwin::LiveGlobalBlocks(), live);

@@ -183,22 +183,23 @@ std::vector<std::vector<uint8_t>> DecodePaddedRows(ImgStruct* record) {
   return rows;
 }
 
-} // namespace drftest
-
-namespace drftest {
-
-ReportWatch::ReportWatch() {
+Reported Run(const std::function<LONG()>& call, int failAlloc, int failLock) {
   ClearLastErrorCode();
   tavwin::ClearMessageBoxLog();
+  tavwin::FailGlobalAllocAt(failAlloc);
+  tavwin::FailGlobalLockAt(failLock);
+  const LONG result = call();
+  tavwin::FailGlobalAllocAt(0);
+  tavwin::FailGlobalLockAt(0);
+  const auto& boxes = tavwin::MessageBoxLog();
+  return {result, LastErrorCode(), (int)boxes.size(), boxes.empty() ? std::string() : boxes.back().text};
 }
-UINT ReportWatch::Code() const {
-  return LastErrorCode();
-}
-int ReportWatch::Boxes() const {
-  return (int)tavwin::MessageBoxLog().size();
-}
-std::string ReportWatch::LastText() const {
-  return tavwin::MessageBoxLog().empty() ? std::string() : tavwin::MessageBoxLog().back().text;
+
+::testing::AssertionResult Reports(const Reported& got, UINT code, const std::string& text) {
+  if (got.code == code && got.boxes == (code ? 1 : 0) && got.text == text)
+    return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << "error " << got.code << " in " << got.boxes << " boxes, last \"" << got.text
+                                       << "\"; expected error " << code << " \"" << text << "\"";
 }
 
 } // namespace drftest

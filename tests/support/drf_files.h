@@ -8,8 +8,11 @@
 
 #include <drfenc.h>
 
+#include <gtest/gtest.h>
+
 #include <stdint.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -74,15 +77,18 @@ std::vector<RGBQUAD> ExpectedColours(const drfenc::DrfPicture& picture);
 // freed again.
 std::vector<std::vector<uint8_t>> DecodePaddedRows(ImgStruct* record);
 
-// Watches the error reporter from its construction on: the last error code
-// and the message boxes shown since.
-class ReportWatch {
-public:
-  ReportWatch();
-  UINT Code() const;
-  int Boxes() const;
-  std::string LastText() const;
+// What call reported while the failAlloc-th GlobalAlloc and the failLock-th
+// GlobalLock from its start failed (0: none fails): its result, the last
+// error code, the message boxes shown and the text of the last.
+struct Reported {
+  LONG result;
+  UINT code;
+  int boxes;
+  std::string text;
 };
+Reported Run(const std::function<LONG()>& call, int failAlloc = 0, int failLock = 0);
+// Reported as code with text in one message box; code 0: nothing reported.
+::testing::AssertionResult Reports(const Reported& got, UINT code, const std::string& text = "");
 
 } // namespace drftest
 
