@@ -106,27 +106,4 @@ TEST(DrfRows, DecodeToTheirPixels) {
   }
 }
 
-TEST(DrfRows, BandGeometry) {
-  struct Case {
-    int kind, width, height;
-    LONG padded, rowsPerBand, bands, lastRows;
-  } cases[] = {
-      {7, 100, 10, 112, 584, 1, 10},   {7, 112, 10, 112, 584, 1, 10}, {7, 1000, 300, 1008, 64, 5, 44},
-      {5, 640, 203, 640, 203, 1, 203}, {5, 640, 204, 640, 203, 2, 1}, {6, 1, 32767, 16, 4095, 9, 7},
-      {8, 17, 3, 32, 4095, 1, 3},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(std::to_string(c.kind) + " " + std::to_string(c.width) + "x" + std::to_string(c.height));
-    drfenc::DrfPicture picture = drftest::RandomPicture(c.kind, c.width, c.height, 3, 0.2);
-    drftest::LoadedDrf drf;
-    ASSERT_EQ(drf.Load(drftest::WritePicture("geometry.drf", picture)), 1);
-    std::vector<std::vector<uint8_t>> rows = drftest::DecodePaddedRows(drf.record);
-    EXPECT_EQ(+drf.record->PaddedWidth, c.padded);
-    EXPECT_EQ(+drf.record->RowsPerBand, c.rowsPerBand);
-    EXPECT_EQ(+drf.record->BandCount, c.bands);
-    EXPECT_EQ(+drf.record->LastBandRows, c.lastRows);
-    EXPECT_EQ(rows.size(), (size_t)c.height);
-  }
-}
-
 } // namespace
