@@ -73,20 +73,15 @@ TEST(DrfPaint, WindowShowsTheExportedColoursAtTheSpotOffset) {
 
     const int ox = s.record->DRFSpotOffset[0] + s.record->ZoomStart.x;
     const int oy = s.record->DRFSpotOffset[1] + s.record->ZoomStart.y;
-    int wrong = 0;
-    for (int y = 0; y < 300 && wrong < 5; ++y)
-      for (int x = 0; x < 640 && wrong < 5; ++x) {
+    for (int y = 0; y < 300; ++y)
+      for (int x = 0; x < 640; ++x) {
         const int px = x - ox, py = y - oy;
         uint32_t expected = 0x0C2238; // the background
         if (px >= 0 && py >= 0 && px < c.width && py < c.height) {
           const RGBQUAD& q = dib.colours[dib.pixels[(size_t)py * c.width + px]];
           expected = (uint32_t)q.rgbRed << 16 | (uint32_t)q.rgbGreen << 8 | q.rgbBlue;
         }
-        if (pixels[(size_t)y * 640 + x] != expected) {
-          ADD_FAILURE() << "window pixel " << x << ", " << y << ": " << std::hex << pixels[(size_t)y * 640 + x]
-                        << " instead of " << expected;
-          ++wrong;
-        }
+        ASSERT_EQ(pixels[(size_t)y * 640 + x], expected) << "window pixel " << x << ", " << y;
       }
   }
 }
