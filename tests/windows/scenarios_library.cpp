@@ -1,13 +1,10 @@
-// The module itself: version, resources, errors, the record layout as the
-// library and the host see it, the slot table.
+// The module itself: version, resources, errors, and the record layout as
+// the library and the host see it. (The slot table is the same code on every
+// system; the frame suite covers it.)
 #include "layout_offsets.h"
 #include "winhost.h"
 
-#include <afx.h>
-
 #include <string.h>
-
-#include <memory>
 
 #ifndef _WIN32
 #  include <tavwin_module.h>
@@ -158,31 +155,4 @@ WINHOST_SCENARIO(layout, "library/layout") {
                 "DRFSize is not at its offset");
   context.Check(RawField<TAVIMG_NOTIFYPROC>(opened, "NotifyCallback") == winhost::NotifyHost,
                 "NotifyCallback is not at its offset");
-}
-
-// Twenty windows hold slots; a twenty-first is refused with error 20 until
-// one of them is unloaded.
-WINHOST_SCENARIO(slots, "library/slots") {
-  std::vector<std::unique_ptr<HostWindow>> windows;
-  std::vector<ImgStruct*> records;
-  for (int i = 0; i < 20; ++i) {
-    windows.emplace_back(new HostWindow(40, 30));
-    records.push_back(TAVIMG_GetImgStruct(windows.back()->handle));
-    context.Check(records.back() != nullptr, "window %d got no record", i + 1);
-  }
-  for (int i = 0; i < 20; ++i)
-    for (int j = i + 1; j < 20; ++j)
-      context.Check(records[i] != records[j], "windows %d and %d share a record", i + 1, j + 1);
-  HostWindow extra(40, 30);
-  context.Check(TAVIMG_GetImgStruct(extra.handle) == nullptr, "a twenty-first window got a record");
-  context.ExpectText("refused", LastError());
-  TAVIMG_UnloadPicture(windows[5]->handle, records[5]);
-  ImgStruct* record = TAVIMG_GetImgStruct(extra.handle);
-  context.Check(record != nullptr, "the freed slot was not given to the next window");
-  context.Check(TAVIMG_GetImgStruct(windows[6]->handle) == records[6], "window 7 lost its record");
-  context.Check(TAVIMG_GetImgStruct(windows[5]->handle) == nullptr, "window 6 got a slot although all are taken");
-  TAVIMG_UnloadPicture(extra.handle, record);
-  for (int i = 0; i < 20; ++i)
-    if (i != 5)
-      TAVIMG_UnloadPicture(windows[i]->handle, records[i]);
 }
