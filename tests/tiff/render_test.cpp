@@ -150,28 +150,6 @@ TEST(TiffRender, OddRequestsDrawSafelyAndLeaveNothingBehind) {
   EXPECT_EQ(tavwin::LiveGlobalBlocks(), blocks);
 }
 
-TEST(TiffRender, FittedViewOfAnOpenedPicture) {
-  // Loaded by a host and painted through its window: 400 x 200 fitted into
-  // a client area of 200 x 100 is a 2:1 reduction at the corner.
-  TiffBitmap bitmap = TiffRandomBitmap(400, 200, 17);
-  std::string path = TiffScratchPath("fitted.tif");
-  ASSERT_TRUE(TiffWriteWithLibtiff(path, bitmap, TiffWriteOptions{64, false, true}));
-  HWND window = host::CreateTestWindow(0, 0, 200, 100);
-  ImgStruct* record = TAVIMG_LoadPicture(window, 0, nullptr, path.c_str(), "", 1, TAVIMG_FILE_TIFF, 0);
-  ASSERT_NE(record, nullptr);
-  host::AttachRecord(window, record);
-  InvalidateRect(window, nullptr, TRUE);
-  host::PumpPaints(window);
-  int width = 0, height = 0;
-  std::vector<uint32_t> pixels = host::ReadClientPixels(window, &width, &height);
-  ASSERT_EQ(width, 200);
-  std::set<uint32_t> seen;
-  ExpectDrawn(pixels, width, bitmap, {0, 400, 0, 200, 200, 100}, kWhite, &seen);
-  host::AttachRecord(window, nullptr);
-  TAVIMG_UnloadPicture(window, record);
-  DestroyWindow(window);
-}
-
 TEST(TiffRender, RowsBeyondTheDataAreNotWalkedOneByOne) {
   // A picture that claims 2^31 - 1 rows but holds 20: the fitted drawing
   // must not decode two thousand million empty rows.
