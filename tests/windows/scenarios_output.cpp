@@ -127,8 +127,8 @@ void Export(Context& context, const TestPicture& picture) {
     context.ExpectBytes("dib", std::vector<uint8_t>(buffer.begin(), buffer.begin() + packed));
 }
 
-// FILE_DRF2TIFF_Hotspots; the written file opens as a TIFF picture with the
-// hotspots of the DRF.
+// FILE_DRF2TIFF_Hotspots, the file written byte for byte. (Showing TIFFs
+// with hotspots, one of them written by it, is what the display scenarios do.)
 void Convert(Context& context, const TestPicture& picture) {
   HostWindow window(kWindowWidth, kWindowHeight);
   ImgStruct* record = window.Open(picture, 1, false);
@@ -139,16 +139,7 @@ void Convert(Context& context, const TestPicture& picture) {
   LONG result = FILE_DRF2TIFF_Hotspots(0, record, CString(output.c_str()));
   std::vector<uint8_t> written = winhost::ReadFile(output);
   context.ExpectText("result", Format("result %ld, %zu bytes written\n", (long)result, written.size()));
-  if (!written.empty())
-    context.ExpectBytes("tiff", written);
-  HostWindow shown(kWindowWidth, kWindowHeight);
-  ImgStruct* converted = result == 1 ? Show(context, shown, {"", output.c_str(), "", TAVIMG_FILE_TIFF}, 1) : nullptr;
-  if (converted == nullptr)
-    return;
-  context.Check(TAVIMG_GetHotspotCount(converted) == TAVIMG_GetHotspotCount(record),
-                "the converted picture has %ld hotspots, the DRF %ld", (long)TAVIMG_GetHotspotCount(converted),
-                (long)TAVIMG_GetHotspotCount(record));
-  context.ExpectImage("converted-shown", shown.Capture());
+  context.ExpectBytes("tiff", written);
 }
 
 struct OutputScenarios {
