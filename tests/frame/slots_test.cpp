@@ -2,6 +2,7 @@
 // global memory that unloading gives back with everything they hold.
 #include "frame/frame.h"
 #include "frame_records.h"
+#include "view_host.h"
 
 #include <tavwin_test.h>
 
@@ -115,15 +116,14 @@ TEST_F(SlotTable, InitImgStructSetsTheDefaultsAndKeepsBrushAndHotspotStates) {
 
   InitImgStruct(record);
   ASSERT_NE(+record->BkBrush, nullptr);
-  EXPECT_EQ(+record->ClientSize.x, 100);
-  EXPECT_EQ(+record->ClientSize.y, 100);
+  EXPECT_EQ(viewtest::XY(record->ClientSize), "100,100");
   EXPECT_EQ(+record->ZoomFactor.x, 1.0);
   EXPECT_EQ(+record->BildFactor.y, 1.0);
   EXPECT_EQ(+record->BkRgb[0], 255);
   EXPECT_EQ(+record->HoverHotspot, TAVIMG_NO_HOTSPOT);
   EXPECT_EQ(+record->HotspotCount, 0);
-  EXPECT_EQ(+record->FitMode, 2); // not a default: kept
-  for (int i = 0; i < TAVIMG_MAX_HOTSPOTS; ++i) {
+  EXPECT_EQ(+record->FitMode, 2);                 // not a default: kept
+  for (int i = 0; i < TAVIMG_MAX_HOTSPOTS; ++i) { // names, texts, rectangles and kinds cleared, states kept
     const HotspotEntry& e = record->Hotspots[i];
     ASSERT_EQ(+e.HotspotName[0], 0);
     ASSERT_EQ(+e.HotspotText[0], 0);

@@ -27,6 +27,13 @@ class HotspotTable : public ::testing::Test {
 protected:
   FrameRecord record{FrameFakeWindow(40)};
   HWND window() const { return record.window(); }
+  // '1' for each of the first four entries that is marked, '0' for the others.
+  std::string Marked() const {
+    std::string marked;
+    for (int i = 0; i < 4; ++i)
+      marked += (FrameState(record.get(), i) & TAVIMG_MARKED_BIT) ? '1' : '0';
+    return marked;
+  }
 };
 
 TEST_F(HotspotTable, CountIsRefusedFrom600AndForNullOrForeignRecords) {
@@ -115,7 +122,7 @@ TEST_F(HotspotTable, SelectionByNumberAndByName) {
   // An entry without a name is selected but not marked.
   EXPECT_EQ(TAVIMG_SetHotspotNr(window(), 1, 1, record.get()), 1);
   EXPECT_EQ(+record->CurrentHotspot, 1);
-  EXPECT_EQ(FrameState(record.get(), 1) & TAVIMG_MARKED_BIT, 0);
+  EXPECT_EQ(Marked(), "0000");
   EXPECT_EQ(TAVIMG_GetHotspotNr(record.get(), out1, out2), 1);
   EXPECT_STREQ(out2, "nameless");
   EXPECT_STREQ(out1, ""); // kind 0
@@ -124,36 +131,31 @@ TEST_F(HotspotTable, SelectionByNumberAndByName) {
   EXPECT_STREQ(record->SelectedHotspotName, "A");
   EXPECT_STREQ(TAVIMG_GetHotspot(record.get(), out1, out2), "A");
   EXPECT_STREQ(out2, "first");
-  EXPECT_NE(FrameState(record.get(), 0) & TAVIMG_MARKED_BIT, 0);
+  EXPECT_EQ(Marked(), "1000");
   EXPECT_EQ(TAVIMG_SetHotspotNr(window(), 4, 1, record.get()), 0); // = count
   EXPECT_EQ(TAVIMG_SetHotspotNr(window(), 0xFFFFFFFFu, 1, record.get()), 0);
 
-  // By name: both entries called B are marked.
+  // By name: both entries called B are marked; names are case-sensitive.
   EXPECT_EQ(TAVIMG_SetHotspot(window(), "B", 1, record.get()), 1);
-  EXPECT_NE(FrameState(record.get(), 2) & TAVIMG_MARKED_BIT, 0);
-  EXPECT_NE(FrameState(record.get(), 3) & TAVIMG_MARKED_BIT, 0);
+  EXPECT_EQ(Marked(), "1011");
   EXPECT_STREQ(record->CurrentHotspotName, "B");
-  EXPECT_EQ(TAVIMG_SetHotspot(window(), "b", 1, record.get()), 0); // names are case-sensitive
+  EXPECT_EQ(TAVIMG_SetHotspot(window(), "b", 1, record.get()), 0);
   EXPECT_EQ(TAVIMG_SetHotspot(window(), nullptr, 1, record.get()), 0);
 
   // Off unmarks every entry named like the selection and empties it.
   EXPECT_EQ(TAVIMG_SetHotspot(window(), "B", 0, record.get()), 1);
-  EXPECT_EQ(FrameState(record.get(), 2) & TAVIMG_MARKED_BIT, 0);
-  EXPECT_EQ(FrameState(record.get(), 3) & TAVIMG_MARKED_BIT, 0);
-  EXPECT_NE(FrameState(record.get(), 0) & TAVIMG_MARKED_BIT, 0); // A stays marked
+  EXPECT_EQ(Marked(), "1000");
   EXPECT_EQ(+record->SelectedHotspot, TAVIMG_NO_HOTSPOT);
   EXPECT_EQ(+record->SelectedHotspotName[0], 0);
   EXPECT_EQ(TAVIMG_GetHotspotNr(record.get(), out1, out2), -1); // 601 is no hotspot
 
   // All on, all off: the current hotspot is then none (-1) with no name.
   EXPECT_EQ(TAVIMG_SetAllHotspots(window(), 1, record.get()), 1);
-  for (int i = 0; i < 4; ++i)
-    EXPECT_NE(FrameState(record.get(), i) & TAVIMG_MARKED_BIT, 0) << i;
+  EXPECT_EQ(Marked(), "1111");
   EXPECT_EQ(TAVIMG_GetHotspotNr(record.get(), out1, out2), -1);
   EXPECT_STREQ(TAVIMG_GetHotspot(record.get(), out1, out2), "");
   EXPECT_EQ(TAVIMG_SetAllHotspots(window(), 0, record.get()), 1);
-  for (int i = 0; i < 4; ++i)
-    EXPECT_EQ(FrameState(record.get(), i) & TAVIMG_MARKED_BIT, 0) << i;
+  EXPECT_EQ(Marked(), "0000");
 }
 
 TEST_F(HotspotTable, TheKindBytesBufferNeverReadsPastTheEntry) {
@@ -175,18 +177,15 @@ TEST_F(HotspotTable, TheKindBytesBufferNeverReadsPastTheEntry) {
 TEST_F(HotspotTable, ActivationByNumberByNameAndAll) {
   FrameSetHotspots(record.get(), {{{0, 0, 5, 5}, "A", ""}, {{0, 0, 5, 5}, "B", ""}, {{0, 0, 5, 5}, "A", ""}});
   EXPECT_EQ(TAVIMG_ActivateHotspot("A", 0, record.get()), 1);
-  EXPECT_EQ(FrameState(record.get(), 0), 0);
-  EXPECT_EQ(FrameState(record.get(), 1), TAVIMG_ACTIVE_BIT);
-  EXPECT_EQ(FrameState(record.get(), 2), 0);
+  EXPECT_EQ(FrameStates(record.get(), 3), (std::vector<int>{0, TAVIMG_ACTIVE_BIT, 0}));
   EXPECT_EQ(TAVIMG_ActivateHotspot("nobody", 0, record.get()), 1); // changes nothing
-  EXPECT_EQ(FrameState(record.get(), 1), TAVIMG_ACTIVE_BIT);
   EXPECT_EQ(TAVIMG_ActivateHotspotNr(2, 1, record.get()), 1);
-  EXPECT_EQ(FrameState(record.get(), 2), TAVIMG_ACTIVE_BIT);
+  EXPECT_EQ(FrameStates(record.get(), 3), (std::vector<int>{0, TAVIMG_ACTIVE_BIT, TAVIMG_ACTIVE_BIT}));
   EXPECT_EQ(TAVIMG_ActivateHotspotNr(1, 2, record.get()), 1); // only 1 means on
-  EXPECT_EQ(FrameState(record.get(), 1), 0);
   EXPECT_EQ(TAVIMG_ActivateHotspotNr(3, 1, record.get()), 0);
+  EXPECT_EQ(FrameStates(record.get(), 3), (std::vector<int>{0, 0, TAVIMG_ACTIVE_BIT}));
   EXPECT_EQ(TAVIMG_ActivateAllHotspots(0, record.get()), 1);
-  EXPECT_EQ(FrameState(record.get(), 2), 0);
+  EXPECT_EQ(FrameStates(record.get(), 3), (std::vector<int>{0, 0, 0}));
 
   TAVIMG_SetHotspotCount(record.get(), 0);
   EXPECT_EQ(TAVIMG_ActivateAllHotspots(1, record.get()), 0);
@@ -212,38 +211,17 @@ TEST_F(HotspotTable, ModeWidthAndTheTwoKeptValues) {
   EXPECT_EQ(+record->HotspotModeValue3, 9u);
 }
 
-TEST_F(HotspotTable, MarkHotspotsOperations) {
-  FrameSetHotspots(record.get(), {{{0, 0, 5, 5}, "A", ""}, {{0, 0, 5, 5}, "A", ""}});
-  EXPECT_EQ(MarkHotspots(record.get(), 14, 0), 0);
-  EXPECT_EQ(MarkHotspots(nullptr, TAV_MARK_ALL, 0), 0);
-  record->SelectedHotspot = 7; // not an entry: nothing marked by number
-  EXPECT_EQ(MarkHotspots(record.get(), TAV_MARK_ONE, 0), 1);
-  EXPECT_EQ(FrameState(record.get(), 0) & TAVIMG_MARKED_BIT, 0);
-  lstrcpyA(record->SelectedHotspotName, "A");
-  EXPECT_EQ(MarkHotspots(record.get(), TAV_MARK_ONE, 1), 1);
-  EXPECT_NE(FrameState(record.get(), 1) & TAVIMG_MARKED_BIT, 0);
-  EXPECT_EQ(MarkHotspots(record.get(), TAV_UNMARK_ALL, 0), 1);
-  EXPECT_EQ(FrameState(record.get(), 1) & TAVIMG_MARKED_BIT, 0);
-  TAVIMG_SetHotspotCount(record.get(), 0);
-  EXPECT_EQ(MarkHotspots(record.get(), TAV_MARK_ONE, 1), 0);
-  EXPECT_EQ(MarkHotspots(record.get(), TAV_MARK_ALL, 1), 1);
-}
-
 TEST_F(HotspotTable, DisplayOffsetOfAZoomedView) {
   EXPECT_EQ(TAVIMG_GetHotspotOffset(record.get()), 0);
   record->Zoomed = 1;
   record->ScaledClientSize = {201, 101};
   record->TIFFSize = {101, 51};
-  record->ZoomOrigin[0] = 30;
-  record->ZoomOrigin[1] = 12;
-  record->ZoomOrigin[2] = 5;
-  record->ZoomOrigin[3] = 2;
+  const LONG origin[4] = {30, 12, 5, 2};
+  memcpy(record->ZoomOrigin, origin, sizeof origin);
   record->ScrollPos = {5, 3};
   record->ZoomFactor = {1.5, 2.0};
   // x: 200/100 * (30 - 5 + 5) * 1.5 + 0.5 = 90.5; y: 100/50 * (12 - 2 + 3) * 2 + 0.5 = 52.5
-  LONGLONG offset = TAVIMG_GetHotspotOffset(record.get());
-  EXPECT_EQ((LONG)(offset & 0xFFFFFFFF), 90);
-  EXPECT_EQ((LONG)(offset >> 32), 52);
+  EXPECT_EQ(TAVIMG_GetHotspotOffset(record.get()), (LONGLONG)52 << 32 | 90);
 
   record->ZoomOrigin[0] = -40; // negative: the scroll position instead
   record->TIFFSize.y = 1;      // no scale at all: the scroll position too

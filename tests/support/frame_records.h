@@ -11,6 +11,7 @@
 #include <stdint.h>
 
 #include <initializer_list>
+#include <vector>
 
 // A window handle for tests of the slot table, which only compares handles;
 // never a window the stand-in knows.
@@ -44,9 +45,15 @@ struct FrameHotspot {
 // Gives the record these hotspots (numbered from 0), all of them active.
 void FrameSetHotspots(ImgStruct* record, std::initializer_list<FrameHotspot> hotspots);
 
-// The state bits of entry i.
+// The state bits of entry i, and of the first count entries.
 inline int FrameState(const ImgStruct* record, int i) {
   return record->Hotspots[i].HotspotState & 0xFF;
+}
+inline std::vector<int> FrameStates(const ImgStruct* record, int count) {
+  std::vector<int> states;
+  for (int i = 0; i < count; ++i)
+    states.push_back(FrameState(record, i));
+  return states;
 }
 
 #endif

@@ -23,7 +23,13 @@ struct Notification {
   DWORD zero;
   UINT message;
   std::string hotspotName;
+  bool operator==(const Notification& o) const {
+    return zero == o.zero && message == o.message && hotspotName == o.hotspotName;
+  }
 };
+inline void PrintTo(const Notification& n, std::ostream* out) {
+  *out << "{" << n.zero << ", " << n.message << ", \"" << n.hotspotName << "\"}";
+}
 // The callback a host passes to the opening; every call is logged.
 void CALLBACK RecordNotification(DWORD zero, UINT message, char* hotspotName);
 std::vector<Notification>& Notifications();
@@ -59,6 +65,16 @@ public:
 private:
   HWND hwnd_;
 };
+
+// "x,y" of a pair and "left,top,right,bottom" of a rectangle (the record's
+// packed ones are taken by value), to compare them whole.
+template <typename Pair> std::string XY(Pair p) {
+  return std::to_string(p.x) + "," + std::to_string(p.y);
+}
+template <typename Rect> std::string Sides(Rect r) {
+  return std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right) + "," +
+         std::to_string(r.bottom);
+}
 
 // A bilevel picture (1 = black) written as a TIFF with compression 2 and 64
 // rows a strip into a fresh file; fails the test when libtiff cannot.

@@ -32,6 +32,18 @@ inline bool StripeBlack(int, int y) {
   return y % 100 < 10;
 }
 
+// The stripe picture shown from picture row top on, page rows of it in the
+// area rows of the window: picture row r at window row (r - top) * area /
+// page, black for rows 100k + 5 (in a stripe), white for rows 100k + 55.
+inline ::testing::AssertionResult ShowsStripes(const Pixels& pixels, int top, int page, int area) {
+  for (int row = 5; row < 1200; row += 50) {
+    const int y = (row - top) * area / page;
+    if (row >= top && y < area - 1 && pixels.at(100, y) != Grey(StripeBlack(0, row) ? 0 : 255))
+      return ::testing::AssertionFailure() << "picture row " << row << " at window row " << y;
+  }
+  return ::testing::AssertionSuccess();
+}
+
 // The TIFF of one of the pictures at width x height, written once a process.
 inline std::string PictureTiff(bool (*black)(int x, int y), int width, int height) {
   static std::map<std::string, std::string> written;
