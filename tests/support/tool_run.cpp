@@ -7,7 +7,6 @@
 
 #include <cstdio>
 #include <fstream>
-#include <sstream>
 #include <unistd.h>
 
 namespace tooltest {
@@ -22,18 +21,16 @@ std::string Quote(const std::string& s) {
   return q + "'";
 }
 
-std::string Slurp(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
 uint32_t Le32(const uint8_t* p) {
   return p[0] | (p[1] << 8) | (p[2] << 16) | ((uint32_t)p[3] << 24);
 }
 
 } // namespace
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
 
 ToolResult RunTool(const std::vector<std::string>& args) {
   static int serial = 0;
@@ -47,8 +44,8 @@ ToolResult RunTool(const std::vector<std::string>& args) {
   int raw = std::system(command.c_str());
   ToolResult result;
   result.status = raw != -1 && WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-  result.out = Slurp(base + ".out");
-  result.err = Slurp(base + ".err");
+  result.out = ReadFile(base + ".out");
+  result.err = ReadFile(base + ".err");
   std::remove((base + ".out").c_str());
   std::remove((base + ".err").c_str());
   return result;
@@ -67,9 +64,8 @@ std::string TempFile(const std::string& name) {
 }
 
 bool ReadBmp(const std::string& path, BmpPicture& picture) {
-  std::string bytes = Slurp(path);
-  picture.fileBytes.assign(bytes.begin(), bytes.end());
-  const std::vector<uint8_t>& b = picture.fileBytes;
+  std::string bytes = ReadFile(path);
+  const std::vector<uint8_t> b(bytes.begin(), bytes.end());
   if (b.size() < 54 || b[0] != 'B' || b[1] != 'M') {
     ADD_FAILURE() << path << " is not a BMP file";
     return false;
@@ -90,7 +86,6 @@ bool ReadBmp(const std::string& path, BmpPicture& picture) {
   const uint8_t* table = &b[14 + 40];
   picture.width = width;
   picture.height = height;
-  picture.bitCount = bits;
   picture.rgb.assign((size_t)width * height, 0);
   for (int y = 0; y < height; ++y) {
     const uint8_t* row = &b[offBits + stride * (height - 1 - y)];

@@ -18,6 +18,9 @@ struct ToolResult {
 // Runs build/tools/tavoimg/tavoimg with args.
 ToolResult RunTool(const std::vector<std::string>& args);
 
+// The bytes of a file.
+std::string ReadFile(const std::string& path);
+
 // samples/name in the source tree.
 std::string Sample(const std::string& name);
 
@@ -27,8 +30,6 @@ std::string TempFile(const std::string& name);
 // A BMP picture as 0x00RRGGBB values, top row first.
 struct BmpPicture {
   int width = 0, height = 0;
-  int bitCount = 0;
-  std::vector<uint8_t> fileBytes;
   std::vector<uint32_t> rgb;
   uint32_t at(int x, int y) const { return rgb[(size_t)y * width + x]; }
 };

@@ -24,14 +24,18 @@ uint32_t LevelColour(int level) {
   return grey << 16 | grey << 8 | grey;
 }
 
+std::string Written(const TiffBitmap& bitmap, uint32_t rowsPerStrip = 0) {
+  static int n = 0;
+  std::string path = TiffScratchPath("render" + std::to_string(++n) + ".tif");
+  EXPECT_TRUE(TiffWriteWithLibtiff(path, bitmap, TiffWriteOptions{rowsPerStrip}));
+  return path;
+}
+
 // A loaded picture and a window to draw it into; the fill brush is red, so
 // that what the drawing does not output stays red.
 class Drawing {
 public:
-  Drawing(const TiffBitmap& bitmap, int windowWidth, int windowHeight, uint32_t rowsPerStrip = 0) {
-    static int n = 0;
-    std::string path = TiffScratchPath("render" + std::to_string(++n) + ".tif");
-    EXPECT_TRUE(TiffWriteWithLibtiff(path, bitmap, TiffWriteOptions{rowsPerStrip, false, true}));
+  Drawing(const std::string& path, int windowWidth, int windowHeight) {
     EXPECT_EQ(record_.Load(path), 1);
     TAVIMG_SetBkColor(record_.get(), RGB(255, 0, 0), 0);
     window_ = host::CreateTestWindow(0, 0, windowWidth, windowHeight);
@@ -47,14 +51,12 @@ public:
     HDC dc = GetDC(window_);
     DrawTIFF(0, 0, x0, x1, y0, y1, destWidth, destHeight, record_.get(), dc, &client);
     ReleaseDC(window_, dc);
-    return host::ReadClientPixels(window_, &width_, &height_);
+    return host::ReadClientPixels(window_);
   }
-  uint32_t At(const std::vector<uint32_t>& pixels, int x, int y) const { return pixels[(size_t)y * width_ + x]; }
 
 private:
   TiffRecord record_;
   HWND window_;
-  int width_ = 0, height_ = 0;
 };
 
 struct Draw {
@@ -116,7 +118,7 @@ TEST(TiffRender, ReductionsAndEnlargementsAcrossStripsAndBands) {
   std::set<uint32_t> seen;
   for (const Case& c : cases) {
     TiffBitmap bitmap = TiffRandomBitmap(c.width, c.height, c.seed);
-    Drawing drawing(bitmap, c.windowWidth, c.windowHeight, c.rowsPerStrip);
+    Drawing drawing(Written(bitmap, c.rowsPerStrip), c.windowWidth, c.windowHeight);
     for (const Draw& d : c.draws) {
       ExpectDrawn(drawing.Draw(d.x0, d.x1, d.y0, d.y1, d.dw, d.dh), c.windowWidth, bitmap, d, kRed, &seen);
       if (HasFatalFailure())
@@ -133,8 +135,7 @@ TEST(TiffRender, ReductionsAndEnlargementsAcrossStripsAndBands) {
 }
 
 TEST(TiffRender, OddRequestsDrawSafelyAndLeaveNothingBehind) {
-  TiffBitmap bitmap = TiffRandomBitmap(200, 50, 4);
-  Drawing drawing(bitmap, 40, 40);
+  Drawing drawing(Written(TiffRandomBitmap(200, 50, 4)), 40, 40);
   long blocks = tavwin::LiveGlobalBlocks();
   struct Request {
     int x0, x1, y0, y1, dw, dh;
@@ -153,23 +154,14 @@ TEST(TiffRender, OddRequestsDrawSafelyAndLeaveNothingBehind) {
 TEST(TiffRender, RowsBeyondTheDataAreNotWalkedOneByOne) {
   // A picture that claims 2^31 - 1 rows but holds 20: the fitted drawing
   // must not decode two thousand million empty rows.
-  TiffBitmap bitmap = TiffRandomBitmap(64, 20, 5);
-  TiffFileBuilder file = TiffSimpleFile(bitmap);
+  TiffFileBuilder file = TiffSimpleFile(TiffRandomBitmap(64, 20, 5));
   file.LongEntry(257, 0x7FFFFFFF);
   file.LongEntry(278, 0xFFFFFFFF);
   std::string path = TiffScratchPath("tall.tif");
   ASSERT_TRUE(file.Write(path));
-  TiffRecord record;
-  ASSERT_EQ(record.Load(path), 1);
-  HWND window = host::CreateTestWindow(0, 0, 64, 100);
-  HDC dc = GetDC(window);
-  RECT client = {0, 0, 64, 100};
-  DrawTIFF(0, 0, 0, 64, 0, 0x7FFFFFFF, 64, 100, record.get(), dc, &client);
-  DrawTIFF(0, 0, 0, 64, 0, 0x7FFFFFFF, 64, 0x7FFFFFFF, record.get(), dc, &client);
-  ReleaseDC(window, dc);
-  std::vector<uint32_t> pixels = host::ReadClientPixels(window);
-  EXPECT_EQ(pixels[64 * 50], kWhite);
-  DestroyWindow(window);
+  Drawing drawing(path, 64, 100);
+  drawing.Draw(0, 64, 0, 0x7FFFFFFF, 64, 0x7FFFFFFF);
+  EXPECT_EQ(drawing.Draw(0, 64, 0, 0x7FFFFFFF, 64, 100)[64 * 50], kWhite); // drawn, not left red
 }
 
 #endif

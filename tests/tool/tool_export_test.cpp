@@ -1,7 +1,8 @@
 // The tool's export against the library's own DIBs, and make-drf round trips:
 // what make-drf encodes, export gives back pixel for pixel.
 #include "tool_run.h"
-#include "view_host.h"
+#include "drf_files.h"
+#include "tiff_files.h"
 
 #include <tavoimg/tavoimg.h>
 
@@ -18,62 +19,44 @@ using tooltest::TempFile;
 
 namespace {
 
-uint32_t Le32(const uint8_t* p) {
-  return p[0] | (p[1] << 8) | (p[2] << 16) | ((uint32_t)p[3] << 24);
-}
-
 // The packed DIB the library hands a host for a picture file.
 std::vector<uint8_t> LibraryDib(const std::string& path, bool tiff) {
-  viewtest::HostWindow window(0, 0, 64, 64);
-  ImgStruct* r = tiff ? TAVIMG_OpenImage(window.hwnd(), 0, nullptr, path.c_str(), "", 1, TAVIMG_FILE_TIFF, 0)
-                      : TAVIMG_OpenImage(window.hwnd(), 0, nullptr, "", path.c_str(), 0, TAVIMG_FILE_DRF, 0);
-  EXPECT_NE(r, nullptr) << path;
-  if (!r) {
-    return {};
+  if (!tiff) {
+    drftest::LoadedDrf drf;
+    drftest::Dib dib;
+    EXPECT_EQ(drf.Load(path), 1);
+    EXPECT_EQ(drftest::ExportDib(drf.record, &dib), 1);
+    return dib.bytes;
   }
-  std::vector<uint8_t> dib;
-  if (tiff) {
-    LONGLONG size = TAVIMG_GetTIFFSize(r);
-    int w = (LONG)size, h = (LONG)(size >> 32);
-    dib.assign(48 + (size_t)(w + 31) / 32 * 4 * h, 0);
-    EXPECT_EQ(TAVIMG_DecodeTIFF2DIB(r, dib.data()), 1);
-  } else {
-    LONGLONG size = TAVIMG_GetDRFSize(r);
-    int w = (LONG)size, h = (LONG)(size >> 32);
-    SHORT bits = 0, colours = 0;
-    EXPECT_EQ(TAVIMG_GetDRFColorInfo(r, &bits, &colours), 1);
-    dib.assign(40 + 4 * colours + (size_t)(w + 15) / 16 * 16 * bits / 8 * h, 0);
-    EXPECT_EQ(TAVIMG_DecodeDRF2DIB(r, dib.data()), 1);
-    dib.resize(40 + 4 * colours + (size_t)(w * bits + 31) / 32 * 4 * h); // the packed DIB
-  }
-  TAVIMG_UnloadPicture(window.hwnd(), r);
+  TiffRecord record;
+  EXPECT_EQ(record.Load(path), 1);
+  std::vector<uint8_t> dib(48 + (size_t)(record->TIFFSize.x + 31) / 32 * 4 * record->TIFFSize.y);
+  EXPECT_EQ(TAVIMG_DecodeTIFF2DIB(record.get(), dib.data()), 1);
   return dib;
 }
 
+// A .bmp is the DIB byte for byte after a file header that gives the
+// file's size and the pixels right after the colour table.
 TEST(ToolExport, WritesTheLibrarysDibByteForByte) {
   struct Case {
     const char* sample;
     bool tiff;
-    int bits, colours;
-  } cases[] = {{"drive-unit.drf", false, 4, 4},
-               {"control-panel.drf", false, 8, 240},
-               {"bearing-cap.drf", false, 8, 64},
-               {"drive-unit.tif", true, 1, 2}};
+    uint32_t colours;
+  } cases[] = {{"drive-unit.drf", false, 4},
+               {"control-panel.drf", false, 240},
+               {"bearing-cap.drf", false, 64},
+               {"drive-unit.tif", true, 2}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.sample);
     std::string out = TempFile(std::string(c.sample) + ".bmp");
     tooltest::ToolResult run = RunTool({"export", Sample(c.sample), "-o", out});
     ASSERT_EQ(run.status, 0) << run.err;
-    BmpPicture bmp;
-    ASSERT_TRUE(ReadBmp(out, bmp));
     std::vector<uint8_t> dib = LibraryDib(Sample(c.sample), c.tiff);
-    ASSERT_FALSE(dib.empty());
-    EXPECT_EQ(bmp.bitCount, c.bits);
-    // BITMAPFILEHEADER: size of the file, and the pixels right after the colour table.
-    EXPECT_EQ(Le32(&bmp.fileBytes[2]), 14 + dib.size());
-    EXPECT_EQ(Le32(&bmp.fileBytes[10]), 14u + 40 + 4 * c.colours);
-    ASSERT_EQ(bmp.fileBytes.size(), 14 + dib.size());
-    EXPECT_TRUE(std::equal(dib.begin(), dib.end(), bmp.fileBytes.begin() + 14));
+    std::vector<uint8_t> file = {'B', 'M'};
+    for (uint32_t v : {uint32_t(14 + dib.size()), 0u, 14 + 40 + 4 * c.colours})
+      TiffPut(file, v, 4, false);
+    file.insert(file.end(), dib.begin(), dib.end());
+    EXPECT_TRUE(tooltest::ReadFile(out) == std::string(file.begin(), file.end()));
   }
 }
 
@@ -99,11 +82,6 @@ std::vector<uint32_t> SourcePicture(int kind, int w, int h) {
     }
   }
   return rgb;
-}
-
-std::string Slurp(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 TEST(ToolMakeDrf, ExportGivesBackTheSourcePictureForEveryKind) {
@@ -149,7 +127,7 @@ TEST(ToolMakeDrf, ExportGivesBackTheSourcePictureForEveryKind) {
       ASSERT_EQ(RunTool({"export", drf, "-o", png}).status, 0);
       ASSERT_EQ(RunTool({"make-drf", png, "--kind", std::to_string(kind), "-o", drf2}).status, 0);
       ASSERT_EQ(RunTool({"export", drf2, "-o", back2}).status, 0);
-      EXPECT_EQ(Slurp(back2), Slurp(back));
+      EXPECT_EQ(tooltest::ReadFile(back2), tooltest::ReadFile(back));
     }
   }
 }
