@@ -15,6 +15,7 @@
 #include <string.h>
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -25,11 +26,9 @@ void EmptyTheClipboard() {
 }
 
 // Live global blocks and GDI objects, to see that a call leaves none behind.
-struct Resources {
-  long blocks = tavwin::LiveGlobalBlocks();
-  long objects = tavwin::LiveGdiObjects();
-  bool operator==(const Resources& o) const { return blocks == o.blocks && objects == o.objects; }
-};
+std::pair<long, long> Resources() {
+  return {tavwin::LiveGlobalBlocks(), tavwin::LiveGdiObjects()};
+}
 
 // The clipboard's monochrome bitmap: its description and its rows.
 struct ClipboardBitmap {
@@ -156,7 +155,7 @@ TEST_F(Clipboard, NoObjectIsError21) {
   ASSERT_EQ(TAVIMG_CopyToClipboard(record), 1u);
   ClipboardBitmap before = ReadClipboardBitmap();
   TiffRecord empty;
-  Resources resources;
+  std::pair<long, long> resources = Resources();
 
   struct Case {
     TavPair pos, page;
@@ -185,7 +184,7 @@ TEST_F(Clipboard, NoObjectIsError21) {
   std::unique_ptr<ImgStruct> foreign(new ImgStruct(*record)); // no record of the library's
   EXPECT_EQ(TAVIMG_CopyToClipboard(foreign.get()), 0u);
 
-  EXPECT_TRUE(Resources() == resources);
+  EXPECT_EQ(Resources(), resources);
   ClipboardBitmap after = ReadClipboardBitmap();
   EXPECT_EQ(after.bits, before.bits);
 }
@@ -207,7 +206,7 @@ TEST_F(Clipboard, ClipboardFailuresReleaseTheObject) {
                {tavwin::FailSetClipboardData, TAV_ERR_SET_CLIPBOARD_DATA, "SetClipboardData failed"}};
   for (const Case& c : cases) {
     for (ImgStruct* record : {tiff.record.get(), drf.record}) {
-      Resources resources;
+      std::pair<long, long> resources = Resources();
       tavwin::ClearMessageBoxLog();
       TAVIMG_ShowErrorMessages(1);
       c.fail(true);
@@ -217,7 +216,7 @@ TEST_F(Clipboard, ClipboardFailuresReleaseTheObject) {
       EXPECT_EQ(TAVIMG_GetLastError(nullptr), 1 - (LONG)c.code);
       ASSERT_EQ(tavwin::MessageBoxLog().size(), 1u);
       EXPECT_EQ(tavwin::MessageBoxLog()[0].text, c.box);
-      EXPECT_TRUE(Resources() == resources) << c.code;
+      EXPECT_EQ(Resources(), resources) << c.code;
     }
   }
   // The clipboard was closed every time: another copy goes through.
@@ -238,7 +237,7 @@ TEST_F(Clipboard, AllocationFailuresLeaveNothingBehind) {
   for (int pass = 0; pass < 2; pass++) {
     for (long k = 1; k <= (pass == 0 ? allocs : locks); k++) {
       EmptyTheClipboard();
-      Resources resources;
+      std::pair<long, long> resources = Resources();
       (pass == 0 ? tavwin::FailGlobalAllocAt : tavwin::FailGlobalLockAt)((int)k);
       DWORD result = TAVIMG_CopyToClipboard(tiff.record.get());
       tavwin::FailGlobalAllocAt(0);
@@ -249,7 +248,7 @@ TEST_F(Clipboard, AllocationFailuresLeaveNothingBehind) {
       } else {
         EmptyTheClipboard(); // what the copy put there goes
       }
-      EXPECT_TRUE(Resources() == resources);
+      EXPECT_EQ(Resources(), resources);
       // The first allocation is the DIB: without it there is no object.
       EXPECT_TRUE(pass != 0 || k != 1 || result == 0);
     }
