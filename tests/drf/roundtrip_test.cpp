@@ -63,8 +63,8 @@ void RoundTrip(const drfenc::DrfPicture& picture, int minStripes, int bands = 0)
       ASSERT_EQ(drftest::ExportDib(drf.record, &again), 1);
       EXPECT_EQ(again.bytes, dib.bytes);
       EXPECT_TRUE(again.bufferIntact);
-      EXPECT_EQ(drf.record->ScaledClientSize.x, view.x);
-      EXPECT_EQ(drf.record->ScaledClientSize.y, view.y);
+      EXPECT_EQ(+drf.record->ScaledClientSize.x, view.x);
+      EXPECT_EQ(+drf.record->ScaledClientSize.y, view.y);
     }
   }
   EXPECT_EQ(tavwin::LiveGlobalBlocks(), live);
