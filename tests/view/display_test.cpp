@@ -1,5 +1,5 @@
-// Pictures shown in a host window through the exported API: a DRF at its own
-// size, a TIFF fitted into the window, the fit-to-width view of display mode
+// Pictures shown in a host window through the exported API (a DRF at its
+// own size is the paint suite's): a TIFF fitted into the window, the fit-to-width view of display mode
 // 4 with its scroll bar, and the rubber band: armed by TAVIMG_SetZoomMode,
 // anchored by the left button, dragged (drawn and erased by inversion, held
 // inside the drawing area), released into a zoom with scroll bars, or dropped.
@@ -13,30 +13,6 @@ namespace {
 using namespace viewtest;
 
 using ViewDisplay = HostedTest;
-
-// The DRF's pixels themselves are the paint suite's; here the view around
-// them.
-TEST_F(ViewDisplay, Kind6DrfAtItsOwnSize) {
-  const std::string path = PictureDrf(drfenc::kKindColour, 120, 80, 17,
-                                      {{"door", "a door", 0, 10, 10, 40, 30}, {"roof", "", 0, 50, 5, 110, 25}});
-  ASSERT_TRUE(Show(300, 200, "", path, 0, TAVIMG_FILE_DRF, false));
-  EXPECT_EQ(+record->PictureMode, 0);
-  EXPECT_EQ(TAVIMG_GetGraphicsMode(record), 2);
-  EXPECT_EQ(TAVIMG_GetScaledClientSize(record), TAVIMG_GetDRFSize(record));
-  EXPECT_EQ(FrameStates(record, 3), (std::vector<int>{TAVIMG_ACTIVE_BIT, TAVIMG_ACTIVE_BIT, 0}));
-  EXPECT_EQ(Sides(record->Hotspots[1].ScreenRect), "50,5,110,25");
-
-  // The host sizes its window for the view: one pixel larger than the
-  // picture each way, measured again before the first paint; the column
-  // and row beside the picture show the background.
-  EXPECT_EQ(TAVIMG_MAIN(2, record, host->hwnd(), 0, 0, 0), 0);
-  EXPECT_EQ(XY(record->ClientSize), "121,81");
-  host->Pump();
-  EXPECT_EQ(+record->Painted, 1);
-  const Pixels pixels = Shown();
-  EXPECT_TRUE(PixelsAre(pixels, 120, 0, 121, 81, [](int, int) { return Grey(255); }));
-  EXPECT_TRUE(PixelsAre(pixels, 0, 80, 121, 81, [](int, int) { return Grey(255); }));
-}
 
 // Each 2 x 2 block is one pixel of its grey level, the picture's top at
 // window row top; its bottom row is not drawn, and the margins above and
