@@ -8,7 +8,6 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
 #include <memory>
 #include <string>
 
@@ -44,20 +43,15 @@ inline ::testing::AssertionResult ShowsStripes(const Pixels& pixels, int top, in
   return ::testing::AssertionSuccess();
 }
 
-// The TIFF of one of the pictures at width x height, written once a process.
+// The TIFF of one of the pictures at width x height.
 inline std::string PictureTiff(bool (*black)(int x, int y), int width, int height) {
-  static std::map<std::string, std::string> written;
-  const std::string name = std::string(black == StripeBlack ? "view_stripes_" : "view_blocks_") +
-                           std::to_string(width) + "x" + std::to_string(height) + ".tif";
-  std::string& path = written[name];
-  if (path.empty()) {
-    TiffBitmap picture(width, height);
-    for (int y = 0; y < height; ++y)
-      for (int x = 0; x < width; ++x)
-        picture.at(x, y) = black(x, y);
-    path = WriteTiff(name, picture);
-  }
-  return path;
+  TiffBitmap picture(width, height);
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x)
+      picture.at(x, y) = black(x, y);
+  return WriteTiff(std::string(black == StripeBlack ? "view_stripes_" : "view_blocks_") + std::to_string(width) + "x" +
+                       std::to_string(height) + ".tif",
+                   picture);
 }
 
 // A DRF of random pixels (named after its seed) with these hotspots.
