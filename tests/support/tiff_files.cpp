@@ -1,5 +1,6 @@
 #include "tiff_files.h"
 
+#include "drf_files.h"
 #include "frame/frame.h"
 #include "tiff/tiff.h"
 
@@ -45,11 +46,7 @@ std::string TiffScratchPath(const std::string& name) {
 }
 
 bool TiffWriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
-  FILE* f = fopen(path.c_str(), "wb");
-  if (f == nullptr)
-    return false;
-  bool ok = fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-  return fclose(f) == 0 && ok;
+  return drftest::WriteBytes(path, bytes);
 }
 
 std::vector<uint8_t> TiffReadBytes(const std::string& path) {
