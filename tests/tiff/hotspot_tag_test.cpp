@@ -38,22 +38,18 @@ TEST(TiffHotspotTag, RecordsOfEveryShape) {
     ASSERT_EQ(record.Load(PictureWithTag("spots.tif", spots, 4, 0, big)), 1);
     EXPECT_EQ(+record->TiffRowsPerStrip, 9);
     ASSERT_EQ(+record->HotspotCount, 4);
-    const HotspotEntry* h = record->Hotspots;
-    EXPECT_STREQ(h[0].HotspotName, "");
-    EXPECT_STREQ(h[0].HotspotText, "");
-    EXPECT_EQ(+h[0].HotspotKind, 0);
-    EXPECT_EQ(+h[0].PictureRect.left, 1);
-    EXPECT_EQ(+h[0].PictureRect.bottom, 6);
-    EXPECT_EQ(std::string(h[1].HotspotName), std::string(31, 'N'));
-    EXPECT_EQ(std::string(h[1].HotspotText), std::string(24, 't'));
-    EXPECT_EQ(+h[1].HotspotKind, 7);
-    EXPECT_EQ(+h[2].PictureRect.right, 131070);
-    EXPECT_EQ(+h[2].PictureRect.bottom, 131070);
-    EXPECT_EQ((uint8_t)h[2].HotspotKind, 255);
-    EXPECT_STREQ(h[3].HotspotName, "Last");
-    EXPECT_STREQ(h[3].HotspotText, "Text");
-    EXPECT_EQ(+h[3].PictureRect.right, 15);
-    EXPECT_EQ(+h[3].HotspotState, 0);
+    // Names of up to 31 characters, texts of up to 24.
+    for (size_t i = 0; i < spots.size(); ++i) {
+      const HotspotEntry& h = record->Hotspots[i];
+      const TiffSpot& spot = spots[i];
+      EXPECT_EQ(h.HotspotName, spot.name.substr(0, 31));
+      EXPECT_EQ(h.HotspotText, spot.text.substr(0, 24));
+      EXPECT_EQ((uint8_t)h.HotspotKind, spot.kind);
+      const TavRect& r = h.PictureRect;
+      EXPECT_EQ(std::vector<LONG>({r.left, r.top, r.right, r.bottom}),
+                std::vector<LONG>({spot.x, spot.y, spot.x + spot.width, spot.y + spot.height}));
+    }
+    EXPECT_EQ(+record->Hotspots[3].HotspotState, 0);
   }
 }
 
