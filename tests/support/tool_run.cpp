@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <cstdio>
@@ -53,14 +52,6 @@ ToolResult RunTool(const std::vector<std::string>& args) {
 
 std::string Sample(const std::string& name) {
   return std::string(TAV_SOURCE_DIR) + "/samples/" + name;
-}
-
-std::string TempFile(const std::string& name) {
-  std::string dir = std::string(TAV_BINARY_DIR) + "/tool_tmp";
-  mkdir(dir.c_str(), 0777);
-  std::string path = dir + "/" + std::to_string(getpid()) + "_" + name;
-  std::remove(path.c_str());
-  return path;
 }
 
 bool ReadBmp(const std::string& path, BmpPicture& picture) {

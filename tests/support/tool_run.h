@@ -24,9 +24,6 @@ std::string ReadFile(const std::string& path);
 // samples/name in the source tree.
 std::string Sample(const std::string& name);
 
-// A fresh path in the build tree for a file of this test process.
-std::string TempFile(const std::string& name);
-
 // A BMP picture as 0x00RRGGBB values, top row first.
 struct BmpPicture {
   int width = 0, height = 0;

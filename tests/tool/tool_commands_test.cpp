@@ -1,5 +1,6 @@
 // The tavoimg tool's contract, run as a subprocess on the bundled samples:
 // info, hotspots, render, drf2tiff, and its answers to bad input.
+#include "drf_files.h"
 #include "tool_run.h"
 #include "view_host.h"
 
@@ -11,11 +12,11 @@
 #include <map>
 #include <sstream>
 
+using drftest::TempPath;
 using tooltest::BmpPicture;
 using tooltest::ReadBmp;
 using tooltest::RunTool;
 using tooltest::Sample;
-using tooltest::TempFile;
 using tooltest::ToolResult;
 
 namespace {
@@ -65,7 +66,7 @@ TEST(ToolInfo, DescribesEverySample) {
 // drf2tiff writes the hotspot tag into a copy of the TIFF: the hotspots
 // come back at the TIFF's resolution, as in the bundled converted sample.
 TEST(ToolDrf2Tiff, ConvertedTiffCarriesTheDrfsHotspotsAtItsResolution) {
-  std::string out = TempFile("converted.tif");
+  std::string out = TempPath("converted.tif");
   ToolResult run = RunTool({"drf2tiff", Sample("drive-unit.drf"), "--tiff", Sample("drive-unit.tif"), "-o", out});
   ASSERT_EQ(run.status, 0) << run.err;
   ToolResult drf = RunTool({"hotspots", Sample("drive-unit.drf")});
@@ -100,7 +101,7 @@ TEST(ToolDrf2Tiff, ConvertedTiffCarriesTheDrfsHotspotsAtItsResolution) {
 }
 
 BmpPicture Render(const std::vector<std::string>& args, const std::string& name, ToolResult* result = nullptr) {
-  std::string out = TempFile(name + ".bmp");
+  std::string out = TempPath(name + ".bmp");
   std::vector<std::string> all = {"render"};
   all.insert(all.end(), args.begin(), args.end());
   all.push_back("-o");
@@ -155,7 +156,7 @@ TEST(ToolRender, ModeZeroShowsTheExportedPixels) {
   for (const char* sample : {"control-panel.drf", "bearing-cap.drf"}) {
     SCOPED_TRACE(sample);
     BmpPicture shown = Render({Sample(sample)}, std::string(sample) + ".shown");
-    std::string exported = TempFile(std::string(sample) + ".dib.bmp");
+    std::string exported = TempPath(std::string(sample) + ".dib.bmp");
     ASSERT_EQ(RunTool({"export", Sample(sample), "-o", exported}).status, 0);
     BmpPicture dib;
     ASSERT_TRUE(ReadBmp(exported, dib));
@@ -231,12 +232,12 @@ TEST(ToolRender, MarksHoverAndRubberBandZoom) {
 // Failures exit with 1 and say why; usage errors exit with 2 and print the
 // usage too.
 TEST(ToolErrors, MissingFilesNonPicturesAndBadOptions) {
-  std::string text = TempFile("notes.txt"), badJson = TempFile("bad.json");
+  std::string text = TempPath("notes.txt"), badJson = TempPath("bad.json");
   std::ofstream(text) << "These are notes about the drive unit, not a picture of it.\n";
   std::ofstream(badJson) << "[{\"name\": \"a\", \"rect\": [1, 2, 3]}]";
   // A DRF that the library cannot decode into its 16 bands: made with a
   // warning, refused when drawn or exported.
-  std::string bigBmp = TempFile("big.bmp"), bigDrf = TempFile("big.drf");
+  std::string bigBmp = TempPath("big.bmp"), bigDrf = TempPath("big.drf");
   tooltest::WriteBmp24(bigBmp, 1100, 1100, std::vector<uint32_t>(1100 * 1100, 0x808080));
   ToolResult made = RunTool({"make-drf", bigBmp, "--kind", "7", "-o", bigDrf});
   EXPECT_EQ(made.status, 0) << made.err;
@@ -248,17 +249,17 @@ TEST(ToolErrors, MissingFilesNonPicturesAndBadOptions) {
     const char* says;
   } cases[] = {
       {{"info", "/nonexistent/picture.drf"}, 1, "Unable to open DRF file"},
-      {{"export", "/nonexistent/picture.tif", "--as", "tiff", "-o", TempFile("x.bmp")}, 1, "Unable to open Image"},
+      {{"export", "/nonexistent/picture.tif", "--as", "tiff", "-o", TempPath("x.bmp")}, 1, "Unable to open Image"},
       {{"info", text}, 1, "not a picture"},
       {{"hotspots", text}, 1, "not a picture"},
-      {{"make-drf", text, "--kind", "5", "-o", TempFile("x.drf")}, 1, "neither a BMP nor a PNG"},
-      {{"make-drf", TempFile("unused.bmp"), "--kind", "5", "--hotspots", badJson, "-o", TempFile("y.drf")},
+      {{"make-drf", text, "--kind", "5", "-o", TempPath("x.drf")}, 1, "neither a BMP nor a PNG"},
+      {{"make-drf", TempPath("unused.bmp"), "--kind", "5", "--hotspots", badJson, "-o", TempPath("y.drf")},
        1,
        "\"rect\" must be [left, top, right, bottom]"},
-      {{"render", panel, "--mark", "no-such", "-o", TempFile("z.png")}, 1, "no hotspot named 'no-such'"},
-      {{"drf2tiff", panel, "--tiff", Sample("drive-unit.tif"), "-o", TempFile("k6.tif")}, 1, "only kind 5"},
-      {{"render", bigDrf, "-o", TempFile("big.png")}, 1, "could not decode the picture for drawing"},
-      {{"export", bigDrf, "-o", TempFile("big.bmp")}, 1, ""},
+      {{"render", panel, "--mark", "no-such", "-o", TempPath("z.png")}, 1, "no hotspot named 'no-such'"},
+      {{"drf2tiff", panel, "--tiff", Sample("drive-unit.tif"), "-o", TempPath("k6.tif")}, 1, "only kind 5"},
+      {{"render", bigDrf, "-o", TempPath("big.png")}, 1, "could not decode the picture for drawing"},
+      {{"export", bigDrf, "-o", TempPath("big.bmp")}, 1, ""},
       {{"render", panel, "--bogus", "-o", "x.png"}, 2, "unknown option --bogus"},
       {{"render", panel, "--mode", "7", "-o", "x.png"}, 2, "--mode: '7' is not a whole number"},
       {{"render", panel}, 2, "missing -o"},

@@ -11,11 +11,11 @@
 #include <cstring>
 #include <fstream>
 
+using drftest::TempPath;
 using tooltest::BmpPicture;
 using tooltest::ReadBmp;
 using tooltest::RunTool;
 using tooltest::Sample;
-using tooltest::TempFile;
 
 namespace {
 
@@ -48,7 +48,7 @@ TEST(ToolExport, WritesTheLibrarysDibByteForByte) {
                {"drive-unit.tif", true, 2}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.sample);
-    std::string out = TempFile(std::string(c.sample) + ".bmp");
+    std::string out = TempPath(std::string(c.sample) + ".bmp");
     tooltest::ToolResult run = RunTool({"export", Sample(c.sample), "-o", out});
     ASSERT_EQ(run.status, 0) << run.err;
     std::vector<uint8_t> dib = LibraryDib(Sample(c.sample), c.tiff);
@@ -90,10 +90,10 @@ TEST(ToolMakeDrf, ExportGivesBackTheSourcePictureForEveryKind) {
     for (bool compact : {false, true}) {
       SCOPED_TRACE("kind " + std::to_string(kind) + (compact ? ", compact raster table" : ", full raster table"));
       std::string stem = "roundtrip" + std::to_string(kind) + (compact ? "c" : "f");
-      std::string source = TempFile(stem + ".bmp"), drf = TempFile(stem + ".drf"), back = TempFile(stem + ".out.bmp");
+      std::string source = TempPath(stem + ".bmp"), drf = TempPath(stem + ".drf"), back = TempPath(stem + ".out.bmp");
       std::vector<uint32_t> rgb = SourcePicture(kind, w, h);
       tooltest::WriteBmp24(source, w, h, rgb);
-      std::string spots = TempFile(stem + ".json");
+      std::string spots = TempPath(stem + ".json");
       std::ofstream(spots)
           << "[{\"name\": \"left\", \"text\": \"caf\\u00e9\", \"kind\": 3, \"rect\": [1, 2, 11, 12]},\n"
              " {\"name\": \"right\", \"kind\": 3, \"rect\": [30, 20, 40, 30]}]\n";
@@ -110,11 +110,7 @@ TEST(ToolMakeDrf, ExportGivesBackTheSourcePictureForEveryKind) {
       ASSERT_TRUE(ReadBmp(back, picture));
       ASSERT_EQ(picture.width, w);
       ASSERT_EQ(picture.height, h);
-      int wrong = 0;
-      for (size_t i = 0; i < rgb.size(); ++i) {
-        wrong += picture.rgb[i] != rgb[i];
-      }
-      EXPECT_EQ(wrong, 0);
+      EXPECT_TRUE(picture.rgb == rgb);
 
       // The raster table comes back, the 8-bit text included.
       tooltest::ToolResult listed = RunTool({"hotspots", drf});
@@ -123,7 +119,7 @@ TEST(ToolMakeDrf, ExportGivesBackTheSourcePictureForEveryKind) {
 
       // The same picture through PNG files: export to PNG, encode again, and
       // the DIB is the same to the byte.
-      std::string png = TempFile(stem + ".png"), drf2 = TempFile(stem + "2.drf"), back2 = TempFile(stem + "2.bmp");
+      std::string png = TempPath(stem + ".png"), drf2 = TempPath(stem + "2.drf"), back2 = TempPath(stem + "2.bmp");
       ASSERT_EQ(RunTool({"export", drf, "-o", png}).status, 0);
       ASSERT_EQ(RunTool({"make-drf", png, "--kind", std::to_string(kind), "-o", drf2}).status, 0);
       ASSERT_EQ(RunTool({"export", drf2, "-o", back2}).status, 0);
@@ -133,7 +129,7 @@ TEST(ToolMakeDrf, ExportGivesBackTheSourcePictureForEveryKind) {
 }
 
 TEST(ToolMakeDrf, HotspotJsonRoundTripsThroughTheTool) {
-  std::string json = TempFile("spots.json"), drf = TempFile("spots.drf"), source = TempFile("spots.bmp");
+  std::string json = TempPath("spots.json"), drf = TempPath("spots.drf"), source = TempPath("spots.bmp");
   tooltest::ToolResult listed = RunTool({"hotspots", Sample("control-panel.drf"), "--json"});
   ASSERT_EQ(listed.status, 0) << listed.err;
   std::ofstream(json) << listed.out;
@@ -150,7 +146,7 @@ TEST(ToolMakeDrf, QuantisesAColourfulPictureTo240Colours) {
       rgb[(size_t)y * w + x] = (uint32_t)(x * 4) << 16 | (uint32_t)(y * 4) << 8 | (uint32_t)((x + y) * 2);
     }
   }
-  std::string source = TempFile("colourful.bmp"), drf = TempFile("colourful.drf"), back = TempFile("colourful.out.bmp");
+  std::string source = TempPath("colourful.bmp"), drf = TempPath("colourful.drf"), back = TempPath("colourful.out.bmp");
   tooltest::WriteBmp24(source, w, h, rgb);
   ASSERT_EQ(RunTool({"make-drf", source, "--kind", "6", "-o", drf}).status, 0);
   ASSERT_EQ(RunTool({"export", drf, "-o", back}).status, 0);
