@@ -79,7 +79,7 @@ TEST_F(HotspotFrames, MarkingByNumberInvertsScreenRectOnePixelRightAndDownInPict
   EXPECT_EQ(FrameState(record(), 0), TAVIMG_ACTIVE_BIT);
 }
 
-TEST_F(HotspotFrames, MarkingByNameFramesEveryEntryOfThatNameWithoutShiftInPictureMode2) {
+TEST_F(HotspotFrames, MarkingByNameFramesEveryEntryOfThatNameUnshiftedAndClippedInPictureMode2) {
   FrameSetHotspots(record(), {{{2, 2, 12, 8}, "X", ""}, {{20, 20, 30, 30}, "Y", ""}, {{40, 4, 50, 44}, "Y", ""}});
   record()->PictureMode = 2;
   EXPECT_EQ(TAVIMG_SetHotspot(hwnd(), "Y", 1, record()), 1);
@@ -93,6 +93,11 @@ TEST_F(HotspotFrames, MarkingByNameFramesEveryEntryOfThatNameWithoutShiftInPictu
   EXPECT_TRUE(Shows(framed));
   EXPECT_EQ(TAVIMG_SetAllHotspots(hwnd(), 0, record()), 1);
   EXPECT_TRUE(Shows(Inverts({})));
+
+  // Frames stay inside the drawing area.
+  record()->ClientSize = {45, 40};
+  EXPECT_EQ(TAVIMG_SetHotspot(hwnd(), "Y", 1, record()), 1);
+  EXPECT_TRUE(Shows(Inverts({{20, 20, 30, 30}, {40, 4, 45, 40}})));
 }
 
 TEST_F(HotspotFrames, ANewModeRedrawsTheFrameWithItsPen) {
@@ -164,16 +169,6 @@ TEST_F(HotspotFrames, APaintRedrawsTheFramesInsideItsBoxOnly) {
   TAVIMG_SetHotspotCount(record(), 0);
   EXPECT_EQ(PaintMarkedHotspots(record(), dc, &box), 0u);
   EXPECT_EQ(DrawMarkedHotspots(hwnd(), record(), 0), 0u);
-}
-
-TEST_F(HotspotFrames, FramesStayInsideTheDrawingArea) {
-  FrameSetHotspots(record(), {{{20, 20, 60, 40}, "A", ""}});
-  record()->PictureMode = 2;
-  record()->ClientSize = {30, 30};
-  ASSERT_EQ(TAVIMG_SetHotspotNr(hwnd(), 0, 1, record()), 1);
-  EXPECT_TRUE(Shows(Inverts({{20, 20, 30, 30}})));
-  ASSERT_EQ(TAVIMG_SetAllHotspots(hwnd(), 0, record()), 1);
-  EXPECT_TRUE(Shows(Inverts({})));
 }
 
 } // namespace

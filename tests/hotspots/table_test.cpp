@@ -36,7 +36,7 @@ protected:
   }
 };
 
-TEST_F(HotspotTable, CountIsRefusedFrom600AndForNullOrForeignRecords) {
+TEST_F(HotspotTable, CountIsRefusedFrom600AndBelowZero) {
   EXPECT_EQ(TAVIMG_SetHotspotCount(record.get(), 599), 1);
   EXPECT_EQ(TAVIMG_GetHotspotCount(record.get()), 599);
   EXPECT_EQ(TAVIMG_SetHotspotCount(record.get(), 600), 0);
