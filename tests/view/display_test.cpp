@@ -205,12 +205,7 @@ TEST_F(ViewZoom, ReleaseZoomsAndASecondBandZoomsFurther) {
   // Scrolling moves the section by picture pixels and repaints.
   for (int left : {508, 518}) {
     EXPECT_EQ(host->Pump(), 1);
-    const Pixels zoomed = Shown();
-    int greys = 0;
-    for (COLORREF c : zoomed.colours)
-      greys += c != Grey(0) && c != Grey(255);
-    EXPECT_LE(greys, 2 * 383);
-    EXPECT_TRUE(PixelsAre(zoomed, 1, 1, 383, 382, [left](int x, int y) {
+    EXPECT_TRUE(PixelsAre(Shown(), 1, 1, 383, 382, [left](int x, int y) {
       return BlockBlack(left + 1 + x, 208 + 1 + y) ? Grey(0) : Grey(255);
     })) << left;
     host->Send(WM_HSCROLL, MAKEWPARAM(SB_LINERIGHT, 0));
