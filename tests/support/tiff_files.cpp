@@ -407,20 +407,3 @@ TiffBitmap TiffExport(ImgStruct* record) {
   }
   return bitmap;
 }
-
-bool TiffSameRows(const TiffBitmap& a, const TiffBitmap& b, int rows, std::string* message) {
-  if (a.width != b.width || a.height < rows || b.height < rows) {
-    *message = "sizes differ: " + std::to_string(a.width) + "x" + std::to_string(a.height) + " and " +
-               std::to_string(b.width) + "x" + std::to_string(b.height);
-    return false;
-  }
-  std::ostringstream out;
-  int wrong = 0;
-  for (int y = 0; y < rows; ++y)
-    for (int x = 0; x < a.width; ++x)
-      if (a.at(x, y) != b.at(x, y) && wrong++ < 8)
-        out << " (" << x << "," << y << "): " << int(a.at(x, y)) << " vs " << int(b.at(x, y));
-  if (wrong != 0)
-    *message = std::to_string(wrong) + " pixels differ:" + out.str();
-  return wrong == 0;
-}

@@ -148,8 +148,4 @@ private:
 // returns 0.
 TiffBitmap TiffExport(ImgStruct* record);
 
-// Rows 0 to rows - 1 of a and b are equal; the message names the first
-// differing pixels.
-bool TiffSameRows(const TiffBitmap& a, const TiffBitmap& b, int rows, std::string* message);
-
 #endif
