@@ -11,6 +11,7 @@
 #include <string.h>
 
 #include <algorithm>
+#include <memory>
 
 namespace {
 
@@ -143,11 +144,6 @@ TEST_F(SlotTable, SetBkColorReplacesTheBrushAndUnloadingDeletesIt) {
   EXPECT_EQ(+record->BkValue, 7u);
   EXPECT_EQ(tavwin::LiveGdiObjects(), gdi); // the white brush went
 
-  TAVIMG_SetBkColor(nullptr, 0, 1); // ignored
-  ImgStruct stranger = {};
-  TAVIMG_SetBkColor(&stranger, 0, 1); // not a record of the table: ignored
-  EXPECT_EQ(+stranger.BkBrush, nullptr);
-
   // A palette of the record goes with it too.
   struct {
     WORD version, count;
@@ -171,6 +167,55 @@ TEST_F(SlotTable, UnloadingFreesTheBitmapHeaderOfTheRecord) {
 
   record->BitmapInfoHandle = GlobalAlloc(GMEM_MOVEABLE, 64);
   TAVIMG_UnloadPicture(FrameFakeWindow(9), record);
+}
+
+// A record that no slot holds (here one of the host's own making) is
+// treated as no record and left as it is.
+TEST_F(SlotTable, ExportsRefuseANullOrForeignRecord) {
+  auto stranger = std::make_unique<ImgStruct>();
+  stranger->HotspotCount = 5;
+  HotspotDataRecord data = {};
+  char out1[18], out2[25];
+  const HWND window = FrameFakeWindow(10);
+  for (ImgStruct* r : {static_cast<ImgStruct*>(nullptr), stranger.get()}) {
+    for (auto getter : {TAVIMG_GetDRFSize, TAVIMG_GetTIFFSize, TAVIMG_GetScaledClientSize, TAVIMG_GetBildMitte,
+                        TAVIMG_GetZoomStart, TAVIMG_GetDRFSpotOffset, TAVIMG_GetHotspotOffset})
+      EXPECT_EQ(getter(r), -1); // both halves -1
+    for (auto getter : {TAVIMG_GetZoomFactor, TAVIMG_GetBildFactor}) {
+      EXPECT_EQ(getter(r).x, -1.0);
+      EXPECT_EQ(getter(r).y, -1.0);
+    }
+    EXPECT_EQ(TAVIMG_GetPictureMode(r), -1);
+    EXPECT_EQ(TAVIMG_GetGraphicsMode(r), -1);
+    TAVIMG_SetZoomMode(r);
+    EXPECT_EQ(TAVIMG_InZoomAction(r), 0u);
+    EXPECT_EQ(TAVIMG_RecalcLayout(nullptr, r), 0);
+    EXPECT_EQ(TAVIMG_UpdateBars(nullptr, r), 0u);
+    EXPECT_EQ(TAVIMG_GetNewHotspotPositions(1.0, 1.0, r), 0u);
+    EXPECT_EQ(TAVIMG_OnMessage(nullptr, WM_PAINT, 0, 0, r), 0u);
+    EXPECT_EQ(TAVIMG_RedrawPicture(nullptr, r), 0u);
+    EXPECT_EQ(TAVIMG_OnDraw(nullptr, r, nullptr), 0u);
+    EXPECT_EQ(TAVIMG_DisplayPicture(nullptr, r, 1), 0u);
+    EXPECT_EQ(TAVIMG_MAIN(5, r, nullptr, 0, 0, 0), 0);
+    TAVIMG_SetBkColor(r, 0, 1);
+    EXPECT_EQ(TAVIMG_GetHotspotCount(r), -1);
+    EXPECT_EQ(TAVIMG_SetHotspotCount(r, 1), 0);
+    EXPECT_EQ(TAVIMG_SetHotspotData(r, 0, &data), 0);
+    EXPECT_EQ(TAVIMG_GetHotspotData(r, 0, &data), 0);
+    EXPECT_EQ(TAVIMG_ActivateHotspotNr(0, 1, r), 0);
+    EXPECT_EQ(TAVIMG_ActivateHotspot("A", 1, r), 0);
+    EXPECT_EQ(TAVIMG_ActivateAllHotspots(1, r), 0);
+    EXPECT_EQ(TAVIMG_SetHotspotNr(window, 0, 1, r), 0);
+    EXPECT_EQ(TAVIMG_SetHotspot(window, "A", 1, r), 0);
+    EXPECT_EQ(TAVIMG_SetAllHotspots(window, 1, r), 0);
+    EXPECT_EQ(TAVIMG_GetHotspotNr(r, out1, out2), -1);
+    EXPECT_EQ(TAVIMG_SetHotspotMode(0, 1, 0, 0, r), 0);
+    EXPECT_EQ(TAVIMG_GetHotspotMode(0, 0, 0, r), -1);
+  }
+  EXPECT_EQ(+stranger->HotspotCount, 5);
+  EXPECT_EQ(+stranger->Hotspots[0].HotspotState, 0);
+  EXPECT_EQ(+stranger->InZoomAction, 0);
+  EXPECT_EQ(+stranger->BkBrush, nullptr);
 }
 
 } // namespace

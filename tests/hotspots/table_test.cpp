@@ -47,34 +47,6 @@ TEST_F(HotspotTable, CountIsRefusedFrom600AndBelowZero) {
   EXPECT_EQ(+record->HoverHotspot, TAVIMG_NO_HOTSPOT);
 }
 
-TEST_F(HotspotTable, NullAndForeignRecordsAreRefused) {
-  // A record that no slot holds (here one of the host's own making) is
-  // treated as no record and left as it is.
-  ImgStruct stranger;
-  memset(&stranger, 0, sizeof stranger);
-  stranger.HotspotCount = 5;
-  HotspotDataRecord data = Data("n", "t");
-  char out1[18], out2[25];
-  for (ImgStruct* r : {static_cast<ImgStruct*>(nullptr), &stranger}) {
-    EXPECT_EQ(TAVIMG_GetHotspotCount(r), -1);
-    EXPECT_EQ(TAVIMG_SetHotspotCount(r, 1), 0);
-    EXPECT_EQ(TAVIMG_SetHotspotData(r, 0, &data), 0);
-    EXPECT_EQ(TAVIMG_GetHotspotData(r, 0, &data), 0);
-    EXPECT_EQ(TAVIMG_ActivateHotspotNr(0, 1, r), 0);
-    EXPECT_EQ(TAVIMG_ActivateHotspot("A", 1, r), 0);
-    EXPECT_EQ(TAVIMG_ActivateAllHotspots(1, r), 0);
-    EXPECT_EQ(TAVIMG_SetHotspotNr(window(), 0, 1, r), 0);
-    EXPECT_EQ(TAVIMG_SetHotspot(window(), "A", 1, r), 0);
-    EXPECT_EQ(TAVIMG_SetAllHotspots(window(), 1, r), 0);
-    EXPECT_EQ(TAVIMG_GetHotspotNr(r, out1, out2), -1);
-    EXPECT_EQ(TAVIMG_SetHotspotMode(0, 1, 0, 0, r), 0);
-    EXPECT_EQ(TAVIMG_GetHotspotMode(0, 0, 0, r), -1);
-    EXPECT_EQ(TAVIMG_GetHotspotOffset(r), -1); // both halves -1
-  }
-  EXPECT_EQ(+stranger.HotspotCount, 5);
-  EXPECT_EQ(+stranger.Hotspots[0].HotspotState, 0);
-}
-
 TEST_F(HotspotTable, EntriesGoInAndOutWholeAndLongTextsAreCut) {
   EXPECT_EQ(TAVIMG_SetHotspotCount(record.get(), 2), 1);
   HotspotDataRecord in = Data("0123456789012345678901234567890123", "abcdefghijklmnopqrstuvwxyz", 0x1FE);

@@ -1,5 +1,6 @@
 // View geometry on records alone (no window): fitting, zoom rectangles,
-// scroll ranges after a resize, hotspot placement and the getters.
+// scroll ranges after a resize, hotspot placement and the getters (whose
+// refusals of records no slot holds are the slot suite's).
 #include "view/view.h"
 
 #include "frame_records.h"
@@ -200,36 +201,6 @@ TEST(ViewGeometry, HotspotPlacement) {
   r->HotspotCount = 0;
   EXPECT_EQ(TAVIMG_GetNewHotspotPositions(1.0, 1.0, r), 0u);
   EXPECT_EQ(+b.left, INT32_MAX);
-}
-
-TEST(ViewGeometry, ExportsRefuseANullOrForeignRecord) {
-  // A record that no slot holds (here one of the host's own making) is
-  // treated as no record.
-  auto foreign = std::make_unique<ImgStruct>();
-  foreign->HotspotCount = 1;
-  for (ImgStruct* record : {static_cast<ImgStruct*>(nullptr), foreign.get()}) {
-    for (auto getter : {TAVIMG_GetDRFSize, TAVIMG_GetTIFFSize, TAVIMG_GetScaledClientSize, TAVIMG_GetBildMitte,
-                        TAVIMG_GetZoomStart, TAVIMG_GetDRFSpotOffset})
-      EXPECT_EQ(getter(record), -1);
-    EXPECT_EQ(TAVIMG_GetPictureMode(record), -1);
-    EXPECT_EQ(TAVIMG_GetGraphicsMode(record), -1);
-    TAVIMG_SetZoomMode(record);
-    EXPECT_EQ(TAVIMG_InZoomAction(record), 0u);
-    EXPECT_EQ(TAVIMG_RecalcLayout(nullptr, record), 0);
-    EXPECT_EQ(TAVIMG_UpdateBars(nullptr, record), 0u);
-    EXPECT_EQ(TAVIMG_GetNewHotspotPositions(1.0, 1.0, record), 0u);
-    EXPECT_EQ(TAVIMG_OnMessage(nullptr, WM_PAINT, 0, 0, record), 0u);
-    EXPECT_EQ(TAVIMG_RedrawPicture(nullptr, record), 0u);
-    EXPECT_EQ(TAVIMG_OnDraw(nullptr, record, nullptr), 0u);
-    EXPECT_EQ(TAVIMG_DisplayPicture(nullptr, record, 1), 0u);
-    EXPECT_EQ(TAVIMG_MAIN(5, record, nullptr, 0, 0, 0), 0);
-    for (auto getter : {TAVIMG_GetZoomFactor, TAVIMG_GetBildFactor}) {
-      EXPECT_EQ(getter(record).x, -1.0);
-      EXPECT_EQ(getter(record).y, -1.0);
-    }
-  }
-  EXPECT_EQ(+foreign->InZoomAction, 0);
-  EXPECT_EQ(+foreign->DisplayMode, 0u);
 }
 
 TEST(ViewGeometry, GettersPackPairsLowHalfFirst) {
