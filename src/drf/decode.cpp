@@ -24,9 +24,6 @@ namespace {
 
 enum { kColourBlockBytes = 722, kKind6Colours = 240 };
 
-// Position of the next row when the data ended before a row's length.
-constexpr DWORD kNoMoreRows = 0xFFFFFFFFu;
-
 // The picture data as one byte stream over the locked stripes.
 class PictureData {
 public:
@@ -144,10 +141,7 @@ inline uint64_t RunCodeMask(uint64_t bytes) {
   return (high - 0x0101010101010101ull) & ~high & 0x8080808080808080ull;
 }
 
-DWORD DecodeRowKind6(DataCursor& in, DWORD start, BYTE* row, const RowShape& shape, BYTE fill) {
-  DWORD length;
-  if (!in.TakeLength(&length))
-    return kNoMoreRows;
+void DecodeRowKind6(DataCursor& in, DWORD length, BYTE* row, const RowShape& shape, BYTE fill) {
   // Codes are read while two bytes of the record remain unread: the last
   // byte never begins a code. A record of length 0 holds no codes.
   DWORD left = length > 0 ? length - 1 : 0;
@@ -209,15 +203,11 @@ DWORD DecodeRowKind6(DataCursor& in, DWORD start, BYTE* row, const RowShape& sha
   }
   if (x < padded)
     memset(row + x, fill, padded - x);
-  return start + length;
 }
 
 // ---- Kind 7: 8 bits per pixel, 64 grey levels.
 
-DWORD DecodeRowKind7(DataCursor& in, DWORD start, BYTE* row, const RowShape& shape) {
-  DWORD length;
-  if (!in.TakeLength(&length))
-    return kNoMoreRows;
+void DecodeRowKind7(DataCursor& in, BYTE* row, const RowShape& shape) {
   const DWORD width = shape.width, padded = shape.padded;
   DWORD x = 0;
   // The fast loops store four pixels for every code; the bytes past the
@@ -265,7 +255,6 @@ DWORD DecodeRowKind7(DataCursor& in, DWORD start, BYTE* row, const RowShape& sha
   }
   if (x < padded)
     memset(row + x, 0, std::min<DWORD>(3, padded - x));
-  return start + length;
 }
 
 // ---- Kind 5: 4 bits per pixel (left pixel in the high nibble), four colours.
@@ -323,12 +312,8 @@ void PackNibbles(const BYTE* pixels, BYTE* out, DWORD count) {
   }
 }
 
-// Decodes one row into pixels (PaddedWidth + kScratchSlack bytes) and gives
-// the position of the next row.
-DWORD DecodeRowKind5(DataCursor& in, DWORD start, BYTE* pixels, const RowShape& shape) {
-  DWORD length;
-  if (!in.TakeLength(&length))
-    return kNoMoreRows;
+// Decodes one row into pixels (PaddedWidth + kScratchSlack bytes).
+void DecodeRowKind5(DataCursor& in, BYTE* pixels, const RowShape& shape) {
   const DWORD width = shape.width, padded = shape.padded;
   DWORD x = 0;
   while (x < width && in.More()) {
@@ -381,7 +366,6 @@ DWORD DecodeRowKind5(DataCursor& in, DWORD start, BYTE* pixels, const RowShape& 
   }
   if (x < padded)
     memset(pixels + x, 0, padded - x);
-  return start + 2 + length;
 }
 
 // ---- Common frame.
@@ -395,10 +379,13 @@ int Fail(HWND window, ImgStruct* record, UINT code) {
 }
 
 // Decodes the rows from position first into the bands, band 0 at the top;
-// within a band the first row is the last in memory. decodeRow(cursor, row
-// start, row) decodes one row and gives the start of the next.
+// within a band the first row is the last in memory. Each row is a record
+// of a big-endian length and the row's codes; the next record starts
+// length + lengthExtra bytes after this one, whatever the codes consumed.
+// decodeRow(cursor after the length, length, row) decodes one row.
 template <class DecodeRow>
-int DecodeBands(HWND window, ImgStruct* record, const RowShape& shape, DWORD bits, DWORD first, DecodeRow decodeRow) {
+int DecodeBands(HWND window, ImgStruct* record, const RowShape& shape, DWORD bits, DWORD first, DWORD lengthExtra,
+                DecodeRow decodeRow) {
   if (shape.width == 0)
     return 1;
   PictureData data(record);
@@ -419,7 +406,11 @@ int DecodeBands(HWND window, ImgStruct* record, const RowShape& shape, DWORD bit
     record->BandBits[b] = bits;
     for (LONG r = 0; r < rows && pos < data.Limit(); ++r) {
       cursor.Seek(pos);
-      pos = decodeRow(cursor, pos, bits + (DWORD)(rows - 1 - r) * rowBytes);
+      DWORD length;
+      if (!cursor.TakeLength(&length))
+        break; // the data end inside the length: this row and the rest stay 0
+      decodeRow(cursor, length, bits + (DWORD)(rows - 1 - r) * rowBytes);
+      pos += length + lengthExtra;
     }
     GlobalUnlock(handle);
   }
@@ -524,15 +515,15 @@ void FreeDRFBands(ImgStruct* record) {
 
 int DecodeDRFKind6(HWND window, ImgStruct* record, BYTE fillIndex) {
   const RowShape shape = ShapeOf(record);
-  return DecodeBands(window, record, shape, 8, kColourBlockBytes, [&](DataCursor& in, DWORD start, BYTE* row) {
-    return DecodeRowKind6(in, start, row, shape, fillIndex);
+  return DecodeBands(window, record, shape, 8, kColourBlockBytes, 0, [&](DataCursor& in, DWORD length, BYTE* row) {
+    DecodeRowKind6(in, length, row, shape, fillIndex);
   });
 }
 
 int DecodeDRFKind7(HWND window, ImgStruct* record) {
   const RowShape shape = ShapeOf(record);
-  return DecodeBands(window, record, shape, 8, 0,
-                     [&](DataCursor& in, DWORD start, BYTE* row) { return DecodeRowKind7(in, start, row, shape); });
+  return DecodeBands(window, record, shape, 8, 0, 0,
+                     [&](DataCursor& in, DWORD, BYTE* row) { DecodeRowKind7(in, row, shape); });
 }
 
 int DecodeDRFKind5(HWND window, ImgStruct* record) {
@@ -540,10 +531,10 @@ int DecodeDRFKind5(HWND window, ImgStruct* record) {
   std::unique_ptr<BYTE[]> pixels(new (std::nothrow) BYTE[shape.padded + kScratchSlack]);
   if (pixels == nullptr)
     return Fail(window, record, TAV_ERR_BITMAP_MEMORY);
-  return DecodeBands(window, record, shape, 4, 0, [&](DataCursor& in, DWORD start, BYTE* row) {
-    const DWORD next = DecodeRowKind5(in, start, pixels.get(), shape);
+  // The length counts the bytes after itself.
+  return DecodeBands(window, record, shape, 4, 0, 2, [&](DataCursor& in, DWORD, BYTE* row) {
+    DecodeRowKind5(in, pixels.get(), shape);
     PackNibbles(pixels.get(), row, shape.padded);
-    return next;
   });
 }
 
