@@ -20,13 +20,6 @@ drfenc::DrfPicture Grey(int width, int height) {
   return drftest::RandomPicture(7, width, height, 5);
 }
 
-int StripeCount(const ImgStruct* record) {
-  int n = 0;
-  for (int i = 0; i < 16; ++i)
-    n += record->DRFStripeHandles[i] != nullptr;
-  return n;
-}
-
 // Hotspots H0, H1, ... of size x size pixels at (i, 2i), of kinds 0 to 7.
 std::vector<drfenc::Hotspot> Spots(int count, int16_t size) {
   std::vector<drfenc::Hotspot> spots;
@@ -84,7 +77,7 @@ TEST(DrfLoader, KeepsMainPictureInfoAndCutsTheDataIntoStripes) {
     EXPECT_EQ(+r->ScaledClientSize.y, 20);
     EXPECT_EQ(+r->DRFDataSize, c.dataSize);
     EXPECT_EQ(+r->DRFColorType, 6);
-    ASSERT_EQ(StripeCount(r), (int)c.stripes.size());
+    ASSERT_EQ(drftest::StripeCount(r), (int)c.stripes.size());
     size_t at = 0;
     for (size_t i = 0; i < c.stripes.size(); ++i) {
       HGLOBAL stripe = r->DRFStripeHandles[i];
@@ -119,7 +112,7 @@ TEST(DrfLoader, CentresOnTheMeasuredWindowAndReadsStripesButInModesOneAndFour) {
     ASSERT_EQ(drf.Load(path, c.mode), 1);
     EXPECT_EQ(+drf.record->CentringOffset.x, c.expected.x);
     EXPECT_EQ(+drf.record->CentringOffset.y, c.expected.y);
-    EXPECT_EQ(StripeCount(drf.record), c.stripes);
+    EXPECT_EQ(drftest::StripeCount(drf.record), c.stripes);
     EXPECT_EQ(+drf.record->DRFSize.x, 101);
     EXPECT_EQ(+drf.record->HotspotCount, 3);
   }
@@ -234,7 +227,7 @@ TEST(DrfLoaderErrors, EachIsReportedAndNothingLeaks) {
       EXPECT_EQ(got.result, e.result);
       EXPECT_TRUE(drftest::Reports(got, e.code, e.text));
       if (e.result == 0) {
-        EXPECT_EQ(StripeCount(drf.record), 0);
+        EXPECT_EQ(drftest::StripeCount(drf.record), 0);
         EXPECT_EQ(tavwin::LiveGlobalBlocks(), withRecord);
       }
       ASSERT_EQ(drf.Load(good), 1);

@@ -39,15 +39,6 @@ struct Shown {
   ImgStruct* record = nullptr;
 };
 
-bool NothingDecoded(const ImgStruct* record) {
-  if (record->BitmapInfoHandle != nullptr || record->BitmapInfo != nullptr)
-    return false;
-  for (int b = 0; b < 16; ++b)
-    if (record->BandHandles[b] != nullptr || record->BandBits[b] != nullptr)
-      return false;
-  return true;
-}
-
 TEST(DrfPaint, WindowShowsTheExportedColoursAtTheSpotOffset) {
   // Kind 7 of width 600 has 106 rows to a band: three bands here.
   struct Case {
@@ -65,7 +56,7 @@ TEST(DrfPaint, WindowShowsTheExportedColoursAtTheSpotOffset) {
     const long live = tavwin::LiveGlobalBlocks();
     const std::vector<uint32_t> pixels = s.Paint();
     EXPECT_EQ(tavwin::LiveGlobalBlocks(), live);
-    EXPECT_TRUE(NothingDecoded(s.record));
+    EXPECT_TRUE(drftest::NothingDecoded(s.record));
     drftest::Dib dib;
     ASSERT_EQ(drftest::ExportDib(s.record, &dib), 1);
     ASSERT_EQ(dib.pixels, picture.pixels);
@@ -134,7 +125,7 @@ TEST(DrfDecodeErrors, FaultsDestroyTheWindowAndLeaveNothingBehind) {
       EXPECT_EQ(got.result, 0);
       EXPECT_TRUE(drftest::Reports(got, f.code, f.text));
       EXPECT_FALSE(IsWindow(s.window));
-      EXPECT_TRUE(NothingDecoded(s.record));
+      EXPECT_TRUE(drftest::NothingDecoded(s.record));
       EXPECT_EQ(tavwin::LiveGlobalBlocks(), loaded);
       // The record goes on working.
       drftest::Dib dib;
@@ -165,7 +156,7 @@ TEST(DrfDecodeErrors, MoreThanSixteenBandsAreRefused) {
   EXPECT_EQ(got.result, 0);
   EXPECT_TRUE(drftest::Reports(got, 4, text));
   EXPECT_FALSE(IsWindow(window));
-  EXPECT_TRUE(NothingDecoded(drf.record));
+  EXPECT_TRUE(drftest::NothingDecoded(drf.record));
 }
 
 TEST(DrfDecodeErrors, PaintThatFailsInTheHostsPaintDestroysTheWindowCleanly) {
@@ -180,7 +171,7 @@ TEST(DrfDecodeErrors, PaintThatFailsInTheHostsPaintDestroysTheWindowCleanly) {
     EXPECT_EQ(got.boxes, 1);
     EXPECT_EQ(got.text, "No memory for bitmap");
     EXPECT_FALSE(IsWindow(s.window));
-    EXPECT_TRUE(NothingDecoded(s.record));
+    EXPECT_TRUE(drftest::NothingDecoded(s.record));
   }
   EXPECT_EQ(tavwin::LiveGlobalBlocks(), live);
 }
@@ -202,7 +193,7 @@ TEST(DrfDecodeErrors, DrawingThatCannotLockABandReportsAndFreesTheRest) {
     EXPECT_EQ(got.result, 0);
     EXPECT_TRUE(drftest::Reports(got, 2, "Global Lock failed"));
     EXPECT_TRUE(IsWindow(s.window)); // drawing's own failure keeps the window
-    EXPECT_TRUE(NothingDecoded(s.record));
+    EXPECT_TRUE(drftest::NothingDecoded(s.record));
     EXPECT_EQ(tavwin::LiveGlobalBlocks(), live);
   }
   ReleaseDC(s.window, dc);

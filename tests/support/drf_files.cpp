@@ -119,7 +119,7 @@ int LoadedDrf::Load(const std::string& path, DWORD displayMode) {
   return LoadDRFPicture(record);
 }
 
-std::vector<uint8_t> UnpackRows(const uint8_t* bits, int width, int height, int bitCount, size_t stride) {
+static std::vector<uint8_t> UnpackRows(const uint8_t* bits, int width, int height, int bitCount, size_t stride) {
   std::vector<uint8_t> pixels((size_t)width * height);
   for (int y = 0; y < height; ++y) {
     const uint8_t* row = bits + (size_t)(height - 1 - y) * stride;
@@ -157,11 +157,20 @@ LONG ExportDib(ImgStruct* record, Dib* dib) {
   return result;
 }
 
-std::vector<RGBQUAD> ExpectedColours(const drfenc::DrfPicture& picture) {
-  std::vector<RGBQUAD> table;
-  for (const auto& c : drfenc::KindColourTable(picture))
-    table.push_back({c[2], c[1], c[0], 0});
-  return table;
+int StripeCount(const ImgStruct* record) {
+  int n = 0;
+  for (HGLOBAL stripe : record->DRFStripeHandles)
+    n += stripe != nullptr;
+  return n;
+}
+
+bool NothingDecoded(const ImgStruct* record) {
+  if (record->BitmapInfoHandle != nullptr || record->BitmapInfo != nullptr)
+    return false;
+  for (int b = 0; b < 16; ++b)
+    if (record->BandHandles[b] != nullptr || record->BandBits[b] != nullptr)
+      return false;
+  return true;
 }
 
 std::vector<std::vector<uint8_t>> DecodePaddedRows(ImgStruct* record) {

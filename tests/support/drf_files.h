@@ -66,11 +66,10 @@ struct Dib {
 // The result of TAVIMG_DecodeDRF2DIB; 0 leaves dib empty.
 LONG ExportDib(ImgStruct* record, Dib* dib);
 
-// Unpacks rows of the given stride, bottom row first, into indices top row first.
-std::vector<uint8_t> UnpackRows(const uint8_t* bits, int width, int height, int bitCount, size_t stride);
-
-// The kind's colour table as RGBQUADs, for comparing with a DIB's.
-std::vector<RGBQUAD> ExpectedColours(const drfenc::DrfPicture& picture);
+// The stripes of DRF data the record holds.
+int StripeCount(const ImgStruct* record);
+// No bitmap header and no band is held, decoded or locked.
+bool NothingDecoded(const ImgStruct* record);
 
 // Decodes the record's picture into bands (DrfShown set) and returns every
 // padded row, top first (pixel indices, PaddedWidth per row); the bands are
