@@ -155,20 +155,6 @@ TEST_F(SlotTable, SetBkColorReplacesTheBrushAndUnloadingDeletesIt) {
   TAVIMG_SetBkColor(record, 0, 1); // no longer a record: ignored, nothing created
 }
 
-TEST_F(SlotTable, UnloadingFreesTheBitmapHeaderOfTheRecord) {
-  ImgStruct* record = TAVIMG_GetImgStruct(FrameFakeWindow(9));
-  ASSERT_NE(record, nullptr);
-  record->BitmapInfoHandle = GlobalAlloc(GMEM_MOVEABLE, sizeof(BITMAPINFOHEADER) + 16 * sizeof(RGBQUAD));
-  record->BitmapInfo = static_cast<BITMAPINFO*>(GlobalLock(record->BitmapInfoHandle));
-  ReleasePictureData(record);
-  EXPECT_EQ(+record->BitmapInfoHandle, nullptr);
-  EXPECT_EQ(+record->BitmapInfo, nullptr);
-  EXPECT_EQ(tavwin::LiveGlobalBlocks(), blocksBefore_ + 1);
-
-  record->BitmapInfoHandle = GlobalAlloc(GMEM_MOVEABLE, 64);
-  TAVIMG_UnloadPicture(FrameFakeWindow(9), record);
-}
-
 // A record that no slot holds (here one of the host's own making) is
 // treated as no record and left as it is.
 TEST_F(SlotTable, ExportsRefuseANullOrForeignRecord) {

@@ -23,16 +23,25 @@ using ViewDisplay = HostedTest;
   });
 }
 
-// A 400 x 200 TIFF in a 200 x 150 window: fitted 2:1 to 200 x 100 and
-// centred 25 pixels down.
+// A 400 x 200 TIFF fitted 2:1 to 200 x 100 and centred 25 pixels down, in a
+// 200 x 150 window and in fit-to-width view (display mode 4), which falls
+// back to it as the picture is too short to scroll.
 TEST_F(ViewDisplay, TiffFittedAndCentred) {
-  ASSERT_TRUE(Show(200, 150, PictureTiff(BlockBlack, 400, 200), "", 1, TAVIMG_FILE_TIFF));
-  EXPECT_EQ(+record->PictureMode, 2);
-  EXPECT_EQ(TAVIMG_GetGraphicsMode(record), 1);
+  for (DWORD mode : {4u, 1u}) {
+    // Mode 4 sets up its scroll bars first, and leaves a 200 x 150 area.
+    ASSERT_TRUE(Show(mode == 4 ? 217 : 200, mode == 4 ? 167 : 150, PictureTiff(BlockBlack, 400, 200), "", mode,
+                     TAVIMG_FILE_TIFF, false));
+    TAVIMG_UpdateBars(host->hwnd(), record);
+    host->Pump();
+    EXPECT_EQ(+record->Zoomed, 0);
+    EXPECT_EQ(+record->PictureMode, 2);
+    EXPECT_EQ(+record->ScrollRange.y, 0);
+    EXPECT_EQ(TAVIMG_GetGraphicsMode(record), 1);
+    EXPECT_EQ(TAVIMG_GetBildMitte(record), (LONGLONG)25 << 32);
+    EXPECT_TRUE(ShowsBlocksFitted(Shown(), 25)) << mode;
+  }
   EXPECT_EQ(XY(record->ScaledClientSize), "200,100");
-  EXPECT_EQ(TAVIMG_GetBildMitte(record), (LONGLONG)25 << 32);
   const Pixels fitted = Shown();
-  EXPECT_TRUE(ShowsBlocksFitted(fitted, 25));
 
   // Hotspots at their fitted places (half the picture's coordinates, moved
   // by BildMitte) from the next paint on; a marked one is framed there,
@@ -46,17 +55,6 @@ TEST_F(ViewDisplay, TiffFittedAndCentred) {
   InvalidateRect(host->hwnd(), nullptr, TRUE);
   EXPECT_EQ(host->Pump(), 1);
   EXPECT_TRUE(InvertedWhere(fitted, Shown(), Inverts({{20, 35, 50, 55}})));
-}
-
-TEST_F(ViewDisplay, FitToWidthOfAShortPictureFallsBackToFitted) {
-  ASSERT_TRUE(Show(217, 167, PictureTiff(BlockBlack, 400, 200), "", 4, TAVIMG_FILE_TIFF, false));
-  TAVIMG_UpdateBars(host->hwnd(), record);
-  EXPECT_EQ(+record->Zoomed, 0);
-  EXPECT_EQ(+record->PictureMode, 2);
-  EXPECT_EQ(+record->ScrollRange.y, 0);
-  host->Pump();
-  EXPECT_EQ(TAVIMG_GetBildMitte(record), (LONGLONG)25 << 32);
-  EXPECT_TRUE(ShowsBlocksFitted(Shown(), 25));
 }
 
 // Display mode 4: a 400 x 1200 picture in a window of 217 x 167, a drawing
@@ -227,40 +225,31 @@ TEST_F(ViewZoom, ClicksAndBandsBesideThePictureAreDropped) {
       {"a band not armed", false, 100, 100, 200, 200, false},
   };
   for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
     if (c.armed)
       TAVIMG_SetZoomMode(record);
     Drag(c.x0, c.y0, c.x1, c.y1, false);
     const std::vector<RECT> band = {{c.x0, c.y0, c.x1, c.y1}};
-    EXPECT_TRUE(InvertedWhere(before, Shown(), Inverts(c.drawn ? band : std::vector<RECT>{}, true))) << c.what;
-    host->Mouse(WM_LBUTTONUP, c.x1, c.y1);
-    EXPECT_EQ(TAVIMG_InZoomAction(record), 0u) << c.what;
-    EXPECT_EQ(+record->Zoomed, 0) << c.what;
-    EXPECT_EQ(+record->DisplayMode, 1u) << c.what;
-    EXPECT_FALSE(host->HasInvalidArea()) << c.what;
-    EXPECT_TRUE(InvertedWhere(before, Shown(), Inverts({}))) << c.what;
+    EXPECT_TRUE(InvertedWhere(before, Shown(), Inverts(c.drawn ? band : std::vector<RECT>{}, true)));
+    ExpectDropped(c.x1, c.y1, before, 1);
   }
 }
 
-// Pictures without their TIFF view: a kind-5 DRF whose companion TIFF is
-// missing, and a kind-6 DRF, which has no TIFF part.
+// Pictures without their TIFF view, a kind-5 DRF whose companion TIFF is
+// missing and a kind-6 DRF, which has no TIFF part: the band is not drawn.
 TEST_F(ViewDisplay, BandsOverAPictureWithoutItsTiffViewAreDropped) {
   const std::string kind5 = PictureDrf(drfenc::kKindFourColourTiff, 120, 80, 5);
   const std::string kind6 = PictureDrf(drfenc::kKindColour, 120, 80, 6);
   for (const auto& files :
        {std::make_pair(drftest::TempPath("view_missing.tif"), kind5), std::make_pair(std::string(), kind6)}) {
+    SCOPED_TRACE(files.second);
     ASSERT_TRUE(Show(121, 81, files.first, files.second, 0, TAVIMG_FILE_DRF));
     const Pixels before = Shown();
     TAVIMG_SetZoomMode(record);
     host->Mouse(WM_LBUTTONDOWN, 20, 20, MK_LBUTTON);
     host->Mouse(WM_MOUSEMOVE, 60, 50, MK_LBUTTON);
-    EXPECT_TRUE(InvertedWhere(before, Shown(), Inverts({}))) << files.second;
-    host->Mouse(WM_LBUTTONUP, 60, 50);
-    EXPECT_EQ(+record->Zoomed, 0);
-    EXPECT_EQ(+record->DisplayMode, 0u);
-    EXPECT_EQ(TAVIMG_InZoomAction(record), 0u);
-    EXPECT_FALSE(host->HasInvalidArea());
-    TAVIMG_UnloadPicture(host->hwnd(), record);
-    record = nullptr;
+    EXPECT_TRUE(InvertedWhere(before, Shown(), Inverts({})));
+    ExpectDropped(60, 50, before, 0);
   }
 }
 

@@ -40,21 +40,6 @@ std::unique_ptr<FrameRecord> FittedRecord(int n = 0) {
   return record;
 }
 
-TEST(ViewGeometry, ConversionsNeverLeaveTheLongRange) {
-  EXPECT_EQ(TruncToLong(-2.5), -2);
-  EXPECT_EQ(TruncToLong(2.999), 2);
-  EXPECT_EQ(NearToLong(-2.5), -2); // trunc(-2.0)
-  EXPECT_EQ(NearToLong(-3.0), -2); // trunc(-2.5)
-  EXPECT_EQ(TruncToLong(std::numeric_limits<double>::quiet_NaN()), 0);
-  EXPECT_EQ(TruncToLong(std::numeric_limits<double>::infinity()), INT32_MAX);
-  EXPECT_EQ(TruncToLong(-1e300), INT32_MIN);
-  EXPECT_EQ(ClampToLong(1LL << 40), INT32_MAX);
-  EXPECT_EQ(Quotient(5.0, 0.0), 0.0);
-  EXPECT_EQ(ClampScroll(-5, 10), 0);
-  EXPECT_EQ(ClampScroll(40000, 10), 10);
-  EXPECT_EQ(ClampScroll(5, -3), 0);
-}
-
 TEST(ViewGeometry, FitKeepsTheAspectInsideTheArea) {
   struct Case {
     LONG cw, ch;

@@ -71,14 +71,20 @@ protected:
     Notifications().clear();
   }
   void TearDown() override {
-    if (host && record)
-      TAVIMG_UnloadPicture(host->hwnd(), record);
+    Unload();
     TAVIMG_ShowErrorMessages(1);
   }
+  void Unload() {
+    if (host && record)
+      TAVIMG_UnloadPicture(host->hwnd(), record);
+    record = nullptr;
+  }
   // Opens a picture with TAVIMG_LoadPicture into a new window of width x
-  // height at (0, 0); paints it unless told not to.
+  // height at (0, 0), unloading the one shown before; paints it unless told
+  // not to.
   bool Show(int width, int height, const std::string& tiff, const std::string& drf, DWORD mode, DWORD fileType,
             bool paint = true) {
+    Unload();
     host = std::make_unique<HostWindow>(0, 0, width, height);
     record = host->Load(tiff, drf, mode, fileType);
     if (record && paint)
@@ -86,6 +92,17 @@ protected:
     return record != nullptr;
   }
   Pixels Shown() const { return ReadClient(host->hwnd()); }
+  // Releases the button at (x, y) ending a band that must not zoom: the view
+  // stays in display mode, nothing is left to repaint, the window shows
+  // before again.
+  void ExpectDropped(int x, int y, const Pixels& before, DWORD mode) {
+    host->Mouse(WM_LBUTTONUP, x, y);
+    EXPECT_EQ(TAVIMG_InZoomAction(record), 0u);
+    EXPECT_EQ(+record->Zoomed, 0);
+    EXPECT_EQ(+record->DisplayMode, mode);
+    EXPECT_FALSE(host->HasInvalidArea());
+    EXPECT_TRUE(InvertedWhere(before, Shown(), Inverts({})));
+  }
   std::unique_ptr<HostWindow> host;
   ImgStruct* record = nullptr;
 };
