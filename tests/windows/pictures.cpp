@@ -4,7 +4,7 @@
 #include "winhost.h"
 
 #include <afx.h>
-#include <convert_files.h>
+#include <tiff_files.h>
 #include <drfenc.h>
 
 #include <stdio.h>
@@ -79,7 +79,7 @@ bool MakePictures(const std::string& dir) {
 #ifdef TAV_HAVE_LIBTIFF
   // The page: the four-colour drawing at four times the size, black where
   // it is coloured, hatched inside the circle, over a fine pattern.
-  convert::Bilevel page;
+  TiffBitmap page;
   page.width = kDrfWidth * kTiffScale;
   page.height = kDrfHeight * kTiffScale;
   for (int y = 0; y < page.height; ++y) {
@@ -89,7 +89,7 @@ bool MakePictures(const std::string& dir) {
       page.black.push_back(black ? 1 : 0);
     }
   }
-  ok &= convert::WriteTiff(dir + "/page.tif", page, 64) || Fails("page.tif");
+  ok &= TiffWriteWithLibtiff(dir + "/page.tif", page, TiffWriteOptions{64}) || Fails("page.tif");
 #else
   ok &= Fails("the TIFF pictures: no libtiff");
 #endif

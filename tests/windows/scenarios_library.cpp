@@ -85,8 +85,10 @@ WINHOST_SCENARIO(errors, "library/errors") {
   context.ExpectText("errors", log);
 }
 
-// The record as the host sees it through the public header, field by field,
-// after the library wrote it: both sides agree on every offset.
+// The record as the DLL hands it to the host: the block that holds it, the
+// hotspot data record read back byte by byte, and an opened record's fields
+// at the offsets of the published table. (That every field of the header is
+// at its offset is checked when the host compiles.)
 WINHOST_SCENARIO(layout, "library/layout") {
   HostWindow window(100, 80);
   ImgStruct* record = TAVIMG_GetImgStruct(window.handle);
@@ -95,41 +97,13 @@ WINHOST_SCENARIO(layout, "library/layout") {
   HGLOBAL block = GlobalHandle(record);
   context.Check(block != nullptr && GlobalSize(block) >= sizeof(ImgStruct), "the record block holds %zu bytes, not %zu",
                 block != nullptr ? (size_t)GlobalSize(block) : (size_t)0, sizeof(ImgStruct));
-
-  TAVIMG_SetBkColor(record, RGB(1, 2, 3), 0xA1B2C3D4u);
-  context.Check(RawField<HBRUSH>(record, "BkBrush") == record->BkBrush && record->BkBrush != nullptr,
-                "BkBrush is not where the host reads it");
   HotspotDataRecord data;
   memset(&data, 0, sizeof data);
-  data.ScreenRect = {1, 2, 3, 4};
-  data.PictureRect = {5, 6, 7, 8};
   strcpy(data.Name, "Spot seven");
   strcpy(data.Text, "Text seven");
   data.Kind = 0x85;
-  context.Check(TAVIMG_SetHotspotData(record, 7, &data) == 1 && TAVIMG_SetHotspotCount(record, 9) == 1 &&
-                    TAVIMG_SetHotspotMode(TAVIMG_HOLLOW_FRAMES, 3, 11, 12, record) == 1,
-                "setting the hotspot data, count and mode failed");
-  // Entry 7 of Hotspots: ScreenRect at 0, HotspotName at 16, HotspotText at
-  // 48, HotspotKind at 74, PictureRect at 75.
-  const size_t entry = 7 * sizeof(HotspotEntry);
-  const struct {
-    const char* field;
-    size_t extra;
-    LONG value;
-  } longs[] = {{"BkValue", 0, (LONG)0xA1B2C3D4u}, {"HotspotCount", 0, 9},
-               {"HoverHotspot", 0, 601},          {"HotspotMode", 0, (LONG)TAVIMG_HOLLOW_FRAMES},
-               {"HotspotPenWidth", 0, 3},         {"HotspotModeValue2", 0, 11},
-               {"HotspotModeValue3", 0, 12},      {"Hotspots", entry + 0, 1},
-               {"Hotspots", entry + 12, 4},       {"Hotspots", entry + 75, 5},
-               {"Hotspots", entry + 87, 8}};
-  for (const auto& l : longs)
-    context.Check(RawField<LONG>(record, l.field, l.extra) == l.value, "%s + %zu is not where the host reads it",
-                  l.field, l.extra);
-  const char* hotspots = (const char*)record + FieldOffset("Hotspots") + entry;
-  context.Check(strcmp(hotspots + 16, "Spot seven") == 0 && strcmp(hotspots + 48, "Text seven") == 0 &&
-                    hotspots[74] == (char)0x85,
-                "the name, text or kind of entry 7 is not at its offset");
-
+  context.Check(TAVIMG_SetHotspotData(record, 7, &data) == 1 && TAVIMG_SetHotspotCount(record, 9) == 1,
+                "setting the hotspot data and count failed");
   uint8_t out[sizeof(HotspotDataRecord) + 8];
   memset(out, 0xEE, sizeof out);
   context.Check(TAVIMG_GetHotspotData(record, 7, (HotspotDataRecord*)out) == 1, "TAVIMG_GetHotspotData failed");

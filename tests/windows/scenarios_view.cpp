@@ -80,13 +80,13 @@ POINT SpotCentre(ImgStruct* record, LONG number) {
   return p;
 }
 
+// Each scenario runs in a fresh host window that shows the picture in the
+// display mode; window.record is the opened record.
+
 // ---- the hotspot under the mouse and the host callback ----
 
-void Hover(Context& context, const TestPicture& picture, DWORD mode) {
-  HostWindow window(kWindowWidth, kWindowHeight);
-  ImgStruct* record = Show(context, window, picture, mode);
-  if (record == nullptr)
-    return;
+void Hover(Context& context, HostWindow& window) {
+  ImgStruct* record = window.record;
   POINT first = SpotCentre(record, 0), second = SpotCentre(record, 1);
   window.Mouse(WM_MOUSEMOVE, first.x, first.y);
   window.Pump();
@@ -110,12 +110,9 @@ void Hover(Context& context, const TestPicture& picture, DWORD mode) {
 
 // ---- rubber-band zoom, then scrolling the zoomed picture ----
 
-void Zoom(Context& context, HostWindow& window, const TestPicture& picture, DWORD mode) {
-  ImgStruct* record = Show(context, window, picture, mode);
-  if (record == nullptr)
-    return;
-  TAVIMG_SetZoomMode(record);
-  context.Check(TAVIMG_InZoomAction(record) != 0, "TAVIMG_SetZoomMode did not arm the zoom");
+void Zoom(Context& context, HostWindow& window) {
+  TAVIMG_SetZoomMode(window.record);
+  context.Check(TAVIMG_InZoomAction(window.record) != 0, "TAVIMG_SetZoomMode did not arm the zoom");
   window.Mouse(WM_MOUSEMOVE, 40, 30);
   window.Mouse(WM_LBUTTONDOWN, 40, 30, MK_LBUTTON);
   const struct {
@@ -144,39 +141,24 @@ void Zoom(Context& context, HostWindow& window, const TestPicture& picture, DWOR
   }
 }
 
-void ZoomAndScroll(Context& context, const TestPicture& picture, DWORD mode) {
-  HostWindow window(kWindowWidth, kWindowHeight);
-  Zoom(context, window, picture, mode);
-}
-
-// The same with the system's pointer and buttons under Windows.
-void ZoomWithPointer(Context& context, const TestPicture& picture, DWORD mode) {
-  HostWindow window(kWindowWidth, kWindowHeight);
-  window.pointer = true;
-  Zoom(context, window, picture, mode);
-}
-
 // ---- resizing ----
 
-void Resize(Context& context, const TestPicture& picture, DWORD mode) {
-  HostWindow window(kWindowWidth, kWindowHeight);
-  if (Show(context, window, picture, mode) == nullptr)
-    return;
-  MoveWindow(window.handle, 0, 0, 300, 140, TRUE);
-  window.Pump();
-  Observe(context, window, "wide");
-  MoveWindow(window.handle, 0, 0, 150, 200, TRUE);
-  window.Pump();
-  Observe(context, window, "tall");
+void Resize(Context& context, HostWindow& window) {
+  const struct {
+    int width, height;
+    const char* step;
+  } sizes[] = {{300, 140, "wide"}, {150, 200, "tall"}};
+  for (const auto& size : sizes) {
+    MoveWindow(window.handle, 0, 0, size.width, size.height, TRUE);
+    window.Pump();
+    Observe(context, window, size.step);
+  }
 }
 
 // ---- marked hotspots and their frames ----
 
-void Marking(Context& context, const TestPicture& picture, DWORD mode) {
-  HostWindow window(kWindowWidth, kWindowHeight);
-  ImgStruct* record = Show(context, window, picture, mode);
-  if (record == nullptr)
-    return;
+void Marking(Context& context, HostWindow& window) {
+  ImgStruct* record = window.record;
   HWND handle = window.handle;
   context.Check(TAVIMG_SetHotspotNr(handle, 0, 1, record) != 0, "TAVIMG_SetHotspotNr(0) failed");
   window.Pump();
@@ -206,17 +188,16 @@ void Marking(Context& context, const TestPicture& picture, DWORD mode) {
   Observe(context, window, "none-marked");
 }
 
-// Every picture in every display mode, and which pictures go through which
-// of the interactions.
-void Display(Context& context, const TestPicture& picture, DWORD mode) {
-  HostWindow window(kWindowWidth, kWindowHeight);
-  if (Show(context, window, picture, mode) != nullptr)
-    Observe(context, window, "shown");
+void Display(Context& context, HostWindow& window) {
+  Observe(context, window, "shown");
 }
 
+// Every picture in every display mode, and which pictures go through which
+// of the interactions ("pointer": the zoom with the system's pointer and
+// buttons under Windows).
 struct ViewScenarios {
   ViewScenarios() {
-    typedef void (*Run)(Context&, const TestPicture&, DWORD);
+    typedef void (*Run)(Context&, HostWindow&);
     const struct {
       const char* what;
       Run run;
@@ -225,15 +206,21 @@ struct ViewScenarios {
         {"hover",
          Hover,
          {{"drive-unit", 1}, {"drive-unit-hotspots", 4}, {"grey", 0}, {"colour", 2}, {"fourcolour", 1}, {"spots", 1}}},
-        {"pointer", ZoomWithPointer, {{"drive-unit", 1}}},
+        {"pointer", Zoom, {{"drive-unit", 1}}},
         {"zoom",
-         ZoomAndScroll,
+         Zoom,
          {{"drive-unit", 1}, {"drive-unit-hotspots", 4}, {"page", 1}, {"page", 4}, {"fourcolour", 1}, {"spots", 1}}},
         {"resize", Resize, {{"drive-unit-hotspots", 1}, {"page", 1}, {"page", 4}, {"grey", 3}}},
         {"marking", Marking, {{"drive-unit", 1}, {"colour", 0}, {"spots", 1}, {"fourcolour", 4}}}};
     auto add = [](const char* what, Run run, const TestPicture& picture, DWORD mode) {
+      const bool pointer = strcmp(what, "pointer") == 0;
       winhost::RegisterScenario(Format("%s/%s/mode%lu", what, picture.id, (unsigned long)mode),
-                                [run, &picture, mode](Context& context) { run(context, picture, mode); });
+                                [run, &picture, mode, pointer](Context& context) {
+                                  HostWindow window(kWindowWidth, kWindowHeight);
+                                  window.pointer = pointer;
+                                  if (Show(context, window, picture, mode) != nullptr)
+                                    run(context, window);
+                                });
     };
     for (const auto& c : cases)
       for (const auto& picture : c.pictures)

@@ -13,6 +13,7 @@
 #include <stdio.h>
 #include <string.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -69,10 +70,7 @@ bool WriteFile(const std::string& path, const std::vector<uint8_t>& bytes) {
 }
 
 // Every message the host windows received in this scenario, one line each.
-std::vector<std::string>& MessageLog() {
-  static std::vector<std::string> log;
-  return log;
-}
+std::string messageLog;
 
 const size_t kShownDifferences = 24; // differing pixels listed
 
@@ -85,9 +83,9 @@ std::vector<uint8_t> EncodePpm(const Image& image) {
   return out;
 }
 
-std::vector<std::string> SplitLines(const std::vector<uint8_t>& text) {
+std::vector<std::string> SplitLines(const std::string& text) {
   std::vector<std::string> lines(1);
-  for (uint8_t c : text)
+  for (char c : text)
     if (c == '\n')
       lines.emplace_back();
     else
@@ -102,17 +100,14 @@ std::vector<std::string> SplitLines(const std::vector<uint8_t>& text) {
 void Context::BeginScenario(const std::string& name) {
   scenario_ = name;
   failures_.clear();
-  MessageLog().clear();
+  messageLog.clear();
 }
 
 void Context::EndScenario() {
   // The messages the host windows received, kept (not compared) to explain
   // differences: messages-linux/ and messages-windows/.
-  std::string all;
-  for (const std::string& line : MessageLog())
-    all += line + "\n";
   WriteFile(ArtifactPath(writing_ ? "messages-linux" : "messages-windows", "messages.log"),
-            std::vector<uint8_t>(all.begin(), all.end()));
+            std::vector<uint8_t>(messageLog.begin(), messageLog.end()));
   ++(failures_.empty() ? passed_ : failed_);
   printf("%s %s\n", failures_.empty() ? "PASS" : "FAIL", scenario_.c_str());
   for (const std::string& failure : failures_)
@@ -149,7 +144,7 @@ bool Context::Matches(const std::string& file, const std::vector<uint8_t>& bytes
 }
 
 void Context::ExpectImage(const std::string& name, const Image& image) {
-  MessageLog().push_back("--- image " + name);
+  messageLog += "--- image " + name + "\n";
   const std::vector<uint8_t> ppm = EncodePpm(image);
   std::vector<uint8_t> recorded;
   if (Matches(name + ".ppm", ppm, recorded))
@@ -174,16 +169,10 @@ void Context::ExpectBytes(const std::string& name, const std::vector<uint8_t>& b
   std::vector<uint8_t> expected;
   if (Matches(name + ".bin", bytes, expected))
     return;
-  size_t count = 0, first = 0;
-  for (size_t i = std::max(expected.size(), bytes.size()); i-- > 0;) {
-    if (i >= expected.size() || i >= bytes.size() || expected[i] != bytes[i]) {
-      first = i;
-      ++count;
-    }
-  }
-  failures_.push_back(Format("bytes %s: %zu bytes, expected %zu; %zu differ, the first at offset %zu (%s)",
-                             name.c_str(), bytes.size(), expected.size(), count, first,
-                             ArtifactPath("actual", name + ".bin").c_str()));
+  const size_t common = std::min(expected.size(), bytes.size());
+  const size_t first = std::mismatch(bytes.begin(), bytes.begin() + common, expected.begin()).first - bytes.begin();
+  failures_.push_back(Format("bytes %s: %zu bytes, expected %zu; the first difference at offset %zu (%s)", name.c_str(),
+                             bytes.size(), expected.size(), first, ArtifactPath("actual", name + ".bin").c_str()));
 }
 
 void Context::ExpectText(const std::string& name, const std::string& text) {
@@ -191,7 +180,7 @@ void Context::ExpectText(const std::string& name, const std::string& text) {
   if (Matches(name + ".txt", std::vector<uint8_t>(text.begin(), text.end()), expected))
     return;
   failures_.push_back(Format("text %s differs (%s):", name.c_str(), ArtifactPath("actual", name + ".txt").c_str()));
-  std::vector<std::string> e = SplitLines(expected), a = SplitLines(std::vector<uint8_t>(text.begin(), text.end()));
+  std::vector<std::string> e = SplitLines(std::string(expected.begin(), expected.end())), a = SplitLines(text);
   for (size_t i = 0; i < e.size() || i < a.size(); ++i) {
     const std::string el = i < e.size() ? e[i] : "(none)", al = i < a.size() ? a[i] : "(none)";
     if (el != al)
@@ -216,8 +205,8 @@ const char kClassName[] = "TavoIMGTestHost";
 
 LRESULT CALLBACK HostProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   ImgStruct* record = (ImgStruct*)GetWindowLongPtrA(window, GWLP_USERDATA);
-  MessageLog().push_back(Format("%p %04x %llx %llx%s", (void*)window, message, (unsigned long long)wParam,
-                                (unsigned long long)lParam, record != nullptr ? "" : " (no record)"));
+  messageLog += Format("%p %04x %llx %llx%s\n", (void*)window, message, (unsigned long long)wParam,
+                       (unsigned long long)lParam, record != nullptr ? "" : " (no record)");
   if (record != nullptr && TAVIMG_OnMessage(window, message, wParam, lParam, record) != 0)
     return 0;
   return DefWindowProcA(window, message, wParam, lParam);
