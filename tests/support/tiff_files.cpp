@@ -287,35 +287,29 @@ bool TiffDecodeWithLibtiff(const std::string& path, TiffBitmap* bitmap, TiffLibt
 #endif
 }
 
-std::vector<uint8_t> TiffEncodeRows(const TiffBitmap& bitmap) {
+std::vector<uint8_t> TiffEncodeRows(const TiffBitmap& bitmap, std::vector<uint32_t>* lengths) {
   std::string path = TiffScratchPath("encode-rows.tif");
-  std::vector<uint8_t> file;
-  if (TiffWriteWithLibtiff(path, bitmap, TiffWriteOptions{}))
+  std::vector<uint8_t> file, rows;
+  if (TiffWriteWithLibtiff(path, bitmap, TiffWriteOptions{1}))
     file = TiffReadBytes(path);
   TiffDirectory d = TiffReadDirectory(file);
-  const TiffDirEntry* offset = d.Find(273);
-  const TiffDirEntry* count = d.Find(279);
-  if (offset == nullptr || count == nullptr || offset->values.empty() || count->values.empty())
-    return {};
-  return std::vector<uint8_t>(file.begin() + offset->values[0], file.begin() + offset->values[0] + count->values[0]);
+  const TiffDirEntry *offsets = d.Find(273), *counts = d.Find(279);
+  for (size_t r = 0; offsets != nullptr && counts != nullptr && r < counts->values.size(); ++r)
+    rows.insert(rows.end(), file.begin() + offsets->values[r], file.begin() + offsets->values[r] + counts->values[r]);
+  if (lengths != nullptr)
+    *lengths = counts != nullptr ? counts->values : std::vector<uint32_t>();
+  return rows;
 }
 
 bool TiffRowsAtStripEnds(const std::string& path, const TiffBitmap& source, std::vector<bool>* white,
                          std::string* message) {
   std::vector<uint8_t> file = TiffReadBytes(path);
   TiffDirectory d = TiffReadDirectory(file);
-  const TiffDirEntry* offsets = d.Find(273);
-  const TiffDirEntry* counts = d.Find(279);
-  const TiffDirEntry* perStripEntry = d.Find(278);
-  // The code of each row, from a file of one row a strip.
-  std::string oneRowPath = TiffScratchPath("row-lengths.tif");
-  std::vector<uint8_t> oneRow;
-  if (TiffWriteWithLibtiff(oneRowPath, source, TiffWriteOptions{1}))
-    oneRow = TiffReadBytes(oneRowPath);
-  TiffDirectory oneRowDirectory = TiffReadDirectory(oneRow);
-  const TiffDirEntry* rowLengths = oneRowDirectory.Find(279);
+  const TiffDirEntry *offsets = d.Find(273), *counts = d.Find(279), *perStripEntry = d.Find(278);
+  std::vector<uint32_t> lengths;
+  TiffEncodeRows(source, &lengths);
   size_t rows = source.height;
-  if (offsets == nullptr || rowLengths == nullptr || rowLengths->values.size() != rows) {
+  if (offsets == nullptr || lengths.size() != rows) {
     *message = "no strips";
     return false;
   }
@@ -332,9 +326,9 @@ bool TiffRowsAtStripEnds(const std::string& path, const TiffBitmap& source, std:
     for (size_t r = first; r < end; ++r) {
       (*white)[r] = start + 4 >= held;
       whiteRows += (*white)[r];
-      start += rowLengths->values[r];
+      start += lengths[r];
     }
-    if (start - rowLengths->values[end - 1] >= held || (counts != nullptr && start > held) || whiteRows > 4) {
+    if (start - lengths[end - 1] >= held || (counts != nullptr && start > held) || whiteRows > 4) {
       *message =
           "strip " + std::to_string(s) + " holds " + std::to_string(held) + " bytes, its rows " + std::to_string(start);
       return false;

@@ -51,8 +51,8 @@ struct TiffLibtiffTags {
 // libtiff's decode of a Compression 2 file (stored 1-bits as 1).
 bool TiffDecodeWithLibtiff(const std::string& path, TiffBitmap* bitmap, TiffLibtiffTags* tags = nullptr);
 // The Modified Huffman rows of bitmap, one byte-aligned row after another,
-// as libtiff encodes them.
-std::vector<uint8_t> TiffEncodeRows(const TiffBitmap& bitmap);
+// as libtiff encodes them; lengths gets the length of each.
+std::vector<uint8_t> TiffEncodeRows(const TiffBitmap& bitmap, std::vector<uint32_t>* lengths = nullptr);
 
 // The first directory of a file, read without libtiff; values holds the
 // SHORT or LONG values of an entry, from its field or from its offset.

@@ -1,5 +1,7 @@
 #include "tool_run.h"
 
+#include "tiff_files.h"
+
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
@@ -14,14 +16,9 @@ namespace {
 
 std::string Quote(const std::string& s) {
   std::string q = "'";
-  for (char c : s) {
+  for (char c : s)
     q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  }
   return q + "'";
-}
-
-uint32_t Le32(const uint8_t* p) {
-  return p[0] | (p[1] << 8) | (p[2] << 16) | ((uint32_t)p[3] << 24);
 }
 
 } // namespace
@@ -36,9 +33,8 @@ ToolResult RunTool(const std::vector<std::string>& args) {
   std::string base =
       std::string(TAV_BINARY_DIR) + "/tool-run-" + std::to_string(getpid()) + "-" + std::to_string(serial++);
   std::string command = Quote(std::string(TAV_BINARY_DIR) + "/tools/tavoimg/tavoimg");
-  for (const std::string& a : args) {
+  for (const std::string& a : args)
     command += " " + Quote(a);
-  }
   command += " >" + Quote(base + ".out") + " 2>" + Quote(base + ".err");
   int raw = std::system(command.c_str());
   ToolResult result;
@@ -55,25 +51,23 @@ std::string Sample(const std::string& name) {
 }
 
 bool ReadBmp(const std::string& path, BmpPicture& picture) {
-  std::string bytes = ReadFile(path);
-  const std::vector<uint8_t> b(bytes.begin(), bytes.end());
+  const std::vector<uint8_t> b = TiffReadBytes(path);
   if (b.size() < 54 || b[0] != 'B' || b[1] != 'M') {
     ADD_FAILURE() << path << " is not a BMP file";
     return false;
   }
-  uint32_t offBits = Le32(&b[10]), headerSize = Le32(&b[14]);
-  int width = (int32_t)Le32(&b[18]), height = (int32_t)Le32(&b[22]);
+  uint32_t offBits = TiffLe32(b, 10), headerSize = TiffLe32(b, 14);
+  int width = (int32_t)TiffLe32(b, 18), height = (int32_t)TiffLe32(b, 22);
   int bits = b[28] | (b[29] << 8);
-  uint32_t compression = Le32(&b[30]), used = Le32(&b[46]);
+  uint32_t compression = TiffLe32(b, 30), used = TiffLe32(b, 46);
   size_t stride = ((size_t)width * bits + 31) / 32 * 4;
   if (headerSize != 40 || compression != 0 || width < 1 || height < 1 ||
       !(bits == 1 || bits == 4 || bits == 8 || bits == 24) || offBits + stride * height > b.size()) {
     ADD_FAILURE() << path << ": not a BMP that the tests read";
     return false;
   }
-  if (used == 0 && bits <= 8) {
+  if (used == 0 && bits <= 8)
     used = 1u << bits;
-  }
   const uint8_t* table = &b[14 + 40];
   picture.width = width;
   picture.height = height;
@@ -102,29 +96,16 @@ bool ReadBmp(const std::string& path, BmpPicture& picture) {
 
 void WriteBmp24(const std::string& path, int width, int height, const std::vector<uint32_t>& rgb) {
   size_t stride = ((size_t)width * 24 + 31) / 32 * 4;
-  std::vector<uint8_t> out(54 + stride * height, 0);
-  auto put32 = [&](size_t at, uint32_t v) {
-    for (int i = 0; i < 4; ++i) {
-      out[at + i] = (uint8_t)(v >> (8 * i));
-    }
-  };
-  out[0] = 'B';
-  out[1] = 'M';
-  put32(2, (uint32_t)out.size());
-  put32(10, 54);
-  put32(14, 40);
-  put32(18, (uint32_t)width);
-  put32(22, (uint32_t)height);
-  out[26] = 1;
-  out[28] = 24;
+  // File header, then the size, one plane and 24 bits of the info header.
+  std::vector<uint8_t> out = {'B', 'M'};
+  for (uint32_t v : {uint32_t(54 + stride * height), 0u, 54u, 40u, uint32_t(width), uint32_t(height), 1u | 24u << 16})
+    TiffPut(out, v, 4, false);
+  out.resize(54 + stride * height, 0);
   for (int y = 0; y < height; ++y) {
     uint8_t* row = &out[54 + stride * (height - 1 - y)];
-    for (int x = 0; x < width; ++x) {
-      uint32_t v = rgb[(size_t)y * width + x];
-      row[3 * x] = (uint8_t)v;
-      row[3 * x + 1] = (uint8_t)(v >> 8);
-      row[3 * x + 2] = (uint8_t)(v >> 16);
-    }
+    for (int x = 0; x < width; ++x)
+      for (int i = 0; i < 3; ++i)
+        row[3 * x + i] = (uint8_t)(rgb[(size_t)y * width + x] >> 8 * i);
   }
   std::ofstream(path, std::ios::binary).write((const char*)out.data(), (std::streamsize)out.size());
 }

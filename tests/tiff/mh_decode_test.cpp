@@ -18,10 +18,7 @@ struct Counts {
   WORD* data() { return values.data(); }
   WORD operator[](int i) const { return values[i]; }
   bool GuardIntact() const {
-    for (size_t i = n; i < values.size(); ++i)
-      if (values[i] != 0)
-        return false;
-    return true;
+    return std::all_of(values.begin() + n, values.end(), [](WORD v) { return v == 0; });
   }
   int n;
   std::vector<WORD> values;
