@@ -1,6 +1,6 @@
 // Global memory of the Win32 stand-in as the library relies on it (lock
 // counts, zero-filled blocks, refused handles, the live block count of the
-// leak checks) and the failure and message-box controls the tests use.
+// leak checks) and the failure controls the tests use.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -63,13 +63,4 @@ TEST(GlobalMemory, FaultControlFailsExactlyTheNthCall) {
   EXPECT_NE(e, nullptr);
   for (HGLOBAL h : {a, b, d, e})
     GlobalFree(h);
-}
-
-TEST(MessageBoxes, AreLoggedAndAnsweredWithOk) {
-  tavwin::ClearMessageBoxLog();
-  EXPECT_EQ(MessageBoxA(nullptr, "text", "caption", MB_OK | MB_ICONEXCLAMATION), IDOK);
-  ASSERT_EQ(tavwin::MessageBoxLog().size(), 1u);
-  EXPECT_EQ(tavwin::MessageBoxLog()[0].text, "text");
-  EXPECT_EQ(tavwin::MessageBoxLog()[0].caption, "caption");
-  EXPECT_EQ(tavwin::MessageBoxLog()[0].style, UINT(0x30));
 }
