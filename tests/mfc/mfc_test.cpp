@@ -1,5 +1,6 @@
-// The MFC subset: the file classes as the library uses them, the formatting
-// of string resources and the module chain that finds them.
+// The MFC subset: the file classes as the library uses them and the module
+// chain that finds string resources. (The library's own texts, formatted,
+// are what the error tests read.)
 #include <afx.h>
 #include <tavwin_module.h>
 
@@ -107,18 +108,6 @@ TEST(File, WritesWithTheCreateFlagsAndReadsWithTheReadFlags) {
   EXPECT_EQ(error.m_cause, CFileException::fileNotFound);
   EXPECT_FALSE(missing.Open(TAV_BINARY_DIR, kOpenForReading)); // a folder is no file
   EXPECT_FALSE(CFile::GetStatus(path.c_str(), status));
-}
-
-TEST(FormatString, ReplacesThePlaceholderOfTheLibrarysText) {
-  CString text;
-  AfxFormatString1(text, 14, "/data/pictures/plan.tif");
-  EXPECT_STREQ(text, "Unable to open Image\n/data/pictures/plan.tif");
-  AfxFormatString1(text, 13, "5");
-  EXPECT_STREQ(text, "Unsupported TIFF-Compression (5)");
-  AfxFormatString1(text, 20, nullptr);
-  EXPECT_STREQ(text, "Too much Window Handles left");
-  AfxFormatString1(text, 9999, "x"); // no such text
-  EXPECT_STREQ(text, "");
 }
 
 TEST(ExtensionModule, ItsStringsAreFoundWhileItIsInTheChain) {
