@@ -102,13 +102,8 @@ LoadedDrf::LoadedDrf(HWND w) : window(w) {
 }
 
 LoadedDrf::~LoadedDrf() {
-  Unload();
-}
-
-void LoadedDrf::Unload() {
   if (record != nullptr)
     TAVIMG_UnloadPicture(window, record);
-  record = nullptr;
 }
 
 int LoadedDrf::Load(const std::string& path, DWORD displayMode) {

@@ -49,7 +49,6 @@ public:
 
   // Result of LoadDRFPicture.
   int Load(const std::string& path, DWORD displayMode = 0);
-  void Unload();
   ImgStruct* record = nullptr;
   HWND window;
 };
