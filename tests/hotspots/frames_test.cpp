@@ -100,12 +100,17 @@ TEST_F(HotspotFrames, MarkingByNameFramesEveryEntryOfThatNameUnshiftedAndClipped
   EXPECT_TRUE(Shows(Inverts({{20, 20, 30, 30}, {40, 4, 45, 40}})));
 }
 
-TEST_F(HotspotFrames, ANewModeRedrawsTheFrameWithItsPen) {
-  FrameSetHotspots(record(), {{{10, 10, 30, 24}, "A", ""}});
-  record()->PictureMode = 1;
-  ASSERT_EQ(TAVIMG_SetHotspotMode(TAVIMG_HOLLOW_FRAMES, 1, 0, 0, record()), 1);
-  ASSERT_EQ(TAVIMG_SetHotspotNr(hwnd(), 0, 1, record()), 1);
-  // Each mode takes the frame off and draws it again with the new pen.
+// Each new mode takes the frames off and draws them again with its pen,
+// keeping exactly the marked hotspots marked and drawn.
+TEST_F(HotspotFrames, ANewModeRedrawsTheMarkedFramesWithItsPen) {
+  FrameSetHotspots(
+      record(),
+      {{{2, 2, 10, 10}, "A", ""}, {{12, 2, 20, 10}, "B", ""}, {{22, 2, 30, 10}, "C", ""}, {{32, 12, 60, 30}, "D", ""}});
+  record()->PictureMode = 2;
+  for (DWORD i : {0, 2, 3})
+    ASSERT_EQ(TAVIMG_SetHotspotNr(hwnd(), i, 1, record()), 1);
+  const LONG current = record()->CurrentHotspot; // the last one selected
+  const int framed = TAVIMG_ACTIVE_BIT | TAVIMG_MARKED_BIT | TAVIMG_DRAWN_BIT;
   struct Mode {
     DWORD mode;
     LONG pen;
@@ -113,23 +118,10 @@ TEST_F(HotspotFrames, ANewModeRedrawsTheFrameWithItsPen) {
   } const modes[] = {{TAVIMG_HOLLOW_FRAMES, 1, true}, {TAVIMG_HOLLOW_FRAMES, 2, true}, {0, 2, false}};
   for (const Mode& m : modes) {
     ASSERT_EQ(TAVIMG_SetHotspotMode(m.mode, m.pen, 0, 0, record()), 1);
-    EXPECT_TRUE(Shows(Inverts({{10, 10, 30, 24}}, m.hollow, m.pen))) << m.mode << " pen " << m.pen;
+    EXPECT_EQ(FrameStates(record(), 4), (std::vector<int>{framed, TAVIMG_ACTIVE_BIT, framed, framed}));
+    EXPECT_TRUE(Shows(Inverts({{2, 2, 10, 10}, {22, 2, 30, 10}, {32, 12, 60, 30}}, m.hollow, m.pen)))
+        << m.mode << " pen " << m.pen;
   }
-}
-
-TEST_F(HotspotFrames, ANewModeKeepsExactlyTheMarkedHotspotsMarkedAndDrawn) {
-  FrameSetHotspots(
-      record(),
-      {{{2, 2, 10, 10}, "A", ""}, {{12, 2, 20, 10}, "B", ""}, {{22, 2, 30, 10}, "C", ""}, {{32, 2, 40, 10}, "D", ""}});
-  record()->PictureMode = 2;
-  for (DWORD i : {0, 2, 3})
-    ASSERT_EQ(TAVIMG_SetHotspotNr(hwnd(), i, 1, record()), 1);
-  const LONG current = record()->CurrentHotspot; // the last one selected
-
-  ASSERT_EQ(TAVIMG_SetHotspotMode(TAVIMG_HOLLOW_FRAMES, 2, 0, 0, record()), 1);
-  const int framed = TAVIMG_ACTIVE_BIT | TAVIMG_MARKED_BIT | TAVIMG_DRAWN_BIT;
-  EXPECT_EQ(FrameStates(record(), 4), (std::vector<int>{framed, TAVIMG_ACTIVE_BIT, framed, framed}));
-  EXPECT_TRUE(Shows(Inverts({{2, 2, 10, 10}, {22, 2, 30, 10}, {32, 2, 40, 10}}, true, 2)));
   EXPECT_EQ(+record()->CurrentHotspot, current);
 }
 

@@ -12,7 +12,7 @@ std::vector<Notification>& Notifications() {
 }
 
 void CALLBACK RecordNotification(DWORD zero, UINT message, char* hotspotName) {
-  Notifications().push_back(Notification{zero, message, hotspotName ? std::string(hotspotName) : std::string()});
+  Notifications().emplace_back(zero, message, hotspotName ? std::string(hotspotName) : std::string());
 }
 
 HostWindow::HostWindow(int x, int y, int width, int height) : hwnd_(host::CreateTestWindow(x, y, width, height)) {
@@ -32,18 +32,6 @@ ImgStruct* HostWindow::Load(const std::string& tiffPath, const std::string& drfP
       TAVIMG_LoadPicture(hwnd_, 0, RecordNotification, tiffPath.c_str(), drfPath.c_str(), displayMode, fileType, 0);
   Attach(record);
   return record;
-}
-
-RECT HostWindow::WindowRect() {
-  RECT r = {};
-  GetWindowRect(hwnd_, &r);
-  return r;
-}
-
-RECT HostWindow::ClientRect() {
-  RECT r = {};
-  GetClientRect(hwnd_, &r);
-  return r;
 }
 
 std::pair<int, int> HostWindow::ScrollRange(int bar) {

@@ -13,26 +13,28 @@
 
 #include <functional>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
 namespace viewtest {
 
-// One call of the host callback.
-struct Notification {
-  DWORD zero;
-  UINT message;
-  std::string hotspotName;
-  bool operator==(const Notification& o) const {
-    return zero == o.zero && message == o.message && hotspotName == o.hotspotName;
-  }
-};
-inline void PrintTo(const Notification& n, std::ostream* out) {
-  *out << "{" << n.zero << ", " << n.message << ", \"" << n.hotspotName << "\"}";
-}
+// One call of the host callback: the zero it passes, the message and the
+// hovered hotspot's name.
+using Notification = std::tuple<DWORD, UINT, std::string>;
 // The callback a host passes to the opening; every call is logged.
 void CALLBACK RecordNotification(DWORD zero, UINT message, char* hotspotName);
 std::vector<Notification>& Notifications();
+
+// "x,y" of a pair and "left,top,right,bottom" of a rectangle (the record's
+// packed ones are taken by value), to compare them whole.
+template <typename Pair> std::string XY(Pair p) {
+  return std::to_string(p.x) + "," + std::to_string(p.y);
+}
+template <typename Rect> std::string Sides(Rect r) {
+  return std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right) + "," +
+         std::to_string(r.bottom);
+}
 
 // A visible WS_POPUP window of a host; once a record is attached every
 // message goes to TAVIMG_OnMessage with it. The window is destroyed with the
@@ -57,24 +59,19 @@ public:
   // Delivers pending paints as a message loop would; the number delivered.
   int Pump() { return host::PumpPaints(hwnd_); }
   bool HasInvalidArea() { return GetUpdateRect(hwnd_, nullptr, FALSE) != 0; }
-  RECT WindowRect();
-  RECT ClientRect();
+  // The sides of the window (with GetWindowRect) or of its client area
+  // (GetClientRect).
+  std::string Rect(BOOL(WINAPI* get)(HWND, LPRECT)) const {
+    RECT r = {};
+    get(hwnd_, &r);
+    return Sides(r);
+  }
   // The window's scroll range of bar, as (minimum, maximum).
   std::pair<int, int> ScrollRange(int bar);
 
 private:
   HWND hwnd_;
 };
-
-// "x,y" of a pair and "left,top,right,bottom" of a rectangle (the record's
-// packed ones are taken by value), to compare them whole.
-template <typename Pair> std::string XY(Pair p) {
-  return std::to_string(p.x) + "," + std::to_string(p.y);
-}
-template <typename Rect> std::string Sides(Rect r) {
-  return std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right) + "," +
-         std::to_string(r.bottom);
-}
 
 // A bilevel picture (1 = black) written as a TIFF with compression 2 and 64
 // rows a strip into a fresh file; fails the test when libtiff cannot.

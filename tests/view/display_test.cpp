@@ -70,7 +70,7 @@ TEST_F(ViewDisplay, FitToWidthScrollsVertically) {
   EXPECT_EQ(+record->ScrollRange.x, 0); // 2 picture pixels are not worth a scroll bar
   EXPECT_DOUBLE_EQ(TAVIMG_GetZoomFactor(record).x, 200.0 / 216);
   EXPECT_EQ(host->ScrollRange(SB_VERT), std::make_pair(0, 1200 - 298));
-  EXPECT_EQ(Sides(host->ClientRect()), "0,0,200,150");
+  EXPECT_EQ(host->Rect(GetClientRect), "0,0,200,150");
 
   auto expectSection = [&](int position) {
     host->Pump();
@@ -177,7 +177,7 @@ TEST_F(ViewZoom, ReleaseZoomsAndASecondBandZoomsFurther) {
   EXPECT_EQ(TAVIMG_GetZoomFactor(record).x, 2.0);
   EXPECT_EQ(TAVIMG_GetZoomFactor(record).y, 2.0);
   EXPECT_EQ(XY(record->ScrollPos), "400,100");
-  EXPECT_EQ(Sides(host->ClientRect()), "0,0,383,383");
+  EXPECT_EQ(host->Rect(GetClientRect), "0,0,383,383");
   EXPECT_EQ(XY(record->ClientSize), "383,383");
   EXPECT_EQ(XY(record->ScrollPage), "766,766"); // 2 x 383
   ExpectBars();

@@ -101,7 +101,7 @@ TEST_F(ViewInteraction, ResizeBeforeTheFirstPaintRemeasuresTheArea) {
   // as the scroll bars that the new ranges bring take their room; the
   // section grows with the area at the same scale.
   MoveWindow(host->hwnd(), 0, 0, 217, 267, TRUE);
-  EXPECT_EQ(Sides(host->ClientRect()), "0,0,200,250");
+  EXPECT_EQ(host->Rect(GetClientRect), "0,0,200,250");
   EXPECT_EQ(XY(record->ClientSize), "200,250");
   EXPECT_DOUBLE_EQ(+record->PrevClientSize.y, 267.0); // before the horizontal bar came
   EXPECT_EQ(+record->ScrollPage.x, 398);
@@ -186,7 +186,7 @@ TEST_F(ViewInteraction, CommandsOfTheCommandEntry) {
 
   // 2: the view reset places the window there, sized to the picture.
   EXPECT_EQ(TAVIMG_MAIN(2, record, window, 0, 0, 0), 0);
-  EXPECT_EQ(Sides(host->WindowRect()), "90,60,211,141");
+  EXPECT_EQ(host->Rect(GetWindowRect), "90,60,211,141");
   EXPECT_EQ(+record->HoverHotspot, TAVIMG_NO_HOTSPOT);
 
   // 1: the record's defaults.
