@@ -5,6 +5,8 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <fstream>
+#include <iterator>
 
 namespace fuzz {
 
@@ -57,19 +59,16 @@ std::string WriteTempFile(const char* slot, const uint8_t* data, size_t size) {
 }
 
 std::vector<uint8_t> ReadFile(const std::string& path) {
-  std::vector<uint8_t> bytes;
-  if (FILE* f = fopen(path.c_str(), "rb")) {
-    uint8_t buffer[65536];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, f)) > 0)
-      bytes.insert(bytes.end(), buffer, buffer + n);
-    fclose(f);
-  }
-  return bytes;
+  std::ifstream in(path, std::ios::binary);
+  return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+static bool EndsWith(const std::string& path, const char* ending) {
+  return path.size() > 4 && path.compare(path.size() - 4, 4, ending) == 0;
 }
 
 bool IsTiffName(const std::string& path) {
-  return path.size() > 4 && path.compare(path.size() - 4, 4, ".tif") == 0;
+  return EndsWith(path, ".tif");
 }
 
 const std::vector<std::string>& SampleFiles() {
@@ -78,7 +77,7 @@ const std::vector<std::string>& SampleFiles() {
     if (DIR* dir = opendir(TAV_SAMPLES_DIR)) {
       while (dirent* e = readdir(dir)) {
         const std::string path = std::string(TAV_SAMPLES_DIR) + "/" + e->d_name;
-        if (IsTiffName(path) || (path.size() > 4 && path.compare(path.size() - 4, 4, ".drf") == 0))
+        if (IsTiffName(path) || EndsWith(path, ".drf"))
           found.push_back(path);
       }
       closedir(dir);
