@@ -150,9 +150,6 @@ TEST_F(Gdi, ObjectsAreCountedUntilReallyDeleted) {
   HBRUSH brush = CreateSolidBrush(RGB(4, 5, 6));
   HRGN region = CreateRectRgn(5, 5, 1, 1);
   EXPECT_EQ(tavwin::LiveGdiObjects(), live + 3);
-  LOGPEN lpen;
-  EXPECT_EQ(GetObjectA(pen, sizeof lpen, &lpen), int(sizeof lpen));
-  EXPECT_EQ(lpen.lopnWidth.x, 3);
   HGDIOBJ stockPen = SelectObject(dc_, pen);
   EXPECT_EQ(stockPen, GetStockObject(BLACK_PEN));
   EXPECT_EQ(SelectObject(dc_, brush), GetStockObject(WHITE_BRUSH));

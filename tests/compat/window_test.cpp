@@ -74,28 +74,6 @@ std::vector<LONG> Update(HWND w) {
 
 } // namespace
 
-TEST_F(Windows, CreationSendsSizeAndLeavesEverythingInvalidUntilPainted) {
-  HWND w = Make(WS_POPUP | WS_VISIBLE, 120, 80);
-  EXPECT_EQ(count(WM_CREATE), 1);
-  EXPECT_EQ(lastParam(WM_SIZE), MAKELPARAM(120, 80));
-  EXPECT_EQ(Update(w), (std::vector<LONG>{0, 0, 120, 80}));
-  PAINTSTRUCT ps;
-  ASSERT_NE(BeginPaint(w, &ps), nullptr);
-  EXPECT_EQ(Sides(ps.rcPaint), (std::vector<LONG>{0, 0, 120, 80}));
-  EndPaint(w, &ps);
-
-  // Valid now: the next paint is empty and its DC draws nothing.
-  HDC dc = BeginPaint(w, &ps);
-  EXPECT_TRUE(IsRectEmpty(&ps.rcPaint));
-  RECT box;
-  EXPECT_EQ(GetClipBox(dc, &box), NULLREGION);
-  EXPECT_EQ(Sides(box), (std::vector<LONG>{0, 0, 0, 0}));
-  RECT all{0, 0, 120, 80};
-  FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-  EndPaint(w, &ps);
-  EXPECT_EQ(host::ReadClientPixels(w)[5 * 120 + 5], 0u);
-}
-
 TEST_F(Windows, BeginPaintHandsOutTheInvalidRectangleAndClipsToIt) {
   HWND w = Make(WS_POPUP | WS_VISIBLE, 100, 100);
   ValidateRect(w, nullptr);
