@@ -13,12 +13,11 @@
 
 namespace {
 
-class ViewOpen : public ::testing::Test {
+class ViewOpen : public viewtest::HostedTest {
 protected:
-  void SetUp() override { TAVIMG_ShowErrorMessages(0); }
   void TearDown() override {
     TAVIMG_UnloadPicture(window, TAVIMG_GetImgStruct(window));
-    TAVIMG_ShowErrorMessages(1);
+    HostedTest::TearDown();
   }
   ImgStruct* Open(const std::string& tiff, const std::string& drf, DWORD fileType, DWORD mode = 0) {
     return TAVIMG_OpenImage(window, 11, viewtest::RecordNotification, tiff.c_str(), drf.c_str(), mode, fileType, 22);
