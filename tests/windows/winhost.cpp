@@ -41,10 +41,7 @@ std::string Format(const char* format, ...) {
 std::string LastError() {
   CString text;
   LONG result = TAVIMG_GetLastError(&text);
-  std::string escaped;
-  for (const char* p = text; *p != 0; ++p)
-    escaped += *p == '\n' ? std::string("\\n") : std::string(1, *p);
-  return Format("%ld \"%s\"", (long)result, escaped.c_str());
+  return Format("%ld \"%s\"", (long)result, (const char*)text);
 }
 
 const TestPicture& PictureById(const char* id) {
@@ -81,16 +78,6 @@ std::vector<uint8_t> EncodePpm(const Image& image) {
   for (uint32_t p : image.pixels)
     out.insert(out.end(), {(uint8_t)(p >> 16), (uint8_t)(p >> 8), (uint8_t)p});
   return out;
-}
-
-std::vector<std::string> SplitLines(const std::string& text) {
-  std::vector<std::string> lines(1);
-  for (char c : text)
-    if (c == '\n')
-      lines.emplace_back();
-    else
-      lines.back() += (char)c;
-  return lines;
 }
 
 } // namespace
@@ -130,8 +117,8 @@ std::string Context::ArtifactPath(const char* kind, const std::string& file) con
 }
 
 // Records bytes as the expected result of file (Linux run), or compares them
-// with it (Windows run): when they differ, keeps them in actual/ and returns
-// false with what was expected.
+// with it (Windows run): when they differ, keeps them in actual/, notes where
+// they first differ and returns false with what was expected.
 bool Context::Matches(const std::string& file, const std::vector<uint8_t>& bytes, std::vector<uint8_t>& expected) {
   const std::string expectedPath = ArtifactPath("expected", file);
   if (writing_)
@@ -139,53 +126,42 @@ bool Context::Matches(const std::string& file, const std::vector<uint8_t>& bytes
   expected = ReadFile(expectedPath);
   if (expected == bytes)
     return true;
-  WriteFile(ArtifactPath("actual", file), bytes);
+  const std::string actualPath = ArtifactPath("actual", file);
+  WriteFile(actualPath, bytes);
+  const size_t common = std::min(expected.size(), bytes.size());
+  const auto first = std::mismatch(bytes.begin(), bytes.begin() + common, expected.begin()).first;
+  failures_.push_back(Format("%s: %zu bytes, expected %zu; the first difference at offset %zu, line %zu (%s)",
+                             file.c_str(), bytes.size(), expected.size(), (size_t)(first - bytes.begin()),
+                             (size_t)std::count(bytes.begin(), first, '\n') + 1, actualPath.c_str()));
   return false;
 }
 
+// A differing image of the same size also lists its first differing pixels.
 void Context::ExpectImage(const std::string& name, const Image& image) {
   messageLog += "--- image " + name + "\n";
   const std::vector<uint8_t> ppm = EncodePpm(image);
   std::vector<uint8_t> recorded;
-  if (Matches(name + ".ppm", ppm, recorded))
+  if (Matches(name + ".ppm", ppm, recorded) || recorded.size() != ppm.size())
     return;
-  const std::string actualPath = ArtifactPath("actual", name + ".ppm");
-  const size_t start = ppm.size() - 3 * image.pixels.size(); // past the header, which holds the size
-  if (recorded.size() != ppm.size() || !std::equal(ppm.begin(), ppm.begin() + start, recorded.begin())) {
-    failures_.push_back(Format("image %s: %dx%d, not the size recorded (%s)", name.c_str(), image.width, image.height,
-                               actualPath.c_str()));
-    return;
+  size_t shown = 0;
+  for (size_t i = ppm.size() - 3 * image.pixels.size(), n = 0; i < ppm.size() && shown < kShownDifferences;
+       i += 3, ++n) {
+    if (memcmp(&ppm[i], &recorded[i], 3) == 0)
+      continue;
+    failures_.push_back(Format("  x=%zu y=%zu: expected %02x%02x%02x, got %06x", n % image.width, n / image.width,
+                               recorded[i], recorded[i + 1], recorded[i + 2], image.pixels[n]));
+    ++shown;
   }
-  std::vector<std::string> lines;
-  for (size_t i = start, n = 0; i < ppm.size(); i += 3, ++n)
-    if (memcmp(&ppm[i], &recorded[i], 3) != 0)
-      lines.push_back(Format("  x=%zu y=%zu: expected %02x%02x%02x, got %06x", n % image.width, n / image.width,
-                             recorded[i], recorded[i + 1], recorded[i + 2], image.pixels[n]));
-  failures_.push_back(Format("image %s: %zu pixels differ (%s)", name.c_str(), lines.size(), actualPath.c_str()));
-  failures_.insert(failures_.end(), lines.begin(), lines.begin() + std::min(lines.size(), kShownDifferences));
 }
 
 void Context::ExpectBytes(const std::string& name, const std::vector<uint8_t>& bytes) {
   std::vector<uint8_t> expected;
-  if (Matches(name + ".bin", bytes, expected))
-    return;
-  const size_t common = std::min(expected.size(), bytes.size());
-  const size_t first = std::mismatch(bytes.begin(), bytes.begin() + common, expected.begin()).first - bytes.begin();
-  failures_.push_back(Format("bytes %s: %zu bytes, expected %zu; the first difference at offset %zu (%s)", name.c_str(),
-                             bytes.size(), expected.size(), first, ArtifactPath("actual", name + ".bin").c_str()));
+  Matches(name + ".bin", bytes, expected);
 }
 
 void Context::ExpectText(const std::string& name, const std::string& text) {
   std::vector<uint8_t> expected;
-  if (Matches(name + ".txt", std::vector<uint8_t>(text.begin(), text.end()), expected))
-    return;
-  failures_.push_back(Format("text %s differs (%s):", name.c_str(), ArtifactPath("actual", name + ".txt").c_str()));
-  std::vector<std::string> e = SplitLines(std::string(expected.begin(), expected.end())), a = SplitLines(text);
-  for (size_t i = 0; i < e.size() || i < a.size(); ++i) {
-    const std::string el = i < e.size() ? e[i] : "(none)", al = i < a.size() ? a[i] : "(none)";
-    if (el != al)
-      failures_.push_back(Format("  line %zu: expected \"%s\", got \"%s\"", i + 1, el.c_str(), al.c_str()));
-  }
+  Matches(name + ".txt", std::vector<uint8_t>(text.begin(), text.end()), expected);
 }
 
 // ---------------------------------------------------------------- windows
