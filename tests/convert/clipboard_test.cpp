@@ -71,11 +71,9 @@ struct LoadedTiff {
 // black pixel is a 0-bit; the padding up to 16 bits is white.
 void ExpectSection(const ClipboardBitmap& clip, const TiffBitmap& exported, int x0, int y0, int width, int height) {
   ASSERT_TRUE(clip.present);
-  EXPECT_EQ(clip.description.bmWidth, width);
-  EXPECT_EQ(clip.description.bmHeight, height);
-  EXPECT_EQ(clip.description.bmWidthBytes, (width + 15) / 16 * 2);
-  EXPECT_EQ(clip.description.bmPlanes, 1);
-  EXPECT_EQ(clip.description.bmBitsPixel, 1);
+  const BITMAP& d = clip.description;
+  EXPECT_EQ(std::vector<long>({d.bmWidth, d.bmHeight, d.bmWidthBytes, d.bmPlanes, d.bmBitsPixel}),
+            std::vector<long>({width, height, (width + 15) / 16 * 2, 1, 1}));
   for (int y = 0; y < height; y++)
     for (int x = 0; x < clip.description.bmWidthBytes * 8; x++)
       ASSERT_EQ(clip.Bit(x, y), x >= width || !exported.at(x0 + x, y0 + y)) << "pixel " << x << "," << y;

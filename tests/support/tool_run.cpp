@@ -6,6 +6,7 @@
 
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <unistd.h>
@@ -48,6 +49,12 @@ ToolResult RunTool(const std::vector<std::string>& args) {
 
 std::string Sample(const std::string& name) {
   return std::string(TAV_SOURCE_DIR) + "/samples/" + name;
+}
+
+int BmpPicture::Colours() const {
+  std::vector<uint32_t> v(rgb);
+  std::sort(v.begin(), v.end());
+  return (int)(std::unique(v.begin(), v.end()) - v.begin());
 }
 
 bool ReadBmp(const std::string& path, BmpPicture& picture) {

@@ -29,6 +29,7 @@ struct BmpPicture {
   int width = 0, height = 0;
   std::vector<uint32_t> rgb;
   uint32_t at(int x, int y) const { return rgb[(size_t)y * width + x]; }
+  int Colours() const; // how many different ones
 };
 // Reads an uncompressed bottom-up BMP of 1, 4, 8 or 24 bits; fails the test
 // (and returns false) on anything else.
