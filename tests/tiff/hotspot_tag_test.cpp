@@ -69,10 +69,10 @@ TEST(TiffHotspotTag, ScreenRectanglesFollowTheView) {
     record->DRFSpotOffset[1] = 6;
     ASSERT_EQ(record.Load(path), 1);
     const TavRect& r = record->Hotspots[0].ScreenRect;
-    EXPECT_EQ(+r.left, 51 + c.ox) << "mode " << c.mode; // 50.5 + 0.5 truncated
-    EXPECT_EQ(+r.top, 20 + c.oy);
-    EXPECT_EQ(+r.right, 101 + c.ox); // 100.5 + 0.5
-    EXPECT_EQ(+r.bottom, 50 + c.oy);
+    // Left 50.5 + 0.5 truncated, right 100.5 + 0.5.
+    EXPECT_EQ(std::vector<LONG>({r.left, r.top, r.right, r.bottom}),
+              std::vector<LONG>({51 + c.ox, 20 + c.oy, 101 + c.ox, 50 + c.oy}))
+        << "mode " << c.mode;
   }
 }
 

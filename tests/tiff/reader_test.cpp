@@ -31,6 +31,17 @@ std::string Write(const std::string& name, const std::vector<uint8_t>& bytes) {
   return path;
 }
 
+// Width, height, compression, rows per strip, and the lengths of the strip
+// offset and byte count tables.
+std::vector<long> Numbers(const TiffRecord& record) {
+  return {record->TIFFSize.x,
+          record->TIFFSize.y,
+          record->TiffCompression,
+          record->TiffRowsPerStrip,
+          (long)record->TiffStripOffsetsCount,
+          (long)record->TiffStripCount};
+}
+
 // The values of a strip table.
 std::vector<DWORD> Table(HGLOBAL table, DWORD count) {
   const DWORD* values = (const DWORD*)GlobalLock(table);
@@ -72,12 +83,7 @@ TEST(TiffReader, NumbersInEitherByteOrderAndEntryType) {
       number(279, 40);
       TiffRecord record;
       ASSERT_EQ(record.Load(Write("order.tif", file.Build())), 1) << big << shorts;
-      EXPECT_EQ(+record->TIFFSize.x, 1728);
-      EXPECT_EQ(+record->TIFFSize.y, 2200);
-      EXPECT_EQ(+record->TiffCompression, 2);
-      EXPECT_EQ(+record->TiffRowsPerStrip, 7);
-      EXPECT_EQ(+record->TiffStripOffsetsCount, 3u);
-      EXPECT_EQ(+record->TiffStripCount, 1u); // tag 279 came last
+      EXPECT_EQ(Numbers(record), (std::vector<long>{1728, 2200, 2, 7, 3, 1})); // tag 279 came last
       EXPECT_EQ(Table(record->TiffStripOffsets, 3), (std::vector<DWORD>{100, 200, 300}));
       EXPECT_EQ(Table(record->TiffStripByteCounts, 1), (std::vector<DWORD>{40}));
     }
@@ -87,8 +93,7 @@ TEST(TiffReader, NumbersInEitherByteOrderAndEntryType) {
   file.Entry(279, 3, 2, 11u << 16 | 22);
   TiffRecord record;
   ASSERT_EQ(record.Load(Write("in-field.tif", file.Build())), 1);
-  EXPECT_EQ(+record->TiffStripOffsetsCount, 1u);
-  EXPECT_EQ(+record->TiffStripCount, 2u);
+  EXPECT_EQ(Numbers(record), (std::vector<long>{100, 20, 2, 0, 1, 2}));
   EXPECT_EQ(Table(record->TiffStripOffsets, 1), (std::vector<DWORD>{8}));
   EXPECT_EQ(Table(record->TiffStripByteCounts, 2), (std::vector<DWORD>{11, 22}));
   // Without tag 279 there is no byte count table.
@@ -109,9 +114,7 @@ TEST(TiffReader, RepeatedTagsReplaceAndNothingLeaks) {
     std::string path = Write("repeat.tif", file.Build());
     TiffRecord record;
     ASSERT_EQ(record.Load(path), 1);
-    EXPECT_EQ(+record->TIFFSize.x, 640);
-    EXPECT_EQ(+record->TiffStripOffsetsCount, 4u);
-    EXPECT_EQ(+record->TiffStripCount, 2u);
+    EXPECT_EQ(Numbers(record), (std::vector<long>{640, 20, 2, 0, 4, 2}));
     ASSERT_EQ(record.Load(path), 1); // the tables of the first load go
     TiffExport(record.get());
   }
