@@ -26,14 +26,6 @@ HostWindow::~HostWindow() {
   }
 }
 
-ImgStruct* HostWindow::Load(const std::string& tiffPath, const std::string& drfPath, DWORD displayMode,
-                            DWORD fileType) {
-  ImgStruct* record =
-      TAVIMG_LoadPicture(hwnd_, 0, RecordNotification, tiffPath.c_str(), drfPath.c_str(), displayMode, fileType, 0);
-  Attach(record);
-  return record;
-}
-
 std::pair<int, int> HostWindow::ScrollRange(int bar) {
   std::pair<int, int> range(-12345, -12345);
   GetScrollRange(hwnd_, bar, &range.first, &range.second);

@@ -48,8 +48,6 @@ public:
 
   HWND hwnd() const { return hwnd_; }
   void Attach(ImgStruct* record) { host::AttachRecord(hwnd_, record); }
-  // TAVIMG_LoadPicture with RecordNotification; the record is attached.
-  ImgStruct* Load(const std::string& tiffPath, const std::string& drfPath, DWORD displayMode, DWORD fileType);
 
   LRESULT Send(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
     return SendMessageA(hwnd_, message, wParam, lParam);

@@ -63,10 +63,7 @@ TEST_F(ViewDisplay, TiffFittedAndCentred) {
 TEST_F(ViewDisplay, FitToWidthScrollsVertically) {
   ASSERT_TRUE(Show(217, 167, PictureTiff(StripeBlack, 400, 1200), "", 4, TAVIMG_FILE_TIFF, false));
   ASSERT_EQ(TAVIMG_UpdateBars(host->hwnd(), record), 1u);
-  EXPECT_EQ(+record->Zoomed, 1);
-  EXPECT_EQ(+record->PictureMode, 1);
-  EXPECT_EQ(XY(record->ClientSize), "200,150");
-  EXPECT_EQ(XY(record->ScrollPage), "398,298");
+  EXPECT_EQ(ViewState(record), "zoomed 1, mode 1, area 200,150, page 398,298 at 0,0");
   EXPECT_EQ(+record->ScrollRange.x, 0); // 2 picture pixels are not worth a scroll bar
   EXPECT_DOUBLE_EQ(TAVIMG_GetZoomFactor(record).x, 200.0 / 216);
   EXPECT_EQ(host->ScrollRange(SB_VERT), std::make_pair(0, 1200 - 298));
@@ -168,18 +165,14 @@ TEST_F(ViewZoom, ReleaseZoomsAndASecondBandZoomsFurther) {
   EXPECT_EQ(GetCapture(), nullptr);
   EXPECT_EQ(TAVIMG_InZoomAction(record), 0u);
   EXPECT_EQ(+record->DisplayMode, 4u);
-  EXPECT_EQ(+record->Zoomed, 1);
-  EXPECT_EQ(TAVIMG_GetPictureMode(record), 1);
   // The band, 200 x 150 window pixels of the picture fitted 1:4, widened to
   // the square area: 800 x 800 picture pixels around its centre (800, 500).
   // The scroll bars then take 17 pixels of the area each way; the section
   // shrinks with it at the same scale.
   EXPECT_EQ(TAVIMG_GetZoomFactor(record).x, 2.0);
   EXPECT_EQ(TAVIMG_GetZoomFactor(record).y, 2.0);
-  EXPECT_EQ(XY(record->ScrollPos), "400,100");
   EXPECT_EQ(host->Rect(GetClientRect), "0,0,383,383");
-  EXPECT_EQ(XY(record->ClientSize), "383,383");
-  EXPECT_EQ(XY(record->ScrollPage), "766,766"); // 2 x 383
+  EXPECT_EQ(ViewState(record), "zoomed 1, mode 1, area 383,383, page 766,766 at 400,100");
   ExpectBars();
   // Drawn 2:1: every block of the section is one pixel of its grey level
   // (the bottom row of a drawing keeps the background).
@@ -192,11 +185,10 @@ TEST_F(ViewZoom, ReleaseZoomsAndASecondBandZoomsFurther) {
   // of the area.
   TAVIMG_SetZoomMode(record);
   Drag(100, 100, 200, 200);
-  EXPECT_EQ(+record->Zoomed, 1);
   EXPECT_DOUBLE_EQ(TAVIMG_GetZoomFactor(record).x, 383.0 / 96);
   EXPECT_DOUBLE_EQ(TAVIMG_GetZoomFactor(record).y, 383.0 / 96);
-  EXPECT_EQ(+record->ScrollPage.x, 384);
-  EXPECT_EQ(XY(record->ScrollPos), "508,208"); // the centre less 192 each way
+  // Placed at the centre less 192 each way.
+  EXPECT_EQ(ViewState(record), "zoomed 1, mode 1, area 383,383, page 384,384 at 508,208");
   ExpectBars();
   // Nearly one window pixel per picture pixel: black and white only, but
   // for the first column and row, where two picture pixels share one.

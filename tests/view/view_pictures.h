@@ -43,6 +43,14 @@ inline ::testing::AssertionResult ShowsStripes(const Pixels& pixels, int top, in
   return ::testing::AssertionSuccess();
 }
 
+// The record's view in one line, to compare it whole: zoomed or not, the
+// picture mode, the drawing area, and the section shown (in picture pixels)
+// with its position.
+inline std::string ViewState(const ImgStruct* r) {
+  return "zoomed " + std::to_string(r->Zoomed) + ", mode " + std::to_string(r->PictureMode) + ", area " +
+         XY(r->ClientSize) + ", page " + XY(r->ScrollPage) + " at " + XY(r->ScrollPos);
+}
+
 // The TIFF of one of the pictures at width x height.
 inline std::string PictureTiff(bool (*black)(int x, int y), int width, int height) {
   TiffBitmap picture(width, height);
@@ -86,7 +94,8 @@ protected:
             bool paint = true) {
     Unload();
     host = std::make_unique<HostWindow>(0, 0, width, height);
-    record = host->Load(tiff, drf, mode, fileType);
+    record = TAVIMG_LoadPicture(host->hwnd(), 0, RecordNotification, tiff.c_str(), drf.c_str(), mode, fileType, 0);
+    host->Attach(record);
     if (record && paint)
       host->Pump();
     return record != nullptr;
