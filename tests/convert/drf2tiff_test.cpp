@@ -45,6 +45,10 @@ struct Hotspot {
 // The converted file byte for byte, then libtiff's and our reader's view
 // of it.
 TEST(Drf2Tiff, WritesSourceCountsRecordsAndDirectory) {
+  const std::vector<Hotspot> three = {
+      {{7, 3, 41, 20}, {14, 3, 51, 25, "Pump", "Main pump, north", 5}},
+      {{100, 50, 60, 30}, {153, 73, 60, 30, "Inverted", "", 0}}, // right and bottom before left and top
+      {{0, 0, 0, 0}, {3, 65534, 0, 0, "", "", 3}}};              // the low 16 bits of a negative edge
   struct Case {
     int width, height;
     TiffWriteOptions options;
@@ -52,15 +56,8 @@ TEST(Drf2Tiff, WritesSourceCountsRecordsAndDirectory) {
     LONG spotOffset[2];
     std::vector<Hotspot> spots;
   } cases[] = {
-      {300,
-       120,
-       {16},
-       {200, 80},
-       {3, -2}, // scaled by 1.5 both ways
-       {{{7, 3, 41, 20}, {14, 3, 51, 25, "Pump", "Main pump, north", 5}},
-        {{100, 50, 60, 30}, {153, 73, 60, 30, "Inverted", "", 0}}, // right and bottom before left and top
-        {{0, 0, 0, 0}, {3, 65534, 0, 0, "", "", 3}}}},             // low 16 bits of a negative edge
-      {64, 40, {40}, {0, 0}, {0, 0}, {}},                          // one strip, no hotspots
+      {300, 120, {16}, {200, 80}, {3, -2}, three},                                  // scaled by 1.5 both ways
+      {64, 40, {40}, {0, 0}, {0, 0}, {}},                                           // one strip, no hotspots
       {80, 30, {10}, {0, 0}, {0, 0}, {{{1, 1, 5, 5}, {1, 1, 4, 4, "Odd", "", 1}}}}, // directory at an odd offset
       {40, 20, {20, false, true, 1}, {0, 0}, {0, 0}, {{{2, 3, 7, 9}, {2, 3, 5, 6, "P", "Photometric 1", 2}}}},
       // Without byte counts: tag 279 goes between the tags around it.
@@ -91,10 +88,9 @@ TEST(Drf2Tiff, WritesSourceCountsRecordsAndDirectory) {
     EXPECT_EQ(LastErrorCode(), (UINT)TAV_ERR_TIFF_DISPLAY); // kept
     TAVIMG_ShowErrorMessages(1);
     // The record was put into TIFF coordinates and stays so.
-    EXPECT_EQ(record->PictureMode, 0);
-    EXPECT_EQ(record->TiffShown, 1);
-    EXPECT_EQ(record->ScaledClientSize.x, c.width);
-    EXPECT_EQ(record->ScaledClientSize.y, c.height);
+    EXPECT_EQ(std::vector<long>(
+                  {record->PictureMode, record->TiffShown, record->ScaledClientSize.x, record->ScaledClientSize.y}),
+              std::vector<long>({0, 1, c.width, c.height}));
 
     // The source with the new directory offset (and photometric 0), the
     // byte counts derived from the strip offsets, the hotspot records scaled
