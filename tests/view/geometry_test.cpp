@@ -45,12 +45,11 @@ TEST(ViewGeometry, FitKeepsTheAspectInsideTheArea) {
     LONG cw, ch;
     double ratio, fitX, fitY;
   } cases[] = {
-      {400, 300, 0.5, 400.0, 200.0}, // wide picture, wide area: full width
-      {400, 300, 2.0, 150.0, 300.0}, // tall picture, wide area: full height
-      {300, 400, 2.0, 200.0, 400.0}, // tall picture, tall area: full height
-      {300, 400, 0.5, 300.0, 150.0}, // wide picture, tall area: full width
-      {100, 100, 0.75, 100.0, 75.0}, // a picture smaller than the area is enlarged
-      {400, 300, 0.0, 0.0, 0.0},     // no picture size: nothing to fit
+      {400, 300, 0.5, 400.0, 200.0},     // wider than the area: full width
+      {400, 300, 0.9, 300 / 0.9, 300.0}, // taller than the area, though wider than high: full height
+      {300, 400, 2.0, 200.0, 400.0},     // taller than the area: full height
+      {100, 100, 0.75, 100.0, 75.0},     // a picture smaller than the area is enlarged
+      {400, 300, 0.0, 0.0, 0.0},         // no picture size: nothing to fit
       {400, 300, std::numeric_limits<double>::infinity(), 0.0, 0.0},
   };
   auto record = NewRecord();
@@ -121,23 +120,21 @@ TEST(ViewGeometry, ResizeKeepsTheScaleOfTheSection) {
   EXPECT_EQ(+r->ScrollPage.x, 800);
   EXPECT_EQ(+r->ScrollPos.x, 400);
 
-  struct Resize {
-    LONG width, drawWidth, page, range, position;
-  } const resizes[] = {
-      {500, 500, 1000, 600, 400},
-      {900, 800, 1600, 0, 0},  // wider than the zoomed picture: all of its width is shown
-      {450, 450, 900, 700, 0}, // narrower again: scaled from the section saved at 500
+  const std::pair<LONG, const char*> resizes[] = {
+      {500, "drawn 500, page 1000,600, range 600 at 400, zoomed 800"},
+      // Wider than the zoomed picture: all of its width is shown.
+      {900, "drawn 800, page 1600,600, range 0 at 0, zoomed 800"},
+      // Narrower again: scaled from the section saved at 500.
+      {450, "drawn 450, page 900,600, range 700 at 0, zoomed 800"},
   };
-  for (const Resize& s : resizes) {
+  for (const auto& s : resizes) {
     r->PrevClientSize = TavDoublePair{double(r->ClientSize.x), double(r->ClientSize.y)};
-    r->ClientSize = r->DrawSize = TavPair{s.width, 300};
+    r->ClientSize = r->DrawSize = TavPair{s.first, 300};
     UpdateScrollRanges(nullptr, r, 1600, 1200);
-    EXPECT_EQ(+r->DrawSize.x, s.drawWidth) << s.width;
-    EXPECT_EQ(+r->ScrollPage.x, s.page) << s.width;
-    EXPECT_EQ(+r->ScrollRange.x, s.range) << s.width;
-    EXPECT_EQ(+r->ScrollPos.x, s.position) << s.width;
-    EXPECT_EQ(+r->ScrollPage.y, 600) << s.width;
-    EXPECT_EQ(+r->ZoomedSize.x, 800) << s.width;
+    EXPECT_EQ("drawn " + std::to_string(r->DrawSize.x) + ", page " + XY(r->ScrollPage) + ", range " +
+                  std::to_string(r->ScrollRange.x) + " at " + std::to_string(r->ScrollPos.x) + ", zoomed " +
+                  std::to_string(r->ZoomedSize.x),
+              s.second);
   }
   EXPECT_EQ(+r->PrevScrollPage.x, 1000);
   EXPECT_DOUBLE_EQ(+r->SavedClientSize.x, 500.0);
