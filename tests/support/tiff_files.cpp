@@ -384,11 +384,9 @@ TiffBitmap TiffExport(ImgStruct* record) {
     return TiffBitmap();
   BITMAPINFOHEADER header;
   memcpy(&header, dib.data(), sizeof header);
-  EXPECT_EQ(header.biSize, 40u);
-  EXPECT_EQ(header.biWidth, width);
-  EXPECT_EQ(header.biHeight, height);
-  EXPECT_EQ(header.biBitCount, 1);
-  EXPECT_EQ(header.biClrUsed, 2u);
+  EXPECT_EQ(std::vector<long>(
+                {(long)header.biSize, header.biWidth, header.biHeight, header.biBitCount, (long)header.biClrUsed}),
+            std::vector<long>({40, width, height, 1, 2}));
   const uint8_t colours[8] = {255, 255, 255, 0, 0, 0, 0, 0};
   EXPECT_EQ(memcmp(dib.data() + 40, colours, 8), 0);
   TiffBitmap bitmap(width, height);

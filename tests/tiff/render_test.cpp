@@ -137,15 +137,13 @@ TEST(TiffRender, ReductionsAndEnlargementsAcrossStripsAndBands) {
 TEST(TiffRender, OddRequestsDrawSafelyAndLeaveNothingBehind) {
   Drawing drawing(Written(TiffRandomBitmap(200, 50, 4)), 40, 40);
   long blocks = tavwin::LiveGlobalBlocks();
-  struct Request {
-    int x0, x1, y0, y1, dw, dh;
-  } requests[] = {
+  const Draw requests[] = {
       {0, 200, 0, 50, 1, 1},      {0, 200, 0, 50, 1, 40},   {0, 200, 0, 50, 130000, 3}, {0, 200, 0, 50, 200000, 3},
       {0, 200, 0, 50, 0, 10},     {0, 200, 0, 50, 10, -1},  {50, 50, 0, 50, 10, 10},    {60, 50, 0, 50, 10, 10},
       {0, 200, 40, 30, 10, 10},   {-5, 200, 0, 50, 10, 10}, {0, 70000, 0, 50, 10, 10},  {100, 400, 30, 90, 30, 30},
       {0, 200, 1000, 2000, 5, 5}, {0, 1, 0, 1, 40, 40},
   };
-  for (const Request& q : requests)
+  for (const Draw& q : requests)
     drawing.Draw(q.x0, q.x1, q.y0, q.y1, q.dw, q.dh);
   EXPECT_EQ(+drawing.record()->BitmapInfoHandle, nullptr);
   EXPECT_EQ(tavwin::LiveGlobalBlocks(), blocks);
