@@ -11,6 +11,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <fstream>
 #include <random>
 
 namespace drftest {
@@ -24,11 +25,10 @@ std::string TempPath(const std::string& name) {
 }
 
 bool WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
-  FILE* f = fopen(path.c_str(), "wb");
-  if (f == nullptr)
-    return false;
-  bool ok = fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-  return fclose(f) == 0 && ok;
+  std::ofstream out(path, std::ios::binary);
+  out.write((const char*)bytes.data(), (std::streamsize)bytes.size());
+  out.close();
+  return !out.fail();
 }
 
 std::string WritePicture(const std::string& name, const drfenc::DrfPicture& picture) {
@@ -154,8 +154,8 @@ LONG ExportDib(ImgStruct* record, Dib* dib) {
 
 int StripeCount(const ImgStruct* record) {
   int n = 0;
-  for (HGLOBAL stripe : record->DRFStripeHandles)
-    n += stripe != nullptr;
+  for (int i = 0; i < 16; ++i) // the record is packed: no references into it
+    n += record->DRFStripeHandles[i] != nullptr;
   return n;
 }
 
