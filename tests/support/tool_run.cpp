@@ -47,6 +47,12 @@ ToolResult RunTool(const std::vector<std::string>& args) {
   return result;
 }
 
+std::string RunToolOk(const std::vector<std::string>& args) {
+  ToolResult run = RunTool(args);
+  EXPECT_EQ(run.status, 0) << args[0] << ": " << run.err;
+  return run.out;
+}
+
 std::string Sample(const std::string& name) {
   return std::string(TAV_SOURCE_DIR) + "/samples/" + name;
 }

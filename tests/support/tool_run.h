@@ -17,6 +17,9 @@ struct ToolResult {
 
 // Runs build/tools/tavoimg/tavoimg with args.
 ToolResult RunTool(const std::vector<std::string>& args);
+// The standard output of a run that must exit with 0 (the test fails, with
+// the error output, when it does not).
+std::string RunToolOk(const std::vector<std::string>& args);
 
 // The bytes of a file.
 std::string ReadFile(const std::string& path);

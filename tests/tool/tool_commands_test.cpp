@@ -14,11 +14,7 @@
 #include <utility>
 
 using drftest::TempPath;
-using tooltest::BmpPicture;
-using tooltest::ReadBmp;
-using tooltest::RunTool;
-using tooltest::Sample;
-using tooltest::ToolResult;
+using namespace tooltest;
 
 namespace {
 
@@ -59,9 +55,8 @@ TEST(ToolInfo, DescribesEverySample) {
   };
   for (const Case& c : cases) {
     std::vector<std::string> args = {"info", Sample(c.sample), "--tiff", tiff};
-    ToolResult run = RunTool({args.begin(), args.begin() + (c.companion ? 4 : 2)});
-    ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(run.out, "file: " + Sample(c.sample) + "\n" + c.lines);
+    EXPECT_EQ(RunToolOk({args.begin(), args.begin() + (c.companion ? 4 : 2)}),
+              "file: " + Sample(c.sample) + "\n" + c.lines);
   }
 }
 
@@ -70,26 +65,23 @@ TEST(ToolInfo, DescribesEverySample) {
 // in the bundled converted sample.
 TEST(ToolDrf2Tiff, ConvertedTiffCarriesTheDrfsHotspotsAtItsResolution) {
   std::string out = TempPath("converted.tif");
-  ToolResult run = RunTool({"drf2tiff", Sample("drive-unit.drf"), "--tiff", Sample("drive-unit.tif"), "-o", out});
-  ASSERT_EQ(run.status, 0) << run.err;
+  RunToolOk({"drf2tiff", Sample("drive-unit.drf"), "--tiff", Sample("drive-unit.tif"), "-o", out});
   std::string doubled;
-  for (const std::vector<std::string>& row : Rows(RunTool({"hotspots", Sample("drive-unit.drf")}).out)) {
+  for (const std::vector<std::string>& row : Rows(RunToolOk({"hotspots", Sample("drive-unit.drf")}))) {
     int l = 0, t = 0, r = 0, b = 0;
     ASSERT_EQ(row.size(), 5u);
     ASSERT_EQ(sscanf(row[4].c_str(), "%d,%d,%d,%d", &l, &t, &r, &b), 4);
     doubled += row[0] + "\t" + row[1] + "\t" + row[2] + "\t" + row[3] + "\t" + std::to_string(2 * l) + "," +
                std::to_string(2 * t) + "," + std::to_string(2 * r) + "," + std::to_string(2 * b) + "\n";
   }
-  ToolResult tiff = RunTool({"hotspots", out});
-  ASSERT_EQ(tiff.status, 0) << tiff.err;
-  EXPECT_EQ(tiff.out, doubled);
-  EXPECT_EQ(tiff.out, RunTool({"hotspots", Sample("drive-unit-hotspots.tif")}).out);
+  std::string listed = RunToolOk({"hotspots", out});
+  EXPECT_EQ(listed, doubled);
+  EXPECT_EQ(listed, RunToolOk({"hotspots", Sample("drive-unit-hotspots.tif")}));
 
-  ToolResult json = RunTool({"hotspots", Sample("drive-unit.drf"), "--json"});
-  ASSERT_EQ(json.status, 0);
-  EXPECT_NE(json.out.find("{\"number\": 0, \"name\": \"item-01\", \"text\": \"Housing\", \"kind\": 1, \"rect\": ["),
+  std::string json = RunToolOk({"hotspots", Sample("drive-unit.drf"), "--json"});
+  EXPECT_NE(json.find("{\"number\": 0, \"name\": \"item-01\", \"text\": \"Housing\", \"kind\": 1, \"rect\": ["),
             std::string::npos)
-      << json.out;
+      << json;
 }
 
 BmpPicture Render(std::vector<std::string> args, const std::string& name, ToolResult* result = nullptr) {
@@ -145,7 +137,7 @@ TEST(ToolRender, EverySampleInEveryModeThatFitsIt) {
     if (!c.showsExport)
       continue;
     std::string exported = TempPath("mode0.dib.bmp");
-    ASSERT_EQ(RunTool({"export", c.args[0], "-o", exported}).status, 0);
+    RunToolOk({"export", c.args[0], "-o", exported});
     BmpPicture dib;
     ASSERT_TRUE(ReadBmp(exported, dib));
     std::pair<int, int> d = DrfOffset(c.args[0]);
@@ -166,7 +158,7 @@ TEST(ToolRender, MarksHoverAndRubberBandZoom) {
   // Only the frames of item-06 (its balloon, its parts-list row and the gear
   // view) change, a few pixels around each rectangle at most.
   std::vector<std::vector<int>> rects;
-  for (const std::vector<std::string>& row : Rows(RunTool({"hotspots", drf}).out)) {
+  for (const std::vector<std::string>& row : Rows(RunToolOk({"hotspots", drf}))) {
     int l, t, r, b;
     if (row.size() == 5 && row[1] == "item-06" && sscanf(row[4].c_str(), "%d,%d,%d,%d", &l, &t, &r, &b) == 4)
       rects.push_back({l - 4, t - 4, r + 4, b + 4});
@@ -214,7 +206,7 @@ TEST(ToolErrors, MissingFilesNonPicturesAndBadOptions) {
   // A DRF that the library cannot decode into its 16 bands: made with a
   // warning, refused when drawn or exported.
   std::string bigBmp = TempPath("big.bmp"), bigDrf = TempPath("big.drf");
-  tooltest::WriteBmp24(bigBmp, 1100, 1100, std::vector<uint32_t>(1100 * 1100, 0x808080));
+  WriteBmp24(bigBmp, 1100, 1100, std::vector<uint32_t>(1100 * 1100, 0x808080));
   ToolResult made = RunTool({"make-drf", bigBmp, "--kind", "7", "-o", bigDrf});
   EXPECT_EQ(made.status, 0) << made.err;
   EXPECT_NE(made.err.find("needs 19 bands"), std::string::npos) << made.err;
@@ -256,9 +248,8 @@ TEST(ToolErrors, MissingFilesNonPicturesAndBadOptions) {
     EXPECT_EQ(run.err.find("usage: tavoimg") != std::string::npos, c.status == 2) << run.err;
   }
   for (const char* command : {"info", "hotspots", "render", "export", "drf2tiff", "make-drf"}) {
-    ToolResult help = RunTool({command, "--help"});
-    EXPECT_EQ(help.status, 0) << command;
-    EXPECT_EQ(help.out.rfind(std::string("usage: tavoimg ") + command, 0), 0u) << help.out;
+    std::string help = RunToolOk({command, "--help"});
+    EXPECT_EQ(help.rfind(std::string("usage: tavoimg ") + command, 0), 0u) << help;
   }
 }
 

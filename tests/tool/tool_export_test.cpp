@@ -12,10 +12,7 @@
 #include <fstream>
 
 using drftest::TempPath;
-using tooltest::BmpPicture;
-using tooltest::ReadBmp;
-using tooltest::RunTool;
-using tooltest::Sample;
+using namespace tooltest;
 
 namespace {
 
@@ -49,14 +46,13 @@ TEST(ToolExport, WritesTheLibrarysDibByteForByte) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.sample);
     std::string out = TempPath(std::string(c.sample) + ".bmp");
-    tooltest::ToolResult run = RunTool({"export", Sample(c.sample), "-o", out});
-    ASSERT_EQ(run.status, 0) << run.err;
+    RunToolOk({"export", Sample(c.sample), "-o", out});
     std::vector<uint8_t> dib = LibraryDib(Sample(c.sample), c.tiff);
     std::vector<uint8_t> file = {'B', 'M'};
     for (uint32_t v : {uint32_t(14 + dib.size()), 0u, 14 + 40 + 4 * c.colours})
       TiffPut(file, v, 4, false);
     file.insert(file.end(), dib.begin(), dib.end());
-    EXPECT_TRUE(tooltest::ReadFile(out) == std::string(file.begin(), file.end()));
+    EXPECT_TRUE(ReadFile(out) == std::string(file.begin(), file.end()));
   }
 }
 
@@ -86,56 +82,46 @@ std::vector<uint32_t> SourcePicture(int kind, int w, int h) {
 
 TEST(ToolMakeDrf, ExportGivesBackTheSourcePictureForEveryKind) {
   const int w = 53, h = 37;
+  std::string spots = TempPath("roundtrip.json");
+  std::ofstream(spots) << "[{\"name\": \"left\", \"text\": \"caf\\u00e9\", \"kind\": 3, \"rect\": [1, 2, 11, 12]},\n"
+                          " {\"name\": \"right\", \"kind\": 3, \"rect\": [30, 20, 40, 30]}]\n";
   for (int kind : {5, 6, 7}) {
     for (bool compact : {false, true}) {
       SCOPED_TRACE("kind " + std::to_string(kind) + (compact ? ", compact raster table" : ", full raster table"));
       std::string stem = "roundtrip" + std::to_string(kind) + (compact ? "c" : "f");
       std::string source = TempPath(stem + ".bmp"), drf = TempPath(stem + ".drf"), back = TempPath(stem + ".out.bmp");
       std::vector<uint32_t> rgb = SourcePicture(kind, w, h);
-      tooltest::WriteBmp24(source, w, h, rgb);
-      std::string spots = TempPath(stem + ".json");
-      std::ofstream(spots)
-          << "[{\"name\": \"left\", \"text\": \"caf\\u00e9\", \"kind\": 3, \"rect\": [1, 2, 11, 12]},\n"
-             " {\"name\": \"right\", \"kind\": 3, \"rect\": [30, 20, 40, 30]}]\n";
-      std::vector<std::string> args = {"make-drf",   source, "--kind", std::to_string(kind),
-                                       "--hotspots", spots,  "-o",     drf};
-      if (compact) {
-        args.push_back("--compact");
-      }
-      tooltest::ToolResult made = RunTool(args);
-      ASSERT_EQ(made.status, 0) << made.err;
-      tooltest::ToolResult exported = RunTool({"export", drf, "-o", back});
-      ASSERT_EQ(exported.status, 0) << exported.err;
+      WriteBmp24(source, w, h, rgb);
+      std::vector<std::string> args = {"make-drf", source, "--kind", std::to_string(kind), "--hotspots",
+                                       spots,      "-o",   drf,      "--compact"};
+      RunToolOk({args.begin(), args.end() - (compact ? 0 : 1)});
+      RunToolOk({"export", drf, "-o", back});
       BmpPicture picture;
       ASSERT_TRUE(ReadBmp(back, picture));
       ASSERT_EQ(picture.width, w);
       ASSERT_EQ(picture.height, h);
       EXPECT_TRUE(picture.rgb == rgb);
-
       // The raster table comes back, the 8-bit text included.
-      tooltest::ToolResult listed = RunTool({"hotspots", drf});
-      ASSERT_EQ(listed.status, 0) << listed.err;
-      EXPECT_EQ(listed.out, "0\tleft\tcaf\xe9\t3\t1,2,11,12\n1\tright\t\t3\t30,20,40,30\n");
+      EXPECT_EQ(RunToolOk({"hotspots", drf}), "0\tleft\tcaf\xe9\t3\t1,2,11,12\n1\tright\t\t3\t30,20,40,30\n");
 
       // The same picture through PNG files: export to PNG, encode again, and
       // the DIB is the same to the byte.
       std::string png = TempPath(stem + ".png"), drf2 = TempPath(stem + "2.drf"), back2 = TempPath(stem + "2.bmp");
-      ASSERT_EQ(RunTool({"export", drf, "-o", png}).status, 0);
-      ASSERT_EQ(RunTool({"make-drf", png, "--kind", std::to_string(kind), "-o", drf2}).status, 0);
-      ASSERT_EQ(RunTool({"export", drf2, "-o", back2}).status, 0);
-      EXPECT_EQ(tooltest::ReadFile(back2), tooltest::ReadFile(back));
+      RunToolOk({"export", drf, "-o", png});
+      RunToolOk({"make-drf", png, "--kind", std::to_string(kind), "-o", drf2});
+      RunToolOk({"export", drf2, "-o", back2});
+      EXPECT_EQ(ReadFile(back2), ReadFile(back));
     }
   }
 }
 
 TEST(ToolMakeDrf, HotspotJsonRoundTripsThroughTheTool) {
   std::string json = TempPath("spots.json"), drf = TempPath("spots.drf"), source = TempPath("spots.bmp");
-  tooltest::ToolResult listed = RunTool({"hotspots", Sample("control-panel.drf"), "--json"});
-  ASSERT_EQ(listed.status, 0) << listed.err;
-  std::ofstream(json) << listed.out;
-  tooltest::WriteBmp24(source, 480, 320, std::vector<uint32_t>(480 * 320, 0x336699));
-  ASSERT_EQ(RunTool({"make-drf", source, "--kind", "6", "--hotspots", json, "-o", drf}).status, 0);
-  EXPECT_EQ(RunTool({"hotspots", drf, "--json"}).out, listed.out);
+  std::string listed = RunToolOk({"hotspots", Sample("control-panel.drf"), "--json"});
+  std::ofstream(json) << listed;
+  WriteBmp24(source, 480, 320, std::vector<uint32_t>(480 * 320, 0x336699));
+  RunToolOk({"make-drf", source, "--kind", "6", "--hotspots", json, "-o", drf});
+  EXPECT_EQ(RunToolOk({"hotspots", drf, "--json"}), listed);
 }
 
 TEST(ToolMakeDrf, QuantisesAColourfulPictureTo240Colours) {
@@ -147,9 +133,9 @@ TEST(ToolMakeDrf, QuantisesAColourfulPictureTo240Colours) {
     }
   }
   std::string source = TempPath("colourful.bmp"), drf = TempPath("colourful.drf"), back = TempPath("colourful.out.bmp");
-  tooltest::WriteBmp24(source, w, h, rgb);
-  ASSERT_EQ(RunTool({"make-drf", source, "--kind", "6", "-o", drf}).status, 0);
-  ASSERT_EQ(RunTool({"export", drf, "-o", back}).status, 0);
+  WriteBmp24(source, w, h, rgb);
+  RunToolOk({"make-drf", source, "--kind", "6", "-o", drf});
+  RunToolOk({"export", drf, "-o", back});
   BmpPicture picture;
   ASSERT_TRUE(ReadBmp(back, picture));
   EXPECT_LE(picture.Colours(), 240);
