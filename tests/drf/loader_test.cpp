@@ -71,10 +71,8 @@ TEST(DrfLoader, KeepsMainPictureInfoAndCutsTheDataIntoStripes) {
     EXPECT_EQ(tavwin::LiveGlobalBlocks(), live + (long)c.stripes.size());
     EXPECT_EQ(+r->HotspotCount, 5);
     EXPECT_EQ(+r->DRFRasterFlag, -2);
-    EXPECT_EQ(+r->DRFSize.x, 33);
-    EXPECT_EQ(+r->DRFSize.y, 20);
-    EXPECT_EQ(+r->ScaledClientSize.x, 33);
-    EXPECT_EQ(+r->ScaledClientSize.y, 20);
+    for (const TavPair size : {r->DRFSize, r->ScaledClientSize}) // copies: the record is packed
+      EXPECT_TRUE(size.x == 33 && size.y == 20) << size.x << " x " << size.y;
     EXPECT_EQ(+r->DRFDataSize, c.dataSize);
     EXPECT_EQ(+r->DRFColorType, 6);
     ASSERT_EQ(drftest::StripeCount(r), (int)c.stripes.size());
