@@ -171,18 +171,17 @@ TEST_F(Clipboard, NoObjectIsError21) {
     EXPECT_EQ(LastErrorCode(), (UINT)TAV_ERR_CLIPBOARD_DATA) << c.what;
   }
 
-  EXPECT_EQ(TAVIMG_CopyToClipboard(empty.get()), 0u);
-  EXPECT_EQ(LastErrorCode(), (UINT)TAV_ERR_CLIPBOARD_DATA);
-  empty->DrfShown = 1; // a DRF side with no DRF picture
-  EXPECT_EQ(TAVIMG_CopyToClipboard(empty.get()), 0u);
-  EXPECT_EQ(LastErrorCode(), (UINT)TAV_ERR_CLIPBOARD_DATA);
+  for (BYTE drfShown : {0, 1}) { // a record without a picture, on either side
+    empty->DrfShown = drfShown;
+    EXPECT_EQ(TAVIMG_CopyToClipboard(empty.get()), 0u) << +drfShown;
+    EXPECT_EQ(LastErrorCode(), (UINT)TAV_ERR_CLIPBOARD_DATA);
+  }
   EXPECT_EQ(TAVIMG_CopyToClipboard(nullptr), 0u);
   std::unique_ptr<ImgStruct> foreign(new ImgStruct(*record)); // no record of the library's
   EXPECT_EQ(TAVIMG_CopyToClipboard(foreign.get()), 0u);
 
   EXPECT_EQ(Resources(), resources);
-  ClipboardBitmap after = ReadClipboardBitmap();
-  EXPECT_EQ(after.bits, before.bits);
+  EXPECT_EQ(ReadClipboardBitmap().bits, before.bits);
 }
 
 // Another program holds the clipboard, or emptying or setting it fails: the
