@@ -259,13 +259,11 @@ void DecodeRowKind7(DataCursor& in, BYTE* row, const RowShape& shape) {
 
 // ---- Kind 5: 4 bits per pixel (left pixel in the high nibble), four colours.
 //
-// A row is decoded one byte per pixel into a work row and then packed two
-// pixels to a byte into the band. The work row has room for wide stores past
-// PaddedWidth: a run is stored 32 pixels wide and a literal four pixels per
-// packed byte; whatever lies past a code's last pixel is written again by the
-// next code or cleared at the row's end.
-
-enum { kScratchSlack = 64 };
+// A row is decoded one byte per pixel into a work row of PaddedWidth pixels
+// and then packed two pixels to a byte into the band. Far from the row's end
+// a run is stored 32 pixels wide and a literal four pixels per packed byte;
+// whatever lies past a code's last pixel is written again by the next code
+// or cleared at the row's end.
 
 // The four 2-bit pixels of a packed byte (lowest pair first), one per byte
 // in memory order.
@@ -312,7 +310,7 @@ void PackNibbles(const BYTE* pixels, BYTE* out, DWORD count) {
   }
 }
 
-// Decodes one row into pixels (PaddedWidth + kScratchSlack bytes).
+// Decodes one row into pixels, PaddedWidth bytes.
 void DecodeRowKind5(DataCursor& in, BYTE* pixels, const RowShape& shape) {
   const DWORD width = shape.width, padded = shape.padded;
   DWORD x = 0;
@@ -528,7 +526,7 @@ int DecodeDRFKind7(HWND window, ImgStruct* record) {
 
 int DecodeDRFKind5(HWND window, ImgStruct* record) {
   const RowShape shape = ShapeOf(record);
-  std::unique_ptr<BYTE[]> pixels(new (std::nothrow) BYTE[shape.padded + kScratchSlack]);
+  std::unique_ptr<BYTE[]> pixels(new (std::nothrow) BYTE[shape.padded]);
   if (pixels == nullptr)
     return Fail(window, record, TAV_ERR_BITMAP_MEMORY);
   // The length counts the bytes after itself.
