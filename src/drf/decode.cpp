@@ -65,6 +65,7 @@ public:
 
   DWORD Limit() const { return limit_; }
   const BYTE* Stripe(int i) const { return stripes_[i]; }
+  BYTE At(DWORD pos) const { return stripes_[pos / TAV_STRIPE_BYTES][pos % TAV_STRIPE_BYTES]; } // pos < Limit()
 
 private:
   ImgStruct* record_;
@@ -104,6 +105,7 @@ public:
   }
   BYTE Take() { return *cur++; } // only after More()
   DWORD Position() const { return chunkPos_ + (DWORD)(cur - chunk_); }
+  const PictureData& Data() const { return data_; }
 
   // Reads a big-endian row length; false when the data end first.
   bool TakeLength(DWORD* length) {
@@ -310,11 +312,87 @@ void PackNibbles(const BYTE* pixels, BYTE* out, DWORD count) {
   }
 }
 
+// Decodes the code at the position (there is one) exactly, byte by byte:
+// pixels past the padded row are dropped. False when the row ends inside it.
+bool DecodeCodeKind5(DataCursor& in, BYTE* pixels, DWORD& x, DWORD padded) {
+  const BYTE c = in.Take();
+  if (c & 1) {
+    if (x < padded)
+      memset(pixels + x, (c >> 1) & 3, std::min<DWORD>(c >> 3, padded - x));
+    x += c >> 3;
+    return true;
+  }
+  // A literal of n pixels; its first packed byte is there even when n is 0.
+  const DWORD n = c >> 1;
+  if (!in.More())
+    return false;
+  BYTE packed = in.Take();
+  int pair = 0;
+  for (DWORD i = 0; i < n && x < padded; ++i, ++x) {
+    if (pair == 4) {
+      if (!in.More())
+        return false;
+      packed = in.Take();
+      pair = 0;
+    }
+    pixels[x] = (packed >> (2 * pair++)) & 3;
+  }
+  return true;
+}
+
+// A row reads codes until its pixels are done or the data end, whatever its
+// length says, and runs and literals of 0 pixels change nothing but the
+// position. So a hostile picture made of such codes would have every row read
+// the data to their end. Once a row has read far more than its pixels can
+// take, the rest of the decode jumps over each stretch of them through a
+// table, made once, of where the stretch from each position ends.
+class NoOpStretches {
+public:
+  // Whether the row that started at rowStart should jump from now on.
+  bool Wanted(const DataCursor& in, DWORD rowStart, DWORD width) {
+    if (next_ == nullptr && !failed_ && in.Position() - rowStart > 2 * width + 1024)
+      Build(in.Data());
+    return next_ != nullptr;
+  }
+  // The first position from pos on where a code with pixels begins, or the
+  // end of the data.
+  DWORD Skip(DWORD pos) const { return next_[pos]; }
+
+private:
+  void Build(const PictureData& data) {
+    const DWORD limit = data.Limit();
+    next_.reset(new (std::nothrow) DWORD[(size_t)limit + 1]);
+    if (next_ == nullptr) {
+      failed_ = true; // decoding goes on without jumps
+      return;
+    }
+    next_[limit] = limit;
+    for (DWORD pos = limit; pos-- > 0;) {
+      const BYTE c = data.At(pos);
+      const bool noOp = (c & 1) ? c < 8 : c < 2;
+      const DWORD after = pos + ((c & 1) ? 1 : 2); // a literal's packed byte
+      next_[pos] = !noOp ? pos : after >= limit ? limit : next_[after];
+    }
+  }
+
+  std::unique_ptr<DWORD[]> next_;
+  bool failed_ = false;
+};
+
 // Decodes one row into pixels, PaddedWidth bytes.
-void DecodeRowKind5(DataCursor& in, BYTE* pixels, const RowShape& shape) {
+void DecodeRowKind5(DataCursor& in, BYTE* pixels, const RowShape& shape, NoOpStretches& stretches) {
   const DWORD width = shape.width, padded = shape.padded;
+  const DWORD rowStart = in.Position();
   DWORD x = 0;
   while (x < width && in.More()) {
+    if (stretches.Wanted(in, rowStart, width)) {
+      in.Seek(stretches.Skip(in.Position()));
+      if (!in.More())
+        break;
+      if (!DecodeCodeKind5(in, pixels, x, padded))
+        break;
+      continue;
+    }
     // Far from the row's end, and every byte of the longest code (a literal
     // of 127 pixels in 32 packed bytes) in this stripe.
     const BYTE* p = in.cur;
@@ -338,29 +416,8 @@ void DecodeRowKind5(DataCursor& in, BYTE* pixels, const RowShape& shape) {
     if (x >= width || !in.More())
       break;
 
-    const BYTE c = in.Take();
-    if (c & 1) {
-      // A run; pixels past the padded row are dropped.
-      if (x < padded)
-        memset(pixels + x, (c >> 1) & 3, std::min<DWORD>(c >> 3, padded - x));
-      x += c >> 3;
-      continue;
-    }
-    // A literal of n pixels; its first packed byte is there even when n is 0.
-    const DWORD n = c >> 1;
-    if (!in.More())
+    if (!DecodeCodeKind5(in, pixels, x, padded))
       break;
-    BYTE packed = in.Take();
-    int pair = 0;
-    for (DWORD i = 0; i < n && x < padded; ++i, ++x) {
-      if (pair == 4) {
-        if (!in.More())
-          break;
-        packed = in.Take();
-        pair = 0;
-      }
-      pixels[x] = (packed >> (2 * pair++)) & 3;
-    }
   }
   if (x < padded)
     memset(pixels + x, 0, padded - x);
@@ -530,8 +587,9 @@ int DecodeDRFKind5(HWND window, ImgStruct* record) {
   if (pixels == nullptr)
     return Fail(window, record, TAV_ERR_BITMAP_MEMORY);
   // The length counts the bytes after itself.
+  NoOpStretches stretches;
   return DecodeBands(window, record, shape, 4, 0, 2, [&](DataCursor& in, DWORD, BYTE* row) {
-    DecodeRowKind5(in, pixels.get(), shape);
+    DecodeRowKind5(in, pixels.get(), shape, stretches);
     PackNibbles(pixels.get(), row, shape.padded);
   });
 }

@@ -154,6 +154,23 @@ TEST_F(BadInput, DrfHeaderExtremes) {
   }
 }
 
+// A kind 5 row reads codes until its pixels are done or the data end, so
+// a megabyte of literals of 0 pixels under 32767 rows of 16 pixels would
+// have every row read all of it.
+TEST_F(BadInput, DrfRowsOfCodesWithoutPixels) {
+  for (const Sample& s : Samples()) {
+    if (s.tiff || s.bytes.size() < 21)
+      continue;
+    const size_t info = (s.bytes[1] & 0x10) ? 61 : 11, dataSize = 983040;
+    Bytes b(s.bytes.begin(), s.bytes.begin() + info + 10);
+    b = Patched(Patched(Patched(Patched(b, info + 1, 16, 2), info + 3, 32767, 2), info + 5, dataSize, 4), 7, 0, 2);
+    b[info + 9] = 5;
+    b.resize(b.size() + dataSize, 0);
+    Run(s, "kind 5, 16 x 32767, data of literals of 0 pixels", b);
+    return; // one is enough
+  }
+}
+
 TEST_F(BadInput, TiffDirectoryExtremes) {
   for (const Sample& s : Samples()) {
     if (!s.tiff || s.bytes.size() < 8)

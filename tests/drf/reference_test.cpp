@@ -176,4 +176,35 @@ TEST(DrfReference, DecodersAgreeWithThePlainDecoderOnRandomData) {
   }
 }
 
+// Kind 5 rows read codes until their pixels are done, past their record's
+// end: rows of short records over long stretches of runs and literals of 0
+// pixels make every row read far ahead, which the decoder then jumps over.
+TEST(DrfReference, Kind5StretchesOfCodesWithoutPixels) {
+  std::mt19937 random(77);
+  for (int round = 0; round < 30; ++round) {
+    const int width = 1 + (int)(random() % 300), height = 1 + (int)(random() % 40);
+    std::vector<uint8_t> data;
+    for (int y = 0; y < height; ++y) {
+      data.push_back(0);
+      data.push_back((uint8_t)(random() % 8));
+      for (int k = (int)(random() % 3000); k > 0; --k) {
+        const unsigned pick = random() % 1000;
+        if (pick < 500)
+          data.insert(data.end(), {0, (uint8_t)random()}); // a literal of 0 pixels
+        else if (pick < 997)
+          data.push_back((uint8_t)(1 + 2 * (random() % 4))); // a run of 0 pixels
+        else
+          data.push_back((uint8_t)random());
+      }
+    }
+    drfenc::DrfPicture picture;
+    picture.kind = 5;
+    picture.width = width;
+    picture.height = height;
+    drftest::LoadedDrf r;
+    ASSERT_EQ(r.Load(drftest::WriteRaw("stretches.drf", picture, data)), 1);
+    ASSERT_EQ(drftest::DecodePaddedRows(r.record), Reference(5, width, height, data, 0)) << "round " << round;
+  }
+}
+
 } // namespace
