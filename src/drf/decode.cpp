@@ -348,10 +348,10 @@ bool DecodeCodeKind5(DataCursor& in, BYTE* pixels, DWORD& x, DWORD padded) {
 // table, made once, of where the stretch from each position ends.
 class NoOpStretches {
 public:
-  // Whether the row that started at rowStart should jump from now on.
-  bool Wanted(const DataCursor& in, DWORD rowStart, DWORD width) {
-    if (next_ == nullptr && !failed_ && in.Position() - rowStart > 2 * width + 1024)
-      Build(in.Data());
+  // Whether to jump: the table, made on the first call.
+  bool Use(const PictureData& data) {
+    if (next_ == nullptr && !failed_)
+      Build(data);
     return next_ != nullptr;
   }
   // The first position from pos on where a code with pixels begins, or the
@@ -359,7 +359,7 @@ public:
   DWORD Skip(DWORD pos) const { return next_[pos]; }
 
 private:
-  void Build(const PictureData& data) {
+  __attribute__((noinline)) void Build(const PictureData& data) {
     const DWORD limit = data.Limit();
     next_.reset(new (std::nothrow) DWORD[(size_t)limit + 1]);
     if (next_ == nullptr) {
@@ -382,40 +382,38 @@ private:
 // Decodes one row into pixels, PaddedWidth bytes.
 void DecodeRowKind5(DataCursor& in, BYTE* pixels, const RowShape& shape, NoOpStretches& stretches) {
   const DWORD width = shape.width, padded = shape.padded;
-  const DWORD rowStart = in.Position();
+  // Codes with pixels take at most 2 bytes a pixel.
+  const DWORD readLimit = in.Position() + 2 * padded + 1024;
   DWORD x = 0;
   while (x < width && in.More()) {
-    if (stretches.Wanted(in, rowStart, width)) {
+    if (in.Position() > readLimit && stretches.Use(in.Data())) {
       in.Seek(stretches.Skip(in.Position()));
       if (!in.More())
         break;
-      if (!DecodeCodeKind5(in, pixels, x, padded))
-        break;
-      continue;
-    }
-    // Far from the row's end, and every byte of the longest code (a literal
-    // of 127 pixels in 32 packed bytes) in this stripe.
-    const BYTE* p = in.cur;
-    const BYTE* const end = in.end;
-    while (end - p >= 33 && x + 128 <= padded && x < width) {
-      const BYTE c = *p;
-      if (c & 1) {
-        StoreRun32(pixels + x, (c >> 1) & 3);
-        x += c >> 3;
-        p += 1;
-        continue;
+    } else {
+      // Far from the row's end, and every byte of the longest code (a literal
+      // of 127 pixels in 32 packed bytes) in this stripe.
+      const BYTE* p = in.cur;
+      const BYTE* const end = in.end;
+      while (end - p >= 33 && x + 128 <= padded && x < width) {
+        const BYTE c = *p;
+        if (c & 1) {
+          StoreRun32(pixels + x, (c >> 1) & 3);
+          x += c >> 3;
+          p += 1;
+          continue;
+        }
+        const DWORD n = c >> 1;
+        const DWORD packedBytes = n > 0 ? (n + 3) / 4 : 1;
+        for (DWORD i = 0; i < packedBytes; ++i)
+          memcpy(pixels + x + 4 * i, &kPairs.value[p[1 + i]], 4);
+        x += n;
+        p += 1 + packedBytes;
       }
-      const DWORD n = c >> 1;
-      const DWORD packedBytes = n > 0 ? (n + 3) / 4 : 1;
-      for (DWORD i = 0; i < packedBytes; ++i)
-        memcpy(pixels + x + 4 * i, &kPairs.value[p[1 + i]], 4);
-      x += n;
-      p += 1 + packedBytes;
+      in.cur = p;
+      if (x >= width || !in.More())
+        break;
     }
-    in.cur = p;
-    if (x >= width || !in.More())
-      break;
-
     if (!DecodeCodeKind5(in, pixels, x, padded))
       break;
   }
