@@ -136,11 +136,10 @@ struct RowShape {
 
 // ---- Kind 6: 8 bits per pixel, 240 colours.
 
-// Bit 7 of the lowest byte below 16 (a run code) set, and no bit below it;
-// 0 when all eight bytes are pixel codes.
-inline uint64_t RunCodeMask(uint64_t bytes) {
+// True when one of the eight bytes is below 16: a run code among them.
+inline bool HasRunCode(uint64_t bytes) {
   const uint64_t high = bytes & 0xF0F0F0F0F0F0F0F0ull;
-  return (high - 0x0101010101010101ull) & ~high & 0x8080808080808080ull;
+  return ((high - 0x0101010101010101ull) & ~high & 0x8080808080808080ull) != 0;
 }
 
 void DecodeRowKind6(DataCursor& in, DWORD length, BYTE* row, const RowShape& shape, BYTE fill) {
@@ -150,29 +149,28 @@ void DecodeRowKind6(DataCursor& in, DWORD length, BYTE* row, const RowShape& sha
   DWORD x = 0;
   const DWORD padded = shape.padded;
   while (left > 2 && in.More()) {
-    // Inside the stripe, far from the record's and the row's ends: the pixel
-    // codes up to the next run code eight at a time, then that run, stored
-    // sixteen pixels wide (what lies past a code's last pixel is written
-    // again by the next code or by the fill).
+    // Inside the stripe, far from the record's and the row's ends: eight
+    // pixel codes at once, and runs stored sixteen pixels wide (what lies
+    // past a run is written again by the next code or by the fill).
     const BYTE* p = in.cur;
     const BYTE* const end = in.end;
-    while (end - p >= 16 && left >= 18 && x + 64 <= padded) {
+    while (end - p >= 16 && left >= 18 && x + 16 <= padded) {
       uint64_t v;
       memcpy(&v, p, 8);
-      if ((v & 0xFF) == 15 && v == (v & 0xFFFF) * 0x0001000100010001ull) {
+      if ((v & 0xFF) == 15 && x + 64 <= padded && v == (v & 0xFFFF) * 0x0001000100010001ull) {
         // Four runs of fifteen pixels of one colour.
         const uint64_t colour = (uint64_t)(BYTE)(p[1] - 16) * 0x0101010101010101ull;
         for (int k = 0; k < 8; ++k)
           memcpy(row + x + 8 * k, &colour, 8);
         p += 8, x += 60, left -= 8;
-        continue;
-      }
-      const uint64_t runs = RunCodeMask(v);
-      const DWORD pixels = runs == 0 ? 8 : (DWORD)__builtin_ctzll(runs) / 8;
-      v -= 0x1010101010101010ull;
-      memcpy(row + x, &v, 8);
-      p += pixels, x += pixels, left -= pixels;
-      if (runs != 0) {
+      } else if (!HasRunCode(v)) {
+        v -= 0x1010101010101010ull;
+        memcpy(row + x, &v, 8);
+        p += 8, x += 8, left -= 8;
+      } else if (p[0] >= 16) {
+        row[x++] = (BYTE)(p[0] - 16);
+        p += 1, left -= 1;
+      } else {
         const uint64_t colour = (uint64_t)(BYTE)(p[1] - 16) * 0x0101010101010101ull;
         memcpy(row + x, &colour, 8);
         memcpy(row + x + 8, &colour, 8);
