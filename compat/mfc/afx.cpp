@@ -10,61 +10,130 @@
 
 // ---------------------------------------------------------------- CString
 
-static char g_emptyString[1] = {0};
+namespace {
 
-CString::CString() : m_pchData(g_emptyString) {}
-CString::CString(const CString& other) : m_pchData(g_emptyString) {
-  Assign(other.m_pchData, strlen(other.m_pchData));
+// The empty string of this module: shared by every empty CString made here,
+// never written or freed (nRefs -1). Other modules have their own.
+struct {
+  CStringData header;
+  char text[4];
+} g_emptyBlock = {{-1, 0, 0}, {0}};
+
+char* const g_emptyText = g_emptyBlock.text;
+
+bool IsPoolSize(int n) {
+  return n == 64 || n == 128 || n == 256 || n == 512;
 }
-CString::CString(const char* text) : m_pchData(g_emptyString) {
+
+// A block held once, with room for length characters (none of the pool
+// sizes); null when there is no memory.
+CStringData* AllocateBlock(size_t length) {
+  if (length > 0x7FFFFFF0u)
+    return nullptr;
+  int room = (int)length;
+  if (IsPoolSize(room))
+    room++;
+  CStringData* block = (CStringData*)malloc(sizeof(CStringData) + (size_t)room + 1);
+  if (block == nullptr)
+    return nullptr;
+  block->nRefs = 1;
+  block->nDataLength = (int)length;
+  block->nAllocLength = room;
+  block->data()[length] = 0;
+  return block;
+}
+
+} // namespace
+
+CString::CString() : m_pchData(g_emptyText) {}
+CString::CString(const CString& other) : m_pchData(g_emptyText) {
+  CStringData* data = other.GetData();
+  if (data->nRefs >= 0) {
+    __atomic_add_fetch(&data->nRefs, 1, __ATOMIC_SEQ_CST);
+    m_pchData = other.m_pchData;
+  } else {
+    AssignCopy(other.m_pchData, (size_t)data->nDataLength);
+  }
+}
+CString::CString(const char* text) : m_pchData(g_emptyText) {
   if (text != nullptr)
-    Assign(text, strlen(text));
+    AssignCopy(text, strlen(text));
 }
-CString::CString(const char* text, int length) : m_pchData(g_emptyString) {
+CString::CString(const char* text, int length) : m_pchData(g_emptyText) {
   if (text != nullptr && length > 0)
-    Assign(text, strnlen(text, (size_t)length));
+    AssignCopy(text, strnlen(text, (size_t)length));
 }
+CString::CString(CStringValue taken) : m_pchData(taken.m_pchData != nullptr ? taken.m_pchData : g_emptyText) {}
 CString::~CString() {
-  Empty();
+  Release();
 }
 
-void CString::Assign(const char* text, size_t length) {
-  if (length == 0) {
-    Empty();
+CString::operator CStringValue() const {
+  CString copy(*this);
+  CStringValue value = {copy.m_pchData};
+  copy.m_pchData = g_emptyText; // the reference goes with the value
+  return value;
+}
+
+void CString::Release() {
+  CStringData* data = GetData();
+  m_pchData = g_emptyText;
+  if (data != &g_emptyBlock.header && data->nRefs >= 0 && __atomic_sub_fetch(&data->nRefs, 1, __ATOMIC_SEQ_CST) <= 0 && !IsPoolSize(data->nAllocLength))
+    free(data);
+}
+
+void CString::AssignCopy(const char* text, size_t length) {
+  CStringData* data = GetData();
+  if (data->nRefs == 1 && length <= (size_t)data->nAllocLength) {
+    memmove(m_pchData, text, length);
+    m_pchData[length] = 0;
+    data->nDataLength = (int)length;
     return;
   }
-  char* data = (char*)malloc(length + 1);
-  if (data == nullptr)
-    return; // keeps the old value: no memory, no change
-  memcpy(data, text, length);
-  data[length] = 0;
-  Empty();
-  m_pchData = data;
+  if (length == 0 && data->nDataLength == 0)
+    return; // empty already (also an empty string's shared block)
+  CStringData* block = AllocateBlock(length);
+  if (block == nullptr)
+    return; // no memory, no change
+  memcpy(block->data(), text, length);
+  Release();
+  m_pchData = block->data();
 }
 
 CString& CString::operator=(const CString& other) {
-  if (this != &other)
-    Assign(other.m_pchData, strlen(other.m_pchData));
+  if (m_pchData == other.m_pchData)
+    return *this;
+  CStringData* data = other.GetData();
+  if (data->nRefs < 0) { // never shared: copied
+    AssignCopy(other.m_pchData, (size_t)data->nDataLength);
+  } else {
+    __atomic_add_fetch(&data->nRefs, 1, __ATOMIC_SEQ_CST);
+    Release();
+    m_pchData = other.m_pchData;
+  }
   return *this;
 }
 CString& CString::operator=(const char* text) {
-  if (text == nullptr)
-    Empty();
-  else if (text != m_pchData)
-    Assign(text, strlen(text));
+  AssignCopy(text != nullptr ? text : "", text != nullptr ? strlen(text) : 0);
   return *this;
 }
 CString& CString::operator+=(const char* text) {
   if (text == nullptr || *text == 0)
     return *this;
-  size_t a = strlen(m_pchData), b = strlen(text);
-  char* data = (char*)malloc(a + b + 1);
-  if (data == nullptr)
+  size_t a = (size_t)GetLength(), b = strlen(text);
+  CStringData* data = GetData();
+  if (data->nRefs == 1 && a + b <= (size_t)data->nAllocLength) {
+    memmove(m_pchData + a, text, b + 1);
+    data->nDataLength = (int)(a + b);
     return *this;
-  memcpy(data, m_pchData, a);
-  memcpy(data + a, text, b + 1);
-  Empty();
-  m_pchData = data;
+  }
+  CStringData* block = AllocateBlock(a + b);
+  if (block == nullptr)
+    return *this;
+  memcpy(block->data(), m_pchData, a);
+  memcpy(block->data() + a, text, b);
+  Release();
+  m_pchData = block->data();
   return *this;
 }
 CString& CString::operator+=(char c) {
@@ -72,13 +141,9 @@ CString& CString::operator+=(char c) {
   return *this += text;
 }
 
-int CString::GetLength() const {
-  return (int)strlen(m_pchData);
-}
 void CString::Empty() {
-  if (m_pchData != g_emptyString)
-    free(m_pchData);
-  m_pchData = g_emptyString;
+  if (GetLength() != 0)
+    Release(); // a locked buffer is left to its owner
 }
 char CString::GetAt(int index) const {
   return (index >= 0 && index < GetLength()) ? m_pchData[index] : 0;
@@ -96,7 +161,7 @@ void CString::FormatMessage1(const char* pattern, const char* arg) {
       result += *p;
     }
   }
-  *this = result;
+  AssignCopy(result.m_pchData, (size_t)result.GetLength());
 }
 
 bool operator==(const CString& a, const char* b) {

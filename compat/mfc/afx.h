@@ -9,25 +9,53 @@
 
 #include <stddef.h>
 
-// ---- CString: an 8-bit, zero-terminated string with value semantics. ----
-// The text lives in a block from the C runtime's malloc, so a string made on
-// one side of the module boundary may be released on the other.
+// ---- CString: an 8-bit, zero-terminated string with value semantics, laid
+// out and shared as MFC 4.2 does, so that one crosses a module boundary as
+// the host's MFC expects:
+// - the object is one pointer to the characters; the 12 bytes before them are
+//   a CStringData header, with nAllocLength >= nDataLength;
+// - copies share a block and count references (interlocked); the last
+//   release frees it with the C runtime's free, and blocks come from its
+//   malloc (msvcrt.dll on Windows, the allocator of MFC42.DLL);
+// - a block with nRefs < 0 (an empty string's block, whichever module owns
+//   it, or a locked buffer) is never shared, written through or freed;
+// - blocks whose nAllocLength is 64, 128, 256 or 512 are those MFC42.DLL keeps
+//   in pools of its own: they are never freed here, and none is made here.
+struct CStringData {
+  LONG nRefs;
+  int nDataLength;
+  int nAllocLength;
+  char* data() { return reinterpret_cast<char*>(this + 1); }
+};
+
+// A CString passed by value from one module to another: the object's one
+// pointer, to the text of a reference that the receiver owns and releases.
+// Microsoft's compiler passes a CString argument that way; GCC passes a class
+// with a copy constructor through a hidden reference instead, so functions
+// that take a CString by value across modules take this, and a CString
+// converts to it by adding a reference.
+struct CStringValue {
+  char* m_pchData;
+};
+
 class CString {
 public:
   CString();
   CString(const CString& other);
   CString(const char* text);
   CString(const char* text, int length);
+  explicit CString(CStringValue taken); // takes over the reference handed over
   ~CString();
 
   CString& operator=(const CString& other);
   CString& operator=(const char* text);
   CString& operator+=(const char* text);
   CString& operator+=(char c);
+  operator CStringValue() const; // a new reference, for the receiver to release
 
   operator const char*() const { return m_pchData; }
   const char* GetString() const { return m_pchData; }
-  int GetLength() const;
+  int GetLength() const { return GetData()->nDataLength; }
   bool IsEmpty() const { return GetLength() == 0; }
   void Empty();
   char GetAt(int index) const;
@@ -40,7 +68,12 @@ public:
   friend bool operator==(const CString& a, const CString& b);
 
 private:
-  void Assign(const char* text, size_t length);
+  CStringData* GetData() const { return reinterpret_cast<CStringData*>(m_pchData) - 1; }
+  // Makes the text a copy of length bytes at text: in place when the block is
+  // held once and has room, otherwise in a new block (the old one released).
+  // Without memory the old value stays.
+  void AssignCopy(const char* text, size_t length);
+  void Release();
   char* m_pchData;
 };
 

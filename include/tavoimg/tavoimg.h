@@ -14,6 +14,16 @@
 
 class CMemFile;
 class CString;
+// A CString by value crosses the boundary as its one pointer, a reference the
+// callee releases. Microsoft's compiler passes a CString so; GCC passes a
+// class with a copy constructor through a hidden reference, so for it the
+// parameter is the MFC subset's CStringValue, which a CString converts to.
+#ifdef _MSC_VER
+#  define TAVIMG_CSTRING_BY_VALUE CString
+#else
+struct CStringValue;
+#  define TAVIMG_CSTRING_BY_VALUE CStringValue
+#endif
 
 #ifdef _WIN32
 #  ifdef TAVOIMG_BUILDING
@@ -209,7 +219,7 @@ TAVIMG_API LONG TAVIMG_CALL TAVIMG_MAIN(DWORD command, ImgStruct* record, HWND w
 // ---- DRF pictures ----
 TAVIMG_API LONG TAVIMG_CALL TAVIMG_GetDRFColorInfo(ImgStruct* record, SHORT* bitCount, SHORT* colorCount);
 TAVIMG_API LONG TAVIMG_CALL TAVIMG_DecodeDRF2DIB(ImgStruct* record, void* buffer);
-TAVIMG_API LONG TAVIMG_CALL FILE_DRF2TIFF_Hotspots(DWORD ignored, ImgStruct* record, CString outputPath);
+TAVIMG_API LONG TAVIMG_CALL FILE_DRF2TIFF_Hotspots(DWORD ignored, ImgStruct* record, TAVIMG_CSTRING_BY_VALUE outputPath);
 
 // ---- TIFF pictures ----
 TAVIMG_API LONG TAVIMG_CALL TAVIMG_DecodeTIFF2DIB(ImgStruct* record, void* dib);

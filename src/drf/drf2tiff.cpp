@@ -269,10 +269,13 @@ void SetIFDEntry(WORD* entryCount, BYTE* ifd, DWORD* ifdSize, WORD tag, WORD typ
   PutIFDEntry(at, tag, type, count, value);
 }
 
-extern "C" LONG WINAPI FILE_DRF2TIFF_Hotspots(DWORD, ImgStruct* record, CString outputPath) {
+// The path is the host's CString passed by value: a reference that is ours to
+// release, which `path` does on every way out.
+extern "C" LONG WINAPI FILE_DRF2TIFF_Hotspots(DWORD, ImgStruct* record, CStringValue outputPath) {
+  CString path(outputPath);
   TAV_ENTER_EXPORT();
   try {
-    return Convert(record, outputPath);
+    return Convert(record, path);
   } catch (CException* e) {
     e->Delete();
   } catch (const std::bad_alloc&) {

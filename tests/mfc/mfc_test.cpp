@@ -110,6 +110,68 @@ TEST(File, WritesWithTheCreateFlagsAndReadsWithTheReadFlags) {
   EXPECT_FALSE(CFile::GetStatus(path.c_str(), status));
 }
 
+CStringData* Header(const CString& s) {
+  return reinterpret_cast<CStringData*>(const_cast<char*>(s.GetString())) - 1;
+}
+
+// A block as another module's MFC holds it: the header, then the text.
+struct ForeignBlock {
+  CStringData header;
+  char text[16];
+};
+
+TEST(CString, BlocksAreSharedWrittenAndReleasedAsTheHostsMfcDoes) {
+  CString a("text");
+  CStringData* block = Header(a);
+  EXPECT_EQ(block->nRefs, 1);
+  EXPECT_EQ(block->nDataLength, 4);
+  EXPECT_GE(block->nAllocLength, 4);
+  {
+    CString b(a);
+    EXPECT_EQ(b.GetString(), a.GetString());
+    EXPECT_EQ(block->nRefs, 2);
+    b = "other"; // shared: b gets a block of its own
+    EXPECT_STREQ(a, "text");
+    EXPECT_EQ(block->nRefs, 1);
+    CStringValue handed = a; // a reference for a receiver
+    EXPECT_EQ(block->nRefs, 2);
+    CString received(handed); // which takes it over
+    EXPECT_EQ(block->nRefs, 2);
+  }
+  EXPECT_EQ(block->nRefs, 1);
+  a = "txt"; // held once, with room: written in place
+  EXPECT_EQ(Header(a), block);
+  EXPECT_EQ(block->nDataLength, 3);
+
+  // No block made here has one of the pool sizes.
+  for (int length : {63, 64, 65, 128, 256, 512}) {
+    CString s(std::string((size_t)length, 'x').c_str());
+    EXPECT_EQ(Header(s)->nDataLength, length);
+    EXPECT_TRUE(Header(s)->nAllocLength != 64 && Header(s)->nAllocLength != 128 && Header(s)->nAllocLength != 256 &&
+                Header(s)->nAllocLength != 512)
+        << length;
+  }
+
+  // Another module's empty string, a locked buffer and a pool block (none of
+  // them from malloc: freeing one would abort).
+  ForeignBlock empty = {{-1, 0, 0}, ""}, locked = {{-1, 3, 15}, "abc"}, pooled = {{1, 2, 64}, "pq"};
+  {
+    CString e(CStringValue{empty.text}), l(CStringValue{locked.text}), p(CStringValue{pooled.text});
+    e = "";
+    e.Empty();
+    CString copy(l); // a locked buffer is copied, not shared
+    EXPECT_NE(copy.GetString(), l.GetString());
+    EXPECT_STREQ(copy, "abc");
+    l = "xyz"; // and not written
+    EXPECT_STREQ(locked.text, "abc");
+    e = copy;
+    EXPECT_EQ(Header(e)->nRefs, 2);
+  }
+  EXPECT_EQ(memcmp(&empty.header, "\xff\xff\xff\xff\0\0\0\0\0\0\0\0", 12), 0);
+  EXPECT_EQ(locked.header.nRefs, -1);
+  EXPECT_EQ(pooled.header.nRefs, 0); // released, and left to its pool
+}
+
 TEST(ExtensionModule, ItsStringsAreFoundWhileItIsInTheChain) {
   static const char marker = 0;
   HINSTANCE module = reinterpret_cast<HINSTANCE>(const_cast<char*>(&marker)); // a module of our own
