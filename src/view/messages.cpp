@@ -456,6 +456,31 @@ void ResetView(HWND window, ImgStruct* record) {
   UpdateWindow(window);
 }
 
+// Every call of the host's callback goes through here. On i686 the host's
+// compiler chose the callback's calling convention: a stdcall callback removes
+// its 12 bytes of arguments from the stack when it returns, a cdecl one (what
+// C and C++ functions are unless declared otherwise) leaves them to the
+// caller. So the stack pointer is kept in ESI, which both conventions
+// preserve, across the call and put back afterwards: the stack is the same
+// whichever the callback is. Kept out of line, so that nothing of the
+// caller's lives in a register the callback may change.
+static __attribute__((noinline)) void CallHostCallback(TAVIMG_NOTIFYPROC callback, DWORD zero, UINT message,
+                                                       char* hotspotName) {
+#if defined(__i386__)
+  __asm__ volatile("movl %%esp, %%esi\n\t"
+                   "pushl %%edx\n\t"
+                   "pushl %%ecx\n\t"
+                   "pushl %%eax\n\t"
+                   "call *%%edi\n\t"
+                   "movl %%esi, %%esp"
+                   : "+a"(zero), "+c"(message), "+d"(hotspotName)
+                   : "D"(callback)
+                   : "esi", "memory", "cc");
+#else
+  callback(zero, message, hotspotName);
+#endif
+}
+
 extern "C" DWORD WINAPI TAVIMG_OnMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, ImgStruct* record) {
   TAV_ENTER_EXPORT();
   if (!IsSlotRecord(record))
@@ -469,6 +494,6 @@ extern "C" DWORD WINAPI TAVIMG_OnMessage(HWND window, UINT message, WPARAM wPara
   // Everything else goes to the host, with the name of the hotspot under the
   // mouse, unless a zoom is armed.
   if (record->InZoomAction == 0 && record->NotifyCallback != nullptr)
-    record->NotifyCallback(0, message, record->CurrentHotspotName);
+    CallHostCallback(record->NotifyCallback, 0, message, record->CurrentHotspotName);
   return 0;
 }

@@ -328,6 +328,9 @@ void NoteCall(DWORD zero, UINT message, char* hotspotName) {
 void __stdcall StdcallCallback(DWORD zero, UINT message, char* hotspotName) {
   NoteCall(zero, message, hotspotName);
 }
+void __cdecl CdeclCallback(DWORD zero, UINT message, char* hotspotName) {
+  NoteCall(zero, message, hotspotName);
+}
 
 void CheckCallback(HWND window, NotifyProc callback, const char* name) {
   g_record = TAVIMG_OpenImage(window, 0, callback, "drive-unit.tif", "drive-unit.drf", 1, kFileDrf, 0);
@@ -395,6 +398,8 @@ extern "C" int HostMain() {
     g_failed++;
   TAVIMG_UnloadPicture(window, record);
   CheckCallback(window, StdcallCallback, "callback/stdcall");
+  // The DLL's type says stdcall; this host hands it a cdecl function.
+  CheckCallback(window, reinterpret_cast<NotifyProc>(reinterpret_cast<void*>(CdeclCallback)), "callback/cdecl");
   DestroyWindow(window);
 
   printf("%d passed, %d failed\n", g_passed, g_failed);
