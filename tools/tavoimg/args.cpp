@@ -97,8 +97,12 @@ void ParseSize(const std::string& option, const std::string& text, int& width, i
   if (x == std::string::npos) {
     throw UsageError(option + ": '" + text + "' is not of the form WIDTHxHEIGHT");
   }
-  width = ParseInt(option, text.substr(0, x), 1, 8192);
-  height = ParseInt(option, text.substr(x + 1), 1, 8192);
+  width = ParseInt(option, text.substr(0, x), 1, 1 << 30);
+  height = ParseInt(option, text.substr(x + 1), 1, 1 << 30);
+  if (width > kMostWindowSide || height > kMostWindowSide) {
+    throw UsageError(option + ": a window is at most " + std::to_string(kMostWindowSide) + " pixels a side, not " +
+                     text);
+  }
 }
 
 } // namespace tool

@@ -37,6 +37,10 @@ public:
 // accepted; "--help" or "-h" sets help. Throws UsageError.
 ParsedArgs ParseArgs(const std::vector<std::string>& args, const std::vector<OptionSpec>& specs);
 
+// The largest window side the tool opens: 8192 x 8192 already takes seconds
+// and most of a gigabyte.
+const int kMostWindowSide = 16384;
+
 // Number formats; each throws UsageError naming the option on a bad value.
 int ParseInt(const std::string& option, const std::string& text, int low, int high);
 std::vector<int> ParseIntList(const std::string& option, const std::string& text, size_t count);

@@ -1,8 +1,10 @@
 #include "commands.h"
 
 #include "host_window.h"
+#include "html.h"
 #include "image_io.h"
 #include "json.h"
+#include "output_file.h"
 #include "quantize.h"
 
 #include <afx.h>
@@ -10,20 +12,21 @@
 #include <drfenc.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <sstream>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace tool {
 
-namespace {
-
 // ---- Shared by the commands ----
 
-const OptionSpec kTiff{"--tiff", true, false};
-const OptionSpec kAs{"--as", true, false};
-const OptionSpec kOutput{"-o", true, false};
+extern const OptionSpec kTiff{"--tiff", true, false};
+extern const OptionSpec kAs{"--as", true, false};
+extern const OptionSpec kOutput{"-o", true, false};
 
 std::string OnlyPositional(const ParsedArgs& args, const char* what) {
   if (args.positional.size() != 1) {
@@ -40,10 +43,27 @@ std::string RequiredOption(const ParsedArgs& args, const char* name) {
   return args.Get(name);
 }
 
-PictureSource SourceFrom(const ParsedArgs& args) {
+void CheckInput(const std::string& path) {
+  struct stat about;
+  if (stat(path.c_str(), &about) != 0) {
+    throw Failure(path + ": " + std::strerror(errno));
+  }
+  if (S_ISDIR(about.st_mode)) {
+    throw Failure(path + ": " + std::strerror(EISDIR));
+  }
+  if (access(path.c_str(), R_OK) != 0) {
+    throw Failure(path + ": " + std::strerror(errno));
+  }
+}
+
+PictureSource SourceFrom(const ParsedArgs& args, const char* what) {
   PictureSource source;
-  source.path = OnlyPositional(args, "FILE");
+  source.path = OnlyPositional(args, what);
   source.tiffPath = args.Get("--tiff");
+  CheckInput(source.path);
+  if (!source.tiffPath.empty()) {
+    CheckInput(source.tiffPath);
+  }
   std::string as = args.Get("--as");
   if (as.empty()) {
     source.format = SniffFormat(source.path);
@@ -68,26 +88,22 @@ std::string SizeText(LONGLONG pair) {
   return std::to_string(Low(pair)) + "x" + std::to_string(High(pair));
 }
 
-// Opens the picture into window; a failure carries the library's text.
 void OpenOrFail(HostWindow& window, const PictureSource& source, DWORD mode, bool draw) {
   std::string error;
-  if (!window.Open(source, mode, draw, error)) {
-    int kind = source.format == PictureFormat::Drf ? SniffDrfKind(source.path) : 0;
-    std::string hint;
-    if (source.format == PictureFormat::Drf && kind != -1 && (kind < 5 || kind > 8)) {
-      hint = " (not a picture: not a TIFF, and its bytes do not read as a DRF)";
+  bool opened = window.Open(source, mode, draw, error);
+  // A file that is not a TIFF is read as a DRF, which has no magic number: one
+  // whose kind byte is none of the four kinds is neither.
+  if (source.format == PictureFormat::Drf) {
+    int kind = opened ? window.Record()->DRFColorType : SniffDrfKind(source.path);
+    if (kind < 5 || kind > 8) {
+      throw Failure(source.path + ": not a DRF or TIFF picture");
     }
-    throw Failure(source.path + ": " + error + hint);
   }
-  ImgStruct* record = window.Record();
-  if (source.format == PictureFormat::Drf && (record->DRFColorType < 5 || record->DRFColorType > 8)) {
-    throw Failure(source.path + ": not a picture: not a TIFF, and as a DRF its kind would be " +
-                  std::to_string(record->DRFColorType) + " (5 to 8 expected)");
+  if (!opened) {
+    throw Failure(source.path + ": " + error);
   }
 }
 
-// The display mode that opens a picture for reading (DRF modes 1 and 4 skip
-// the picture data).
 DWORD QueryMode(const PictureSource& source) {
   return source.format == PictureFormat::Tiff ? 1 : 0;
 }
@@ -128,10 +144,12 @@ std::vector<HotspotSpec> ReadHotspots(ImgStruct* record) {
   return spots;
 }
 
+namespace {
+
 // ---- info ----
 
 int RunInfo(const ParsedArgs& args) {
-  PictureSource source = SourceFrom(args);
+  PictureSource source = SourceFrom(args, "FILE");
   HostWindow window(64, 64);
   OpenOrFail(window, source, QueryMode(source), false);
   ImgStruct* r = window.Record();
@@ -165,7 +183,7 @@ int RunInfo(const ParsedArgs& args) {
 // ---- hotspots ----
 
 int RunHotspots(const ParsedArgs& args) {
-  PictureSource source = SourceFrom(args);
+  PictureSource source = SourceFrom(args, "FILE");
   HostWindow window(64, 64);
   OpenOrFail(window, source, QueryMode(source), false);
   std::vector<HotspotSpec> spots = ReadHotspots(window.Record());
@@ -204,7 +222,7 @@ void DragZoom(HostWindow& window, const std::vector<int>& band) {
 }
 
 int RunRender(const ParsedArgs& args) {
-  PictureSource source = SourceFrom(args);
+  PictureSource source = SourceFrom(args, "FILE");
   std::string out = RequiredOption(args, "-o");
   CheckPictureOutput(out);
   bool tiff = source.format == PictureFormat::Tiff;
@@ -340,22 +358,18 @@ void AllocateDib(std::vector<uint8_t>& dib, size_t size) {
   dib.assign(size, 0);
 }
 
-int RunExport(const ParsedArgs& args) {
-  PictureSource source = SourceFrom(args);
-  std::string out = RequiredOption(args, "-o");
-  CheckPictureOutput(out);
-  HostWindow window(64, 64);
-  OpenOrFail(window, source, QueryMode(source), false);
-  ImgStruct* r = window.Record();
+} // namespace
+
+std::vector<uint8_t> ExportDib(ImgStruct* r, const std::string& path, bool tiff) {
   std::vector<uint8_t> dib;
   LONG done = 0;
-  if (source.format == PictureFormat::Drf) {
+  if (!tiff) {
     LONGLONG size = TAVIMG_GetDRFSize(r);
     SHORT bits = 0, colours = 0;
     TAVIMG_GetDRFColorInfo(r, &bits, &colours);
     long w = Low(size), h = High(size);
     if (w < 1 || h < 1) {
-      throw Failure(source.path + ": the DRF picture is empty (" + SizeText(size) + ")");
+      throw Failure(path + ": the DRF picture is empty (" + SizeText(size) + ")");
     }
     // The size a host gives the buffer: rows of the width rounded up to 16.
     AllocateDib(dib, 40 + 4 * static_cast<size_t>(colours) + static_cast<size_t>((w + 15) / 16 * 16) * bits / 8 * h);
@@ -364,15 +378,27 @@ int RunExport(const ParsedArgs& args) {
     LONGLONG size = TAVIMG_GetTIFFSize(r);
     long w = Low(size), h = High(size);
     if (w < 1 || h < 1) {
-      throw Failure(source.path + ": the TIFF picture is empty (" + SizeText(size) + ")");
+      throw Failure(path + ": the TIFF picture is empty (" + SizeText(size) + ")");
     }
     AllocateDib(dib, 48 + static_cast<size_t>((w + 31) / 32 * 4) * h);
     done = TAVIMG_DecodeTIFF2DIB(r, dib.data());
   }
   if (!done) {
     std::string error = LibraryErrorText();
-    throw Failure(source.path + ": " + (error.empty() ? "the library could not decode the picture" : error));
+    throw Failure(path + ": " + (error.empty() ? "the library could not decode the picture" : error));
   }
+  return dib;
+}
+
+namespace {
+
+int RunExport(const ParsedArgs& args) {
+  PictureSource source = SourceFrom(args, "FILE");
+  std::string out = RequiredOption(args, "-o");
+  CheckPictureOutput(out);
+  HostWindow window(64, 64);
+  OpenOrFail(window, source, QueryMode(source), false);
+  std::vector<uint8_t> dib = ExportDib(window.Record(), source.path, source.format == PictureFormat::Tiff);
   std::string error;
   if (!WriteDibFile(out, dib.data(), dib.size(), error)) {
     throw Failure(error);
@@ -399,9 +425,33 @@ int RunDrf2Tiff(const ParsedArgs& args) {
     std::string error = LibraryErrorText();
     throw Failure(source.tiffPath + ": " + (error.empty() ? "the companion TIFF could not be opened" : error));
   }
-  if (!FILE_DRF2TIFF_Hotspots(0, r, CString(out.c_str()))) {
-    throw Failure("cannot write " + out + " (the companion TIFF must be little-endian, and " + out +
-                  " must be writable)");
+  // The converter writes a temporary file beside OUT, which replaces OUT only
+  // when it was written whole and reads back as a TIFF with the hotspots.
+  std::string error;
+  bool written = ReplaceFileWith(
+      out,
+      [&](const std::string& temporary) {
+        errno = 0;
+        if (!FILE_DRF2TIFF_Hotspots(0, r, CString(temporary.c_str()))) {
+          error = "cannot write " + out + ": " +
+                  (errno ? std::strerror(errno) : "the converter failed (the companion TIFF must be little-endian)");
+          return false;
+        }
+        int code = errno;
+        HostWindow check(64, 64);
+        std::string ignored;
+        PictureSource converted{temporary, "", PictureFormat::Tiff};
+        if (!check.Open(converted, 1, false, ignored) ||
+            TAVIMG_GetHotspotCount(check.Record()) != TAVIMG_GetHotspotCount(r)) {
+          error = "cannot write " + out + ": " +
+                  (code ? std::strerror(code) : "the written file does not read back as the converted TIFF");
+          return false;
+        }
+        return true;
+      },
+      error);
+  if (!written) {
+    throw Failure(error);
   }
   return 0;
 }
@@ -430,7 +480,12 @@ bool WriteDrf(const IndexedPicture& picture, int kind, const std::vector<Hotspot
     drf.hotspots.push_back(h);
   }
   drf.options.rasterForm = compact ? drfenc::RasterForm::Compact : drfenc::RasterForm::Full;
-  return drfenc::WriteDrfFile(path, drf, &error);
+  std::vector<uint8_t> bytes;
+  if (!drfenc::EncodeDrf(drf, bytes, &error)) {
+    error = path + ": " + error;
+    return false;
+  }
+  return WriteWholeFile(path, bytes.data(), bytes.size(), error);
 }
 
 int RunMakeDrf(const ParsedArgs& args) {
@@ -442,11 +497,14 @@ int RunMakeDrf(const ParsedArgs& args) {
   }
   int kind = kindText[0] - '0';
   std::vector<HotspotSpec> spots;
+  CheckInput(input);
+  std::string spotsPath = args.Get("--hotspots");
   if (args.Has("--hotspots")) {
-    std::string path = args.Get("--hotspots");
+    std::string path = spotsPath;
+    CheckInput(path);
     std::ifstream in(path, std::ios::binary);
     if (!in) {
-      throw Failure("cannot open " + path);
+      throw Failure(path + ": " + std::strerror(errno));
     }
     std::stringstream text;
     text << in.rdbuf();
@@ -459,7 +517,7 @@ int RunMakeDrf(const ParsedArgs& args) {
     }
     bool compact = args.Has("--compact");
     for (const HotspotSpec& s : spots) {
-      std::string which = path + ": hotspot " + std::to_string(s.number) + " ('" + s.name + "'): ";
+      std::string which = path + ": hotspot " + std::to_string(s.number) + " ('" + Cp1252ToUtf8(s.name) + "'): ";
       if (s.name.size() > 31 || s.text.size() > 24) {
         throw Failure(which + "names hold at most 31 characters and texts 24");
       }
@@ -476,11 +534,21 @@ int RunMakeDrf(const ParsedArgs& args) {
   if (image.width > 32767 || image.height > 32767) {
     throw Failure(input + ": a DRF picture is at most 32767 pixels wide and high");
   }
+  for (const HotspotSpec& s : spots) {
+    std::string which = spotsPath + ": hotspot " + std::to_string(s.number) + " ('" + Cp1252ToUtf8(s.name) + "'): ";
+    if (s.rect[2] < s.rect[0] || s.rect[3] < s.rect[1]) {
+      throw Failure(which + "its rectangle is inverted (right below left or bottom above top)");
+    }
+    if (s.rect[0] < 0 || s.rect[1] < 0 || s.rect[2] > image.width || s.rect[3] > image.height) {
+      throw Failure(which + "its rectangle reaches outside the " + std::to_string(image.width) + "x" +
+                    std::to_string(image.height) + " picture");
+    }
+  }
   IndexedPicture picture = kind == 5   ? MapToFourColours(image)
                            : kind == 7 ? MapToGreys(image)
                                        : MapToPalette(image, 240);
   if (!WriteDrf(picture, kind, spots, args.Has("--compact"), out, error)) {
-    throw Failure(out + ": " + error);
+    throw Failure(error);
   }
   // The library decodes into at most 16 bands of 64 KB each.
   int bits = kind == 5 ? 4 : 8;
@@ -575,6 +643,23 @@ const std::vector<Command>& Commands() {
        "                    and kind\n",
        {kOutput, {"--kind", true, false}, {"--hotspots", true, false}, {"--compact", false, false}},
        RunMakeDrf},
+      {"html",
+       "html PICTURE [--tiff TIFF] [--as drf|tiff] -o DIR | html FOLDER [-j N] -o SITE",
+       "A picture as a web page that works offline, from a folder without a server:\n"
+       "DIR/index.html and the picture as PNG (a TIFF picture also reduced to grey\n"
+       "by the library for the first view). The page fits the picture to the\n"
+       "window, zooms (wheel, buttons, + and -) and pans (drag, arrow keys); hovering\n"
+       "a hotspot shows its name and text, clicking marks every hotspot of that\n"
+       "name, and so does the address's #NAME.\n\n"
+       "A FOLDER is converted with everything below it (.drf, .tif and .tiff files;\n"
+       "a kind-5 DRF takes the TIFF of the same name as its companion): one page per\n"
+       "picture, SITE/index.html with thumbnails and a search over file names and\n"
+       "hotspot names and texts, and SITE/index.json. Pictures that have not\n"
+       "changed since the last run are not converted again. A picture that fails is\n"
+       "reported and skipped; the exit status is then 1.\n\n"
+       "  -j N   convert N pictures at once (default: one per processor)\n",
+       {kTiff, kAs, kOutput, {"-j", true, false}},
+       RunHtml},
   };
   return commands;
 }

@@ -1,5 +1,7 @@
 #include "image_io.h"
 
+#include "output_file.h"
+
 #include <png.h>
 
 #include <algorithm>
@@ -30,15 +32,6 @@ void PutLe16(std::vector<uint8_t>& out, uint16_t v) {
 std::string Lower(std::string s) {
   std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
   return s;
-}
-
-bool WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes, std::string& error) {
-  std::unique_ptr<FILE, int (*)(FILE*)> f(std::fopen(path.c_str(), "wb"), std::fclose);
-  if (!f || std::fwrite(bytes.data(), 1, bytes.size(), f.get()) != bytes.size()) {
-    error = "cannot write " + path;
-    return false;
-  }
-  return true;
 }
 
 // What a DIB header says, checked against the bytes that hold it.
@@ -228,11 +221,17 @@ bool WritePng(const std::string& path, int width, int height, const uint8_t* pix
   png.height = static_cast<png_uint_32>(height);
   png.format = colourMap ? PNG_FORMAT_RGB_COLORMAP : PNG_FORMAT_RGB;
   png.colormap_entries = colourMap ? colourCount : 0;
-  if (!png_image_write_to_file(&png, path.c_str(), 0, pixels, 0, colourMap)) {
+  png_alloc_size_t size = 0;
+  if (!png_image_write_get_memory_size(png, size, 0, pixels, 0, colourMap)) {
     error = "cannot write " + path + ": " + png.message;
     return false;
   }
-  return true;
+  std::vector<uint8_t> bytes(size);
+  if (!png_image_write_to_memory(&png, bytes.data(), &size, 0, pixels, 0, colourMap)) {
+    error = "cannot write " + path + ": " + png.message;
+    return false;
+  }
+  return WriteWholeFile(path, bytes.data(), size, error);
 }
 
 } // namespace
@@ -321,7 +320,7 @@ bool WriteImageFile(const std::string& path, const Image& image, std::string& er
     }
     out.resize(out.size() + stride - 3 * static_cast<size_t>(image.width), 0);
   }
-  return WriteFileBytes(path, out, error);
+  return WriteWholeFile(path, out.data(), out.size(), error);
 }
 
 size_t PackedDibSize(const uint8_t* dib, size_t size) {
@@ -361,7 +360,7 @@ bool WriteDibFile(const std::string& path, const uint8_t* dib, size_t size, std:
     PutLe32(out, 0);
     PutLe32(out, static_cast<uint32_t>(14 + d.packedBitsOffset));
     out.insert(out.end(), dib, dib + total);
-    return WriteFileBytes(path, out, error);
+    return WriteWholeFile(path, out.data(), out.size(), error);
   }
   if (d.bits > 8) {
     Image image;

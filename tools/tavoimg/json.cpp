@@ -1,5 +1,6 @@
 #include "json.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -8,6 +9,48 @@
 namespace tool {
 
 namespace {
+
+// Unicode of the Windows-1252 bytes 0x80 to 0x9F.
+const unsigned short kCp1252High[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                        0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+                                        0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                        0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+void AppendUtf8(std::string& out, unsigned long code) {
+  if (code < 0x80) {
+    out += static_cast<char>(code);
+  } else if (code < 0x800) {
+    out += static_cast<char>(0xC0 | (code >> 6));
+    out += static_cast<char>(0x80 | (code & 0x3F));
+  } else if (code < 0x10000) {
+    out += static_cast<char>(0xE0 | (code >> 12));
+    out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (code & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (code >> 18));
+    out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (code & 0x3F));
+  }
+}
+
+// The next code point of UTF-8 text at i, or -1 for a malformed sequence.
+long NextUtf8(const std::string& s, size_t& i) {
+  unsigned char c = static_cast<unsigned char>(s[i++]);
+  int more = c < 0x80 ? 0 : (c >> 5) == 6 ? 1 : (c >> 4) == 14 ? 2 : (c >> 3) == 30 ? 3 : -1;
+  if (more < 0) {
+    return -1;
+  }
+  long code = more == 0 ? c : c & (0x3F >> more);
+  for (int k = 0; k < more; ++k, ++i) {
+    if (i >= s.size() || (static_cast<unsigned char>(s[i]) & 0xC0) != 0x80) {
+      return -1;
+    }
+    code = code << 6 | (static_cast<unsigned char>(s[i]) & 0x3F);
+  }
+  static const long kLeast[4] = {0, 0x80, 0x800, 0x10000};
+  return code < kLeast[more] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF) ? -1 : code;
+}
 
 struct Value {
   enum Type { Null, Bool, Number, String, Array, Object } type = Null;
@@ -147,7 +190,7 @@ private:
           return Fail("bad \\u escape");
         }
         pos_ += 4;
-        out += code <= 0xFF ? static_cast<char>(code) : '?'; // names are 8-bit
+        AppendUtf8(out, static_cast<unsigned long>(code)); // a surrogate half stays one and is refused later
         break;
       }
       default:
@@ -232,13 +275,43 @@ bool ToInt(const Value& v, int& out) {
   return true;
 }
 
-void AppendQuoted(std::string& out, const std::string& s) {
-  out += '"';
-  for (unsigned char c : s) {
+} // namespace
+
+std::string Cp1252ToUtf8(const std::string& bytes) {
+  std::string out;
+  for (unsigned char c : bytes) {
+    AppendUtf8(out, c >= 0x80 && c < 0xA0 ? kCp1252High[c - 0x80] : c);
+  }
+  return out;
+}
+
+bool Utf8ToCp1252(const std::string& text, std::string& bytes) {
+  bytes.clear();
+  for (size_t i = 0; i < text.size();) {
+    long code = NextUtf8(text, i);
+    if (code < 0) {
+      return false;
+    }
+    if (code < 0x80 || (code >= 0xA0 && code <= 0xFF)) {
+      bytes += static_cast<char>(code);
+      continue;
+    }
+    const unsigned short* found = std::find(kCp1252High, kCp1252High + 32, code);
+    if (found == kCp1252High + 32) {
+      return false;
+    }
+    bytes += static_cast<char>(0x80 + (found - kCp1252High));
+  }
+  return true;
+}
+
+std::string JsonString(const std::string& utf8) {
+  std::string out = "\"";
+  for (unsigned char c : utf8) {
     if (c == '"' || c == '\\') {
       out += '\\';
       out += static_cast<char>(c);
-    } else if (c < 0x20 || c >= 0x7F) {
+    } else if (c < 0x20 || c == 0x7F || c == '<') {
       char buffer[8];
       std::snprintf(buffer, sizeof buffer, "\\u%04x", c);
       out += buffer;
@@ -246,10 +319,8 @@ void AppendQuoted(std::string& out, const std::string& s) {
       out += static_cast<char>(c);
     }
   }
-  out += '"';
+  return out + "\"";
 }
-
-} // namespace
 
 bool ParseHotspotsJson(const std::string& text, std::vector<HotspotSpec>& spots, std::string& error) {
   Value doc;
@@ -276,14 +347,20 @@ bool ParseHotspotsJson(const std::string& text, std::vector<HotspotSpec>& spots,
       error = where + "\"name\" must be a string";
       return false;
     }
-    spot.name = name->second.text;
+    if (!Utf8ToCp1252(name->second.text, spot.name)) {
+      error = where + "\"name\" holds a character that Windows-1252 lacks";
+      return false;
+    }
     auto text = item.members.find("text");
     if (text != item.members.end()) {
       if (text->second.type != Value::String) {
         error = where + "\"text\" must be a string";
         return false;
       }
-      spot.text = text->second.text;
+      if (!Utf8ToCp1252(text->second.text, spot.text)) {
+        error = where + "('" + name->second.text + "'): \"text\" holds a character that Windows-1252 lacks";
+        return false;
+      }
     }
     auto kind = item.members.find("kind");
     if (kind != item.members.end() && (!ToInt(kind->second, spot.kind) || spot.kind < 0 || spot.kind > 255)) {
@@ -312,9 +389,9 @@ std::string HotspotsToJson(const std::vector<HotspotSpec>& spots) {
     const HotspotSpec& s = spots[i];
     out += i ? ",\n  {" : "\n  {";
     out += "\"number\": " + std::to_string(s.number) + ", \"name\": ";
-    AppendQuoted(out, s.name);
+    out += JsonString(Cp1252ToUtf8(s.name));
     out += ", \"text\": ";
-    AppendQuoted(out, s.text);
+    out += JsonString(Cp1252ToUtf8(s.text));
     out += ", \"kind\": " + std::to_string(s.kind) + ", \"rect\": [" + std::to_string(s.rect[0]) + ", " +
            std::to_string(s.rect[1]) + ", " + std::to_string(s.rect[2]) + ", " + std::to_string(s.rect[3]) + "]}";
   }

@@ -7,11 +7,13 @@
 #include <cstdio>
 #include <cstring>
 #include <exception>
+#include <string>
 
 namespace {
 
 void PrintUsage(FILE* out) {
-  std::fprintf(out, "usage: tavoimg COMMAND ARGS...   (tavoimg COMMAND --help for one command)\n\n");
+  std::fprintf(out, "usage: tavoimg COMMAND ARGS...   (tavoimg COMMAND --help for one command)\n"
+                    "       tavoimg --version\n\n");
   for (const tool::Command& c : tool::Commands()) {
     std::fprintf(out, "  tavoimg %s\n", c.synopsis);
   }
@@ -24,15 +26,26 @@ void PrintCommandUsage(FILE* out, const tool::Command& c) {
   std::fprintf(out, "usage: tavoimg %s\n\n%s", c.synopsis, c.help);
 }
 
+// A usage error: one line, and where to read more.
+int UsageFailure(const std::string& what, const char* command) {
+  std::fprintf(stderr, "tavoimg%s%s: %s\ntry 'tavoimg %s--help'\n", command ? " " : "", command ? command : "",
+               what.c_str(), command ? (std::string(command) + " ").c_str() : "");
+  return 2;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
   if (argc < 2) {
-    PrintUsage(stderr);
-    return 2;
+    return UsageFailure("missing COMMAND", nullptr);
   }
   if (!std::strcmp(argv[1], "--help") || !std::strcmp(argv[1], "-h") || !std::strcmp(argv[1], "help")) {
     PrintUsage(stdout);
+    return 0;
+  }
+  if (!std::strcmp(argv[1], "--version")) {
+    char version[256] = {0};
+    std::printf("tavoimg: %s\n", TAVIMG_GetVersionInfo(version));
     return 0;
   }
   const tool::Command* command = nullptr;
@@ -42,9 +55,7 @@ int main(int argc, char** argv) {
     }
   }
   if (!command) {
-    std::fprintf(stderr, "tavoimg: unknown command '%s'\n", argv[1]);
-    PrintUsage(stderr);
-    return 2;
+    return UsageFailure(std::string("unknown command '") + argv[1] + "'", nullptr);
   }
   // The tool prints the library's errors itself instead of message boxes.
   TAVIMG_ShowErrorMessages(0);
@@ -56,12 +67,7 @@ int main(int argc, char** argv) {
     }
     return command->run(args);
   } catch (const tool::UsageError& e) {
-    std::fprintf(stderr, "tavoimg %s: %s\n", command->name, e.what());
-    PrintCommandUsage(stderr, *command);
-    return 2;
-  } catch (const tool::Failure& e) {
-    std::fprintf(stderr, "tavoimg %s: %s\n", command->name, e.what());
-    return 1;
+    return UsageFailure(e.what(), command->name);
   } catch (const std::exception& e) {
     std::fprintf(stderr, "tavoimg %s: %s\n", command->name, e.what());
     return 1;
