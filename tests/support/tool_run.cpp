@@ -29,11 +29,11 @@ std::string ReadFile(const std::string& path) {
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-ToolResult RunTool(const std::vector<std::string>& args) {
+ToolResult RunTool(const std::vector<std::string>& args, const std::string& before) {
   static int serial = 0;
   std::string base =
       std::string(TAV_BINARY_DIR) + "/tool-run-" + std::to_string(getpid()) + "-" + std::to_string(serial++);
-  std::string command = Quote(std::string(TAV_BINARY_DIR) + "/tools/tavoimg/tavoimg");
+  std::string command = before + Quote(std::string(TAV_BINARY_DIR) + "/tools/tavoimg/tavoimg");
   for (const std::string& a : args)
     command += " " + Quote(a);
   command += " >" + Quote(base + ".out") + " 2>" + Quote(base + ".err");

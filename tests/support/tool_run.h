@@ -15,8 +15,9 @@ struct ToolResult {
   std::string out, err;
 };
 
-// Runs build/tools/tavoimg/tavoimg with args.
-ToolResult RunTool(const std::vector<std::string>& args);
+// Runs build/tools/tavoimg/tavoimg with args; shell commands in before run
+// first in the same shell (limits, traps).
+ToolResult RunTool(const std::vector<std::string>& args, const std::string& before = "");
 // The standard output of a run that must exit with 0 (the test fails, with
 // the error output, when it does not).
 std::string RunToolOk(const std::vector<std::string>& args);

@@ -9,6 +9,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
+#include <iostream>
 #include <fstream>
 #include <sstream>
 #include <utility>
@@ -82,6 +84,123 @@ TEST(ToolDrf2Tiff, ConvertedTiffCarriesTheDrfsHotspotsAtItsResolution) {
   EXPECT_NE(json.find("{\"number\": 0, \"name\": \"item-01\", \"text\": \"Housing\", \"kind\": 1, \"rect\": ["),
             std::string::npos)
       << json;
+}
+
+// The files below a folder, by their paths from it.
+std::vector<std::string> FilesBelow(const std::string& folder) {
+  std::vector<std::string> files;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(folder))
+    if (!entry.is_directory())
+      files.push_back(entry.path().lexically_relative(folder).string());
+  std::sort(files.begin(), files.end());
+  return files;
+}
+
+// A 64 KiB file system mounted for the test's life, where this user may mount.
+struct SmallDisk {
+  std::string folder = TempPath("full-disk");
+  bool mounted = false;
+  SmallDisk() {
+    std::filesystem::create_directories(folder);
+    mounted = std::system(("mount -t tmpfs -o size=64k tmpfs '" + folder + "' 2>/dev/null").c_str()) == 0;
+  }
+  ~SmallDisk() {
+    if (mounted && std::system(("umount '" + folder + "'").c_str()) != 0)
+      ADD_FAILURE() << "cannot unmount " << folder;
+  }
+};
+
+// Every command that writes, on a full file system and past the file size
+// limit (SIGXFSZ ignored, so that writes fail with EFBIG): exit status 1 with
+// the system's reason, no file left behind, and a file that was there before
+// is as it was.
+TEST(ToolWrites, FullDiskAndFileSizeLimitLeaveNoPartOfAFile) {
+  const std::string unit = Sample("drive-unit.drf"), page = Sample("drive-unit.tif");
+  std::string noisy = TempPath("noisy.bmp"); // compresses badly: a DRF of some 150 KB
+  std::vector<uint32_t> grey(400 * 400);
+  for (size_t i = 0; i < grey.size(); ++i)
+    grey[i] = 0x010101u * (uint32_t)((i * 2654435761u >> 13) & 0xFC);
+  WriteBmp24(noisy, 400, 400, grey);
+  struct Command {
+    std::vector<std::string> args;
+    std::string out, file; // -o, and the file that a run replaces
+  } commands[] = {
+      {{"render", page}, "out.bmp", "out.bmp"},
+      {{"export", page}, "out.bmp", "out.bmp"},
+      {{"drf2tiff", unit, "--tiff", page}, "out.tif", "out.tif"},
+      {{"make-drf", noisy, "--kind", "7"}, "out.drf", "out.drf"},
+      {{"html", unit, "--tiff", page}, "page", "page/index.html"},
+  };
+  SmallDisk disk;
+  struct Limit {
+    std::string folder, before, reason;
+  };
+  std::vector<Limit> limits = {{TempPath("limited"), "trap '' XFSZ; ulimit -f 16; ", "File too large"}};
+  if (disk.mounted)
+    limits.push_back({disk.folder, "", "No space left on device"});
+  else
+    std::cout << "[  SKIPPED ] the full file system cases: a 64 KiB tmpfs cannot be mounted here\n";
+  for (const Limit& limit : limits) {
+    for (const Command& c : commands) {
+      for (bool existing : {false, true}) {
+        SCOPED_TRACE(limit.reason + ": " + c.args[0] + (existing ? " over an existing file" : ""));
+        std::filesystem::remove_all(limit.folder + "/" + c.out);
+        std::filesystem::create_directories(limit.folder);
+        std::string file = limit.folder + "/" + c.file;
+        if (existing) {
+          std::filesystem::create_directories(std::filesystem::path(file).parent_path());
+          std::ofstream(file) << "the earlier file";
+        }
+        std::vector<std::string> args = c.args;
+        args.insert(args.end(), {"-o", limit.folder + "/" + c.out});
+        ToolResult run = RunTool(args, limit.before);
+        EXPECT_EQ(run.status, 1);
+        EXPECT_NE(run.err.find(": " + limit.reason), std::string::npos) << run.err;
+        EXPECT_EQ(FilesBelow(limit.folder), existing ? std::vector<std::string>{c.file} : std::vector<std::string>{});
+        EXPECT_TRUE(!existing || ReadFile(file) == "the earlier file");
+        std::filesystem::remove_all(limit.folder + "/" + c.out);
+      }
+    }
+  }
+}
+
+// A folder as a site: a page per picture (a kind-5 DRF over the TIFF of its
+// name), failures reported and skipped, and a second run converts only what
+// changed.
+TEST(ToolHtml, FolderPagesFailuresAndRerunsOfWhatChanged) {
+  namespace fs = std::filesystem;
+  std::string folder = TempPath("pictures"), site = TempPath("site");
+  fs::create_directories(folder + "/sub");
+  for (const char* name : {"drive-unit.drf", "drive-unit.tif", "bearing-cap.drf"})
+    fs::copy_file(Sample(name), folder + "/" + name);
+  fs::copy_file(Sample("control-panel.drf"), folder + "/sub/control-panel.drf");
+  std::ofstream(folder + "/broken.drf") << "not a picture at all";
+  std::ofstream(folder + "/notes.txt") << "not a picture either, and not taken for one";
+
+  ToolResult run = RunTool({"html", folder, "-j", "2", "-o", site});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("broken.drf: not a DRF or TIFF picture"), std::string::npos) << run.err;
+  EXPECT_NE(run.out.find("4/4 "), std::string::npos) << run.out; // a plain line per picture off a terminal
+  EXPECT_NE(run.out.find("(3 converted, 0 up to date, 1 failed)"), std::string::npos) << run.out;
+  std::vector<std::string> pages;
+  for (const std::string& file : FilesBelow(site))
+    if (file.size() > 5 && file.compare(file.size() - 5, 5, ".html") == 0)
+      pages.push_back(file);
+  EXPECT_EQ(pages, (std::vector<std::string>{"bearing-cap.drf.html", "drive-unit.drf.html", "index.html",
+                                             "sub/control-panel.drf.html"}));
+  std::string index = ReadFile(site + "/index.json");
+  EXPECT_NE(index.find("\"page\": \"sub/control-panel.drf.html\""), std::string::npos) << index;
+  EXPECT_NE(index.find("\"description\": \"DRF kind 5 over drive-unit.tif\""), std::string::npos) << index;
+  EXPECT_NE(ReadFile(site + "/sub/control-panel.drf.html").find("\"index\": \"../index.html\""), std::string::npos);
+
+  fs::remove(folder + "/broken.drf");
+  run = RunTool({"html", folder, "-o", site});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(run.out.find("(0 converted, 3 up to date, 0 failed)"), std::string::npos) << run.out;
+  fs::copy_file(Sample("control-panel.drf"), folder + "/bearing-cap.drf", fs::copy_options::overwrite_existing);
+  run = RunTool({"html", folder, "-o", site});
+  EXPECT_NE(run.out.find("(1 converted, 2 up to date, 0 failed)"), std::string::npos) << run.out;
+  EXPECT_NE(ReadFile(site + "/index.json").find("\"description\": \"DRF kind 6\""), std::string::npos);
 }
 
 BmpPicture Render(std::vector<std::string> args, const std::string& name, ToolResult* result = nullptr) {
@@ -197,12 +316,14 @@ TEST(ToolRender, MarksHoverAndRubberBandZoom) {
   Render({Sample("control-panel.drf"), "--full-palette", "--mark", "all"}, "full");
 }
 
-// Failures exit with 1 and say why; usage errors exit with 2 and print the
-// usage too.
+// Failures exit with 1 and say why; usage errors exit with 2 and say what
+// was wrong in one line, with where to read more.
 TEST(ToolErrors, MissingFilesNonPicturesAndBadOptions) {
-  std::string text = TempPath("notes.txt"), badJson = TempPath("bad.json");
+  std::string text = TempPath("notes.txt"), badJson = TempPath("bad.json"), spotsDrf = TempPath("spots.drf");
+  std::string smallBmp = TempPath("small.bmp");
   std::ofstream(text) << "These are notes about the drive unit, not a picture of it.\n";
   std::ofstream(badJson) << "[{\"name\": \"a\", \"rect\": [1, 2, 3]}]";
+  WriteBmp24(smallBmp, 40, 30, std::vector<uint32_t>(40 * 30, 0x808080));
   // A DRF that the library cannot decode into its 16 bands: made with a
   // warning, refused when drawn or exported.
   std::string bigBmp = TempPath("big.bmp"), bigDrf = TempPath("big.drf");
@@ -211,43 +332,66 @@ TEST(ToolErrors, MissingFilesNonPicturesAndBadOptions) {
   EXPECT_EQ(made.status, 0) << made.err;
   EXPECT_NE(made.err.find("needs 19 bands"), std::string::npos) << made.err;
   const std::string panel = Sample("control-panel.drf");
+  // make-drf with one hotspot: outside the picture, inverted, or with a
+  // character that Windows-1252 lacks.
+  auto spots = [&](const std::string& name, const char* rect) {
+    std::string path = TempPath("spots" + std::to_string(std::hash<std::string>()(name + rect)) + ".json");
+    std::ofstream(path) << "[{\"name\": \"ok\", \"rect\": [0, 0, 40, 30]}, {\"name\": \"" << name << "\", \"rect\": ["
+                        << rect << "]}]";
+    return std::vector<std::string>{"make-drf", smallBmp, "--kind", "7", "--hotspots", path, "-o", spotsDrf};
+  };
   struct Case {
     std::vector<std::string> args;
     int status;
-    const char* says;
+    std::string says;
   } cases[] = {
-      {{"info", "/nonexistent/picture.drf"}, 1, "Unable to open DRF file"},
-      {{"export", "/nonexistent/picture.tif", "--as", "tiff", "-o", TempPath("x.bmp")}, 1, "Unable to open Image"},
-      {{"info", text}, 1, "not a picture"},
-      {{"hotspots", text}, 1, "not a picture"},
+      {{"info", "/nonexistent/picture.drf"}, 1, "/nonexistent/picture.drf: No such file or directory"},
+      {{"export", "/nonexistent/picture.tif", "--as", "tiff", "-o", TempPath("x.bmp")}, 1, "No such file or directory"},
+      {{"info", Sample("drive-unit.drf"), "--tiff", "/nonexistent.tif"}, 1, "/nonexistent.tif: No such file"},
+      {{"render", TAV_SOURCE_DIR "/samples", "-o", TempPath("x.png")}, 1, "samples: Is a directory"},
+      {{"info", text}, 1, "not a DRF or TIFF picture"},
+      {{"html", text, "-o", TempPath("notes-page")}, 1, "not a DRF or TIFF picture"},
       {{"make-drf", text, "--kind", "5", "-o", TempPath("x.drf")}, 1, "neither a BMP nor a PNG"},
-      {{"make-drf", TempPath("unused.bmp"), "--kind", "5", "--hotspots", badJson, "-o", TempPath("y.drf")},
+      {{"make-drf", smallBmp, "--kind", "5", "--hotspots", badJson, "-o", TempPath("y.drf")},
        1,
        "\"rect\" must be [left, top, right, bottom]"},
+      {spots("wide", "30, 0, 41, 10"), 1, "hotspot 1 ('wide'): its rectangle reaches outside the 40x30 picture"},
+      {spots("above", "0, -1, 10, 10"), 1, "hotspot 1 ('above'): its rectangle reaches outside"},
+      {spots("backw\u00e4rts", "20, 0, 10, 10"), 1, "hotspot 1 ('backw\xc3\xa4rts'): its rectangle is inverted"},
+      {spots("upside", "0, 20, 10, 10"), 1, "hotspot 1 ('upside'): its rectangle is inverted"},
+      {spots("\u0394", "0, 0, 10, 10"), 1, "hotspot 1: \"name\" holds a character that Windows-1252 lacks"},
       {{"render", panel, "--mark", "no-such", "-o", TempPath("z.png")}, 1, "no hotspot named 'no-such'"},
       {{"drf2tiff", panel, "--tiff", Sample("drive-unit.tif"), "-o", TempPath("k6.tif")}, 1, "only kind 5"},
       {{"render", bigDrf, "-o", TempPath("big.png")}, 1, "could not decode the picture for drawing"},
       {{"export", bigDrf, "-o", TempPath("big.bmp")}, 1, ""},
-      {{"render", panel, "--bogus", "-o", "x.png"}, 2, "unknown option --bogus"},
+      {{"render", panel, "--bogus", "-o", "x.png"}, 2, "tavoimg render: unknown option --bogus"},
       {{"render", panel, "--mode", "7", "-o", "x.png"}, 2, "--mode: '7' is not a whole number"},
       {{"render", panel}, 2, "missing -o"},
       {{"render", panel, "-o", "x.gif"}, 2, "-o must name a .png or .bmp file"},
+      {{"render", panel, "--size", "16385x10", "-o", "x.png"}, 2, "a window is at most 16384 pixels a side"},
       {{"render", Sample("drive-unit.tif"), "--mode", "0", "-o", "x.png"}, 2, "display modes 1 and 4"},
       {{"render", panel, "--mode", "1", "-o", "x.png"}, 2, "has none"},
       {{"render", panel, "--zoom", "1,2,3", "-o", "x.png"}, 2, "needs 4 comma-separated numbers"},
       {{"make-drf", "x.bmp", "--kind", "8", "-o", "x.drf"}, 2, "--kind takes 5, 6 or 7"},
-      {{"info"}, 2, "missing FILE"},
+      {{"html", TAV_SOURCE_DIR "/samples", "--tiff", "a.tif", "-o", "site"}, 2, "--tiff and --as name one picture"},
+      {{"html", panel, "-j0", "-o", "site"}, 2, "-j: '0' is not a whole number"},
+      {{"info"}, 2, "tavoimg info: missing FILE\ntry 'tavoimg info --help'\n"},
       {{"info", "a.drf", "b.drf"}, 2, "unexpected argument 'b.drf'"},
       {{"info", "a.drf", "--as", "gif"}, 2, "--as takes drf or tiff"},
-      {{"frobnicate"}, 2, "unknown command 'frobnicate'"},
+      {{"frobnicate"}, 2, "tavoimg: unknown command 'frobnicate'\ntry 'tavoimg --help'\n"},
+      {{}, 2, "tavoimg: missing COMMAND"},
   };
   for (const Case& c : cases) {
     ToolResult run = RunTool(c.args);
     EXPECT_EQ(run.status, c.status) << c.says;
     EXPECT_NE(run.err.find(c.says), std::string::npos) << run.err;
-    EXPECT_EQ(run.err.find("usage: tavoimg") != std::string::npos, c.status == 2) << run.err;
+    if (c.status == 2) {
+      EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 2) << run.err;
+      EXPECT_NE(run.err.find("\ntry 'tavoimg "), std::string::npos) << run.err;
+    }
   }
-  for (const char* command : {"info", "hotspots", "render", "export", "drf2tiff", "make-drf"}) {
+  EXPECT_EQ(RunToolOk({"--version"}), "tavoimg: VIMBEL Version 2.0 / 32Bit\n");
+  for (const char* command : {"info", "hotspots", "render", "export", "drf2tiff", "make-drf", "html"}) {
     std::string help = RunToolOk({command, "--help"});
     EXPECT_EQ(help.rfind(std::string("usage: tavoimg ") + command, 0), 0u) << help;
   }

@@ -35,6 +35,11 @@ ParsedArgs ParseArgs(const std::vector<std::string>& args, const std::vector<Opt
       name = arg.substr(0, eq);
       value = arg.substr(eq + 1);
       inlineValue = true;
+    } else if (arg[1] != '-' && arg.size() > 2) {
+      // A one-letter option with its value attached: "-j4".
+      name = arg.substr(0, 2);
+      value = arg.substr(2);
+      inlineValue = true;
     }
     const OptionSpec* spec = nullptr;
     for (const OptionSpec& s : specs) {

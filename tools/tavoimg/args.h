@@ -34,7 +34,7 @@ public:
 };
 
 // Parses args against specs. "--name value" and "--name=value" are both
-// accepted; "--help" or "-h" sets help. Throws UsageError.
+// accepted, and "-xVALUE" for a one-letter option; "--help" or "-h" sets help. Throws UsageError.
 ParsedArgs ParseArgs(const std::vector<std::string>& args, const std::vector<OptionSpec>& specs);
 
 // The largest window side the tool opens: 8192 x 8192 already takes seconds

@@ -60,10 +60,6 @@ PictureSource SourceFrom(const ParsedArgs& args, const char* what) {
   PictureSource source;
   source.path = OnlyPositional(args, what);
   source.tiffPath = args.Get("--tiff");
-  CheckInput(source.path);
-  if (!source.tiffPath.empty()) {
-    CheckInput(source.tiffPath);
-  }
   std::string as = args.Get("--as");
   if (as.empty()) {
     source.format = SniffFormat(source.path);
@@ -74,6 +70,10 @@ PictureSource SourceFrom(const ParsedArgs& args, const char* what) {
   }
   if (source.format == PictureFormat::Tiff && !source.tiffPath.empty()) {
     throw UsageError("--tiff names the companion of a DRF; FILE is a TIFF");
+  }
+  CheckInput(source.path);
+  if (!source.tiffPath.empty()) {
+    CheckInput(source.tiffPath);
   }
   return source;
 }

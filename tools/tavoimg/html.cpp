@@ -77,19 +77,43 @@ std::string FillTemplate(const char* name, const std::map<std::string, std::stri
   }
 }
 
-void WriteText(const std::string& path, const std::string& text) {
-  std::string error;
-  if (!WriteWholeFile(path, text.data(), text.size(), error)) {
-    throw Failure(error);
+// The files of one page. Each is replaced only by a complete one, and those
+// that a conversion created are removed again when it fails.
+class PageFiles {
+public:
+  ~PageFiles() {
+    if (!kept_) {
+      for (const std::string& path : created_) {
+        std::remove(path.c_str());
+      }
+    }
   }
-}
+  void Keep() { kept_ = true; }
 
-void WriteImage(const std::string& path, const Image& image) {
-  std::string error;
-  if (!WriteImageFile(path, image, error)) {
-    throw Failure(error);
+  void Text(const std::string& path, const std::string& text) {
+    Check(path, WriteWholeFile(Note(path), text.data(), text.size(), error_));
   }
-}
+  void Picture(const std::string& path, const Image& image) { Check(path, WriteImageFile(Note(path), image, error_)); }
+  void Dib(const std::string& path, const std::vector<uint8_t>& dib) {
+    Check(path, WriteDibFile(Note(path), dib.data(), dib.size(), error_));
+  }
+
+private:
+  const std::string& Note(const std::string& path) {
+    if (access(path.c_str(), F_OK) != 0) {
+      created_.push_back(path);
+    }
+    return path;
+  }
+  void Check(const std::string& path, bool written) {
+    if (!written) {
+      throw Failure(error_.empty() ? "cannot write " + path : error_);
+    }
+  }
+  std::vector<std::string> created_;
+  std::string error_;
+  bool kept_ = false;
+};
 
 // A smaller copy, each pixel the mean of the source pixels it covers.
 Image Shrink(const Image& source, int width, int height) {
@@ -152,7 +176,7 @@ std::string Describe(const PictureSource& source, ImgStruct* r) {
 
 // Renders the page of plan.source and returns the site index's entry for it
 // (without its stamp).
-std::string WritePage(const PagePlan& plan) {
+std::string WritePage(const PagePlan& plan, PageFiles& files) {
   const PictureSource& source = plan.source;
   HostWindow window(64, 64);
   OpenOrFail(window, source, QueryMode(source), false);
@@ -174,9 +198,7 @@ std::string WritePage(const PagePlan& plan) {
   fs::path folder = plan.folder;
   std::string fullName = plan.base + ".png", viewName;
   std::string error;
-  if (!WriteDibFile((folder / fullName).string(), dib.data(), dib.size(), error)) {
-    throw Failure(error);
-  }
+  files.Dib((folder / fullName).string(), dib);
   int viewWidth = 0, viewHeight = 0;
   if (tiffPicture) {
     // The library's own fitted rendering, grey levels and all.
@@ -189,7 +211,7 @@ std::string WritePage(const PagePlan& plan) {
       throw Failure(source.path + ": " + error);
     }
     viewName = plan.base + ".view.png";
-    WriteImage((folder / viewName).string(), shown);
+    files.Picture((folder / viewName).string(), shown);
   }
 
   std::string spotsJson = "[";
@@ -210,10 +232,10 @@ std::string WritePage(const PagePlan& plan) {
                      ", \"viewWidth\": " + Number(viewWidth) + ", \"viewHeight\": " + Number(viewHeight) +
                      ",\n\"space\": [" + Number(Low(spaceSize)) + ", " + Number(High(spaceSize)) +
                      "], \"index\": " + JsonString(plan.indexHref) + ",\n\"hotspots\": " + spotsJson + "}";
-  WriteText((folder / plan.pageName).string(), FillTemplate("page.html", {{"title", HtmlEscape(plan.base)},
-                                                                          {"style", WebAsset("page.css")},
-                                                                          {"script", WebAsset("page.js")},
-                                                                          {"data", data}}));
+  files.Text((folder / plan.pageName).string(), FillTemplate("page.html", {{"title", HtmlEscape(plan.base)},
+                                                                           {"style", WebAsset("page.css")},
+                                                                           {"script", WebAsset("page.js")},
+                                                                           {"data", data}}));
   if (plan.sitePath.empty()) {
     return "";
   }
@@ -224,7 +246,7 @@ std::string WritePage(const PagePlan& plan) {
   int thumbWidth = 0, thumbHeight = 0;
   Reduced(width, height, kThumbWidth, thumbWidth, thumbHeight);
   std::string thumbName = plan.base + ".thumb.png";
-  WriteImage((folder / thumbName).string(), Shrink(picture, thumbWidth, thumbHeight));
+  files.Picture((folder / thumbName).string(), Shrink(picture, thumbWidth, thumbHeight));
   fs::path page = fs::path(plan.sitePath);
   return "{\"page\": " + JsonString(page.string()) +
          ", \"file\": " + JsonString((page.parent_path() / plan.base).string()) +
@@ -337,8 +359,10 @@ void ConvertForSite(const PagePlan& plan) {
   if (failure) {
     throw Failure("cannot create " + plan.folder.string() + ": " + failure.message());
   }
-  std::string entry = WritePage(plan);
-  WriteText(EntryPath(plan).string(), "{\"stamp\": " + JsonString(plan.stamp) + ",\n " + entry.substr(1) + "}\n");
+  PageFiles files;
+  std::string entry = WritePage(plan, files);
+  files.Text(EntryPath(plan).string(), "{\"stamp\": " + JsonString(plan.stamp) + ",\n " + entry.substr(1) + "}\n");
+  files.Keep();
 }
 
 // The progress of a folder: a bar on a terminal, a line per picture otherwise.
@@ -519,14 +543,16 @@ int RunSite(const fs::path& input, const fs::path& site, int jobs) {
     index += std::string(listed++ ? ",\n" : "\n") + "{" + entry.substr(body + 2);
   }
   index += "\n]";
-  WriteText((site / "index.json").string(), index + "\n");
-  WriteText((site / "index.html").string(),
-            FillTemplate("index.html",
-                         {{"title", HtmlEscape(input.filename().empty() ? input.parent_path().filename().string()
-                                                                        : input.filename().string())},
-                          {"style", WebAsset("index.css")},
-                          {"script", WebAsset("index.js")},
-                          {"data", index}}));
+  PageFiles files;
+  files.Text((site / "index.json").string(), index + "\n");
+  files.Text((site / "index.html").string(),
+             FillTemplate("index.html",
+                          {{"title", HtmlEscape(input.filename().empty() ? input.parent_path().filename().string()
+                                                                         : input.filename().string())},
+                           {"style", WebAsset("index.css")},
+                           {"script", WebAsset("index.js")},
+                           {"data", index}}));
+  files.Keep();
   std::printf("%s: %zu pictures (%zu converted, %zu up to date, %zu failed)\n", (site / "index.html").c_str(), listed,
               todo.size() - failed, plans.size() - todo.size(), failed);
   return failed ? 1 : 0;
@@ -555,7 +581,9 @@ int RunHtml(const ParsedArgs& args) {
   plan.folder = out;
   plan.pageName = "index.html";
   plan.base = fs::path(plan.source.path).filename().string();
-  WritePage(plan);
+  PageFiles files;
+  WritePage(plan, files);
+  files.Keep();
   std::printf("%s\n", (out / "index.html").c_str());
   return 0;
 }
