@@ -200,13 +200,13 @@ std::string WritePage(const PagePlan& plan, PageFiles& files) {
   std::string error;
   files.Dib((folder / fullName).string(), dib);
   int viewWidth = 0, viewHeight = 0;
+  Image shown;
   if (tiffPicture) {
     // The library's own fitted rendering, grey levels and all.
     Reduced(width, height, kViewWidth, viewWidth, viewHeight);
     HostWindow view(viewWidth, viewHeight);
     OpenOrFail(view, source, 1, true);
     view.Paint();
-    Image shown;
     if (!view.ReadBack(shown, error)) {
       throw Failure(source.path + ": " + error);
     }
@@ -239,8 +239,11 @@ std::string WritePage(const PagePlan& plan, PageFiles& files) {
   if (plan.sitePath.empty()) {
     return "";
   }
+  // The thumbnail from the reduced view where there is one.
   Image picture;
-  if (!DecodeDib(dib.data(), dib.size(), picture, error)) {
+  if (!shown.rgb.empty()) {
+    picture = std::move(shown);
+  } else if (!DecodeDib(dib.data(), dib.size(), picture, error)) {
     throw Failure(source.path + ": " + error);
   }
   int thumbWidth = 0, thumbHeight = 0;
@@ -284,7 +287,8 @@ std::vector<PagePlan> PlanSite(const fs::path& input, const fs::path& site) {
   fs::recursive_directory_iterator it(input, fs::directory_options::skip_permission_denied, failure), end;
   for (; !failure && it != end; it.increment(failure)) {
     fs::path p = it->path();
-    if (it->is_directory() && fs::equivalent(p, site, failure)) {
+    std::error_code ignored;
+    if (it->is_directory() && fs::equivalent(p, site, ignored)) {
       it.disable_recursion_pending();
       continue;
     }

@@ -212,14 +212,15 @@ bool ReadPng(const std::string& path, Image& image, std::string& error) {
   return true;
 }
 
+// pixels: indices into colourMap, else grey levels (grey) or RGB.
 bool WritePng(const std::string& path, int width, int height, const uint8_t* pixels, const uint8_t* colourMap,
-              unsigned colourCount, std::string& error) {
+              unsigned colourCount, std::string& error, bool grey = false) {
   png_image png;
   std::memset(&png, 0, sizeof png);
   png.version = PNG_IMAGE_VERSION;
   png.width = static_cast<png_uint_32>(width);
   png.height = static_cast<png_uint_32>(height);
-  png.format = colourMap ? PNG_FORMAT_RGB_COLORMAP : PNG_FORMAT_RGB;
+  png.format = colourMap ? PNG_FORMAT_RGB_COLORMAP : grey ? PNG_FORMAT_GRAY : PNG_FORMAT_RGB;
   png.colormap_entries = colourMap ? colourCount : 0;
   png_alloc_size_t size = 0;
   if (!png_image_write_get_memory_size(png, size, 0, pixels, 0, colourMap)) {
@@ -293,6 +294,17 @@ bool ReadImageFile(const std::string& path, Image& image, std::string& error) {
 
 bool WriteImageFile(const std::string& path, const Image& image, std::string& error) {
   if (PictureFileTypeOf(path) == PictureFileType::Png) {
+    // A grey picture (a TIFF reduced to grey levels) as a grey PNG: the same
+    // pixels in a third of the bytes to compress.
+    std::vector<uint8_t> grey;
+    grey.reserve(image.rgb.size() / 3);
+    for (size_t i = 0; i + 2 < image.rgb.size() && image.rgb[i] == image.rgb[i + 1] && image.rgb[i] == image.rgb[i + 2];
+         i += 3) {
+      grey.push_back(image.rgb[i]);
+    }
+    if (grey.size() == image.rgb.size() / 3) {
+      return WritePng(path, image.width, image.height, grey.data(), nullptr, 0, error, true);
+    }
     return WritePng(path, image.width, image.height, image.rgb.data(), nullptr, 0, error);
   }
   size_t stride = (static_cast<size_t>(image.width) * 24 + 31) / 32 * 4;
