@@ -582,7 +582,8 @@ const std::vector<Command>& Commands() {
        "number, name, text, kind, picture rectangle (left,top,right,bottom in\n"
        "picture pixels). With --json, a JSON array in the form make-drf reads:\n"
        "  [{\"number\": 0, \"name\": \"item-01\", \"text\": \"Housing\", \"kind\": 1,\n"
-       "    \"rect\": [10, 20, 110, 60]}, ...]\n",
+       "    \"rect\": [10, 20, 110, 60]}, ...]\n"
+       "The JSON is UTF-8; the picture holds names and texts in Windows-1252.\n",
        {kTiff, kAs, {"--json", false, false}},
        RunHotspots},
       {"render",
@@ -638,7 +639,8 @@ const std::vector<Command>& Commands() {
        "                    when the picture has more)\n"
        "  --kind 7          64 grey levels (grey i shows as 4i)\n"
        "  --hotspots FILE   the raster table, as JSON (see \"hotspots --help\"); rect in\n"
-       "                    pixels of IMAGE; names up to 31 characters, texts up to 24\n"
+       "                    pixels of IMAGE, inside it; names up to 31 characters and\n"
+       "                    texts up to 24, of those that Windows-1252 holds\n"
        "  --compact         write the compact raster table: every hotspot of one size\n"
        "                    and kind\n",
        {kOutput, {"--kind", true, false}, {"--hotspots", true, false}, {"--compact", false, false}},
