@@ -12,6 +12,11 @@
 #include <stddef.h>
 #include <stdint.h>
 
+// C linkage, as the system's functions have: C hosts call them too.
+#ifdef __cplusplus
+extern "C" {
+#endif
+
 #define WINAPI
 #define CALLBACK
 #define APIENTRY
@@ -232,6 +237,7 @@ typedef struct tagCREATESTRUCTA {
 #define MK_RBUTTON 0x0002
 
 #define SIZE_RESTORED 0
+#define SIZE_MINIMIZED 1
 
 #define WS_OVERLAPPED 0x00000000L
 #define WS_POPUP 0x80000000L
@@ -558,5 +564,9 @@ HRGN WINAPI CreateRectRgn(int left, int top, int right, int bottom);
 HRGN WINAPI CreateRectRgnIndirect(const RECT* rect);
 int WINAPI SelectClipRgn(HDC dc, HRGN region);
 int WINAPI GetClipBox(HDC dc, LPRECT rect);
+
+#ifdef __cplusplus
+}
+#endif
 
 #endif
