@@ -60,6 +60,9 @@ else()
   if(TAV_BUILD_TESTS AND NOT TAV_FUZZ)
     add_test(NAME install COMMAND bash ${PROJECT_SOURCE_DIR}/tests/install/run ${PROJECT_BINARY_DIR})
     set_tests_properties(install PROPERTIES TIMEOUT 300)
+    add_test(NAME host_guide COMMAND ${CMAKE_COMMAND} -DGUIDE=${PROJECT_SOURCE_DIR}/docs/host-guide.md
+                                     -DHOST=${PROJECT_SOURCE_DIR}/docs/host-guide/host.c -P
+                                     ${PROJECT_SOURCE_DIR}/cmake/check-guide.cmake)
   endif()
 
   set(CPACK_GENERATOR "DEB;TGZ")

@@ -84,6 +84,7 @@ int main(int argc, char** argv) {
   printf("library: %s\n", TAVIMG_GetVersionInfo(version));
 
   memset(&windowClass, 0, sizeof windowClass);
+  windowClass.style = CS_DBLCLKS;
   windowClass.lpfnWndProc = WindowProc;
   windowClass.hInstance = GetModuleHandleA(NULL);
   windowClass.hCursor = LoadCursorA(NULL, IDC_ARROW);
