@@ -11,6 +11,7 @@
 #include <windows.h>
 
 #include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
 
 #include <tavoimg/tavoimg.h>
@@ -51,6 +52,30 @@ static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPA
       return 0;
   }
   return DefWindowProcA(window, message, wParam, lParam);
+}
+
+/* Prints the last error: its code and its text. TAVIMG_GetLastError returns
+   1 - code (1: no error) and fills a CString. A C host's CString starts as an
+   empty string that nobody writes or frees (nRefs -1); the library gives it a
+   block of its own from msvcrt.dll's malloc, which the host releases: one
+   reference less, and free when none is left. */
+static void PrintLastError(const char* what) {
+  static struct {
+    LONG nRefs;
+    int nDataLength;
+    int nAllocLength;
+    char text[1];
+  } empty = {-1, 0, 0, {0}};
+  CString text;
+  LONG result;
+  text.m_pchData = empty.text;
+  result = TAVIMG_GetLastError(&text);
+  printf("%s: error %ld: %s\n", what, 1 - (long)result, text.m_pchData);
+  if (text.m_pchData != empty.text) {
+    LONG* header = (LONG*)text.m_pchData - 3;
+    if (--header[0] == 0)
+      free(header);
+  }
 }
 
 /* Delivers what is waiting (posted messages, then paints) and returns. */
@@ -98,9 +123,8 @@ int main(int argc, char** argv) {
   /* Load and draw. The record belongs to the window until it is unloaded. */
   g_record = TAVIMG_LoadPicture(window, 0, OnPictureMessage, tiffPath, drfPath, displayMode, TAVIMG_FILE_DRF, 0);
   if (!g_record) {
-    /* TAVIMG_GetLastError gives 1 - code: 1 when there was no error. The
-       window's record stays in its slot, empty: unload it. */
-    printf("cannot open %s: error %ld\n", drfPath, 1 - (long)TAVIMG_GetLastError(NULL));
+    /* The window's record stays in its slot, empty: unload it. */
+    PrintLastError(drfPath);
     TAVIMG_UnloadPicture(window, TAVIMG_GetImgStruct(window));
     DestroyWindow(window);
     return 1;
