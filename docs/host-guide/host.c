@@ -54,6 +54,21 @@ static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPA
   return DefWindowProcA(window, message, wParam, lParam);
 }
 
+/* Gives a string block back to the allocator it came from: msvcrt.dll's free
+   on Windows, whatever C runtime the host itself uses; the C library's on
+   Linux. */
+static void FreeStringBlock(void* block) {
+#ifdef _WIN32
+  typedef void(__cdecl * FreeFunction)(void*);
+  /* (through void (*)(void), the cast that compilers accept between function types) */
+  FreeFunction msvcrtFree = (FreeFunction)(void (*)(void))GetProcAddress(GetModuleHandleA("msvcrt.dll"), "free");
+  if (msvcrtFree)
+    msvcrtFree(block);
+#else
+  free(block);
+#endif
+}
+
 /* Prints the last error: its code and its text. TAVIMG_GetLastError returns
    1 - code (1: no error) and fills a CString. A C host's CString starts as an
    empty string that nobody writes or frees (nRefs -1); the library gives it a
@@ -74,7 +89,7 @@ static void PrintLastError(const char* what) {
   if (text.m_pchData != empty.text) {
     LONG* header = (LONG*)text.m_pchData - 3;
     if (--header[0] == 0)
-      free(header);
+      FreeStringBlock(header);
   }
 }
 
