@@ -176,6 +176,10 @@ async function pictureChecks(browser) {
   const linked = await openPage(browser, 'control-panel.drf.html#' + encodeURIComponent(name));
   check('#NAME marks that hotspot', (await markedNames(linked)).every((n) => n === name) && (await markedNames(linked)).length > 0);
   await finish(linked, 'control-panel.drf.html#NAME');
+  // A fragment that is no well-formed escape marks nothing and breaks nothing.
+  const odd = await openPage(browser, 'bearing-cap.drf.html#100%');
+  check('a malformed #fragment marks nothing', (await markedNames(odd)).length === 0);
+  await finish(odd, 'bearing-cap.drf.html#100%');
 }
 
 // The fitted picture is the library's own reduced rendering, pixel for pixel.

@@ -66,6 +66,16 @@
   });
   $('count').textContent = data.hotspots.length + (data.hotspots.length === 1 ? ' hotspot' : ' hotspots');
 
+  // The name in the address's fragment ("" when there is none or it is not
+  // a well-formed escape).
+  function fragmentName() {
+    try {
+      return decodeURIComponent(location.hash.slice(1));
+    } catch (e) {
+      return '';
+    }
+  }
+
   function isMarked(name) {
     return rects.some(function (r) { return r.getAttribute('data-hotspot') === name && r.classList.contains('marked'); });
   }
@@ -88,7 +98,7 @@
     mark(name, on);
     if (on) {
       history.replaceState(null, '', '#' + encodeURIComponent(name));
-    } else if (decodeURIComponent(location.hash.slice(1)) === name) {
+    } else if (fragmentName() === name) {
       history.replaceState(null, '', location.pathname + location.search);
     }
   }
@@ -119,7 +129,7 @@
   }
 
   function fromFragment() {
-    var name = decodeURIComponent(location.hash.slice(1));
+    var name = fragmentName();
     if (!name) return;
     var i = data.hotspots.findIndex(function (h) { return h.name === name; });
     if (i < 0) return;
