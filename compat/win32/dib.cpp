@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <type_traits>
 
 using namespace tavwin::detail;
 
@@ -62,8 +63,10 @@ std::vector<uint32_t> colourLookup(const Dib& dib, const Surface& s, UINT colour
   return lookup;
 }
 
+// Pixel x of a DIB row with Bpp bits per pixel (0: any, read from the DIB).
+template <int Bpp>
 uint32_t dibPixel(const Dib& dib, const BYTE* row, int x, const std::vector<uint32_t>& lookup, const Surface& s) {
-  switch (dib.bpp) {
+  switch (Bpp != 0 ? Bpp : dib.bpp) {
   case 1:
     return lookup[(row[x >> 3] >> (7 - (x & 7))) & 1];
   case 4:
@@ -151,11 +154,36 @@ int WINAPI SetDIBitsToDevice(HDC dc, int xDest, int yDest, DWORD width, DWORD he
 
   std::vector<uint32_t> lookup = colourLookup(dib, s, colourUse, d->palette);
   const BYTE* base = static_cast<const BYTE*>(bits);
-  for (int y = target.top; y < target.bottom; ++y) {
+  auto rowAt = [&](int y) {
     long long sy = y - dy;
-    const BYTE* row = base + (dib.topDown ? sy : rows - 1 - sy) * dib.stride;
+    return base + (dib.topDown ? sy : rows - 1 - sy) * dib.stride;
+  };
+  // Into 32-bit rows a row at a time, the pixel format chosen once.
+  auto rowsOf = [&](auto bpp) {
+    for (int y = target.top; y < target.bottom; ++y) {
+      const BYTE* row = rowAt(y);
+      uint32_t* out = reinterpret_cast<uint32_t*>(s.bits + static_cast<size_t>(y) * s.stride);
+      for (int x = target.left; x < target.right; ++x)
+        out[x] = dibPixel<decltype(bpp)::value>(dib, row, static_cast<int>(x - dx), lookup, s) & 0xFFFFFFu;
+    }
+    return static_cast<int>(lines);
+  };
+  if (s.bpp == 32) {
+    switch (dib.bpp) {
+    case 1:
+      return rowsOf(std::integral_constant<int, 1>());
+    case 4:
+      return rowsOf(std::integral_constant<int, 4>());
+    case 8:
+      return rowsOf(std::integral_constant<int, 8>());
+    default:
+      return rowsOf(std::integral_constant<int, 0>());
+    }
+  }
+  for (int y = target.top; y < target.bottom; ++y) {
+    const BYTE* row = rowAt(y);
     for (int x = target.left; x < target.right; ++x)
-      s.Put(x, y, dibPixel(dib, row, static_cast<int>(x - dx), lookup, s));
+      s.Put(x, y, dibPixel<0>(dib, row, static_cast<int>(x - dx), lookup, s));
   }
   return static_cast<int>(lines);
 }

@@ -82,6 +82,11 @@ int WINAPI FillRect(HDC dc, const RECT* rect, HBRUSH brushHandle) {
     return 1;
   uint32_t pixel = PixelOf(s, brush->log.lbColor);
   for (int y = area.top; y < area.bottom; ++y) {
+    if (s.bpp == 32) {
+      uint32_t* row = reinterpret_cast<uint32_t*>(s.bits + static_cast<size_t>(y) * s.stride);
+      std::fill(row + area.left, row + area.right, pixel & 0xFFFFFFu);
+      continue;
+    }
     for (int x = area.left; x < area.right; ++x)
       s.Put(x, y, pixel);
   }
