@@ -6,21 +6,28 @@
 
 #include <string.h>
 
+#include <type_traits>
+
 namespace {
 
 constexpr mh::LookupTable<mh::kWhiteBits> kWhite = mh::BuildTable<mh::kWhiteBits>(true);
 constexpr mh::LookupTable<mh::kBlackBits> kBlack = mh::BuildTable<mh::kBlackBits>(false);
 
-// The bits of a row from its first byte on, most significant bit first.
-// Once the strip's bytes are used up its last byte is read again and again,
-// so a row that runs out of data is still decoded to its end.
+// The bits of a row from its first byte on, most significant bit first, in a
+// window of one machine register (64 bits, or 32 on 32-bit processors, where
+// a wider one costs two registers). Once the strip's bytes are used up its
+// last byte is read again and again, so a row that runs out of data is still
+// decoded to its end.
 class BitWindow {
 public:
+  using Word = std::conditional_t<sizeof(void*) >= 8, uint64_t, uint32_t>;
+  static constexpr int kBits = int(sizeof(Word) * 8);
+
   BitWindow(const BYTE* data, DWORD length, DWORD start)
       : next_(data + start), end_(data + length), last_(data[length - 1]) {}
 
   // Leading bits of the window; at least 16 bits are valid after Fill().
-  uint32_t Peek(int bits) const { return uint32_t(window_ >> (64 - bits)); }
+  uint32_t Peek(int bits) const { return uint32_t(window_ >> (kBits - bits)); }
   void Drop(int bits) {
     window_ <<= bits;
     valid_ -= bits;
@@ -28,20 +35,20 @@ public:
   void Fill() {
     if (valid_ >= 16)
       return;
-    if (end_ - next_ >= 8) {
+    if (end_ - next_ >= (ptrdiff_t)sizeof(Word)) {
       // Whole bytes past the valid bits may land in the window as well; they
       // are the bytes that follow, so the next fill puts the same bits there.
-      uint64_t bytes;
-      memcpy(&bytes, next_, 8);
+      Word bytes;
+      memcpy(&bytes, next_, sizeof bytes);
       window_ |= FromBigEndian(bytes) >> valid_;
-      int taken = (63 - valid_) >> 3;
+      int taken = (kBits - 1 - valid_) >> 3;
       next_ += taken;
       valid_ += taken * 8;
       return;
     }
-    while (valid_ <= 56) {
+    while (valid_ <= kBits - 8) {
       BYTE byte = next_ < end_ ? *next_++ : last_;
-      window_ |= uint64_t(byte) << (56 - valid_);
+      window_ |= Word(byte) << (kBits - 8 - valid_);
       valid_ += 8;
     }
   }
@@ -54,11 +61,18 @@ private:
     return __builtin_bswap64(v);
 #endif
   }
+  static uint32_t FromBigEndian(uint32_t v) {
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
+    return v;
+#else
+    return __builtin_bswap32(v);
+#endif
+  }
 
   const BYTE* next_;
   const BYTE* end_;
   BYTE last_;
-  uint64_t window_ = 0;
+  Word window_ = 0;
   int valid_ = 0;
 };
 
@@ -198,6 +212,34 @@ struct BitRowSink {
   }
 };
 
+// Runs gathered for several rows at once: a run adds its pixels in the
+// counters where it starts and ends, and for the whole counters between them
+// +1 where they begin and -1 after them in the coverage differences, so a
+// row costs per run, not per pixel or per column. No branch tells the cases
+// apart.
+class RunSink {
+public:
+  explicit RunSink(const TiffColumnRuns& runs)
+      : counts_(runs.Counts), covered_(runs.Covered), counterOf_(runs.CounterOf), firstColumn_(runs.FirstColumn) {}
+
+  void Black(int32_t out, int32_t n) {
+    uint32_t a = uint32_t(out), b = uint32_t(out + n);
+    uint32_t first = counterOf_[a], last = counterOf_[b - 1];
+    // Inside one counter the two ends add its columns plus n, and the
+    // coverage takes its columns away again.
+    counts_[first] = WORD(counts_[first] + firstColumn_[first + 1] - a);
+    counts_[last] = WORD(counts_[last] + b - firstColumn_[last]);
+    ++covered_[first + 1];
+    --covered_[last];
+  }
+
+private:
+  WORD* counts_;
+  WORD* covered_;
+  const WORD* counterOf_;
+  const WORD* firstColumn_;
+};
+
 struct NoSink {
   void Black(int32_t, int32_t) {}
 };
@@ -229,6 +271,13 @@ void DecodeMHRowBits(uint32_t xStart, uint32_t xEnd, WORD width, const BYTE* dat
   Window window = {int32_t(xStart & 0xFFFF), int32_t(xEnd & 0xFFFF), 0};
   window.visible = window.xEnd > window.xStart && row != nullptr ? window.xEnd - window.xStart : 0;
   BitRowSink sink = {row};
+  DecodeRowAt(width, data, length, position, window, sink);
+}
+
+void DecodeMHRowRuns(uint32_t xStart, uint32_t xEnd, WORD width, const BYTE* data, DWORD length, DWORD& position,
+                     const TiffColumnRuns& runs, WORD sourceWidth) {
+  Window window = {int32_t(xStart & 0xFFFF), int32_t(xEnd & 0xFFFF), sourceWidth};
+  RunSink sink(runs);
   DecodeRowAt(width, data, length, position, window, sink);
 }
 

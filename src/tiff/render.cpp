@@ -152,10 +152,44 @@ struct Drawing {
   HDC dc;
   ImgStruct* record;
   BYTE* band;
-  WORD* counts;
+  WORD* counts; // the counters' block (CountersBlockBytes)
   int destWidth, destHeight;
   int xStart, xEnd, sourceWidth, firstRow, sourceHeight;
 };
+
+// One block holds the counters (with the 10 bytes of slack every row of
+// counters has), the coverage differences and the two column tables.
+SIZE_T CountersBlockBytes(int counters, int sourceWidth) {
+  return (SIZE_T)counters * 2 + 10 + ((SIZE_T)counters * 2 + 2 + sourceWidth) * 2;
+}
+
+TiffColumnRuns LayOutRuns(WORD* block, int counters, int sourceWidth) {
+  WORD* covered = block + counters + 5;
+  WORD* firstColumn = covered + counters + 1;
+  WORD* counterOf = firstColumn + counters + 1;
+  // Window column k falls into counter floor(k * counters / sourceWidth);
+  // counter c begins at ceil(c * sourceWidth / counters).
+  for (int c = 0; c <= counters; ++c)
+    firstColumn[c] = WORD(((uint64_t)c * sourceWidth + counters - 1) / counters);
+  for (int c = 0; c < counters; ++c)
+    for (int k = firstColumn[c]; k < firstColumn[c + 1]; ++k)
+      counterOf[k] = WORD(c);
+  memset(block, 0, (size_t)counters * 2);
+  memset(covered, 0, ((size_t)counters + 1) * 2);
+  return {block, covered, counterOf, firstColumn};
+}
+
+// Adds to each counter the columns of the runs that covered it whole, and
+// clears the differences for the next destination row.
+void AddCoveredRuns(const TiffColumnRuns& runs, int counters) {
+  WORD covering = 0;
+  for (int c = 0; c < counters; ++c) {
+    covering = WORD(covering + runs.Covered[c]);
+    runs.Counts[c] = WORD(runs.Counts[c] + (runs.FirstColumn[c + 1] - runs.FirstColumn[c]) * covering);
+    runs.Covered[c] = 0;
+  }
+  runs.Covered[counters] = 0;
+}
 
 void DrawRows(const Drawing& d) {
   ImgStruct* record = d.record;
@@ -168,7 +202,7 @@ void DrawRows(const Drawing& d) {
   WORD pictureWidth = (WORD)record->TIFFSize.x;
   TiffRowReader reader;
   BeginTiffRows(reader, record, d.firstRow);
-  memset(d.counts, 0, (size_t)counters * 2);
+  TiffColumnRuns runs = LayOutRuns(d.counts, counters, d.sourceWidth);
   int64_t acc = 0, last = 0;
   int accumulated = 0;
   for (int64_t row = d.firstRow;;) {
@@ -182,8 +216,8 @@ void DrawRows(const Drawing& d) {
       acc += (need - 1) * d.destHeight;
       accumulated = (int)(accumulated + need - 1 < maxRows ? accumulated + need - 1 : maxRows);
     } else if (accumulated < maxRows) {
-      DecodeMHRow((uint32_t)d.xStart, (uint32_t)d.xEnd, pictureWidth, reader.Strip.Data, reader.Strip.Length,
-                  reader.Strip.Position, d.counts, (WORD)counters, (WORD)d.sourceWidth);
+      DecodeMHRowRuns((uint32_t)d.xStart, (uint32_t)d.xEnd, pictureWidth, reader.Strip.Data, reader.Strip.Length,
+                      reader.Strip.Position, runs, (WORD)d.sourceWidth);
     } else {
       SkipMHRow(pictureWidth, reader.Strip.Data, reader.Strip.Length, reader.Strip.Position);
     }
@@ -195,6 +229,7 @@ void DrawRows(const Drawing& d) {
       ++accumulated;
     int64_t out = acc / d.sourceHeight;
     if (out > last) {
+      AddCoveredRuns(runs, counters);
       for (; last < out && last < d.destHeight; ++last)
         PutBandRow(d.dc, d.band, d.destWidth, d.counts, d.sourceWidth, (int)last, accumulated, record);
       memset(d.counts, 0, (size_t)counters * 2);
@@ -279,7 +314,7 @@ void DrawTIFF(int insetX, int insetY, int srcX0, int srcX1, int srcY0, int srcY1
   if (drawable) {
     int counters = destWidth < d.sourceWidth ? destWidth : d.sourceWidth;
     d.band = (BYTE*)AllocLocked(kBandBytes, GMEM_MOVEABLE | GMEM_ZEROINIT, &bandHandle);
-    d.counts = (WORD*)AllocLocked((SIZE_T)counters * 2 + 10, GMEM_MOVEABLE, &countsHandle);
+    d.counts = (WORD*)AllocLocked(CountersBlockBytes(counters, d.sourceWidth), GMEM_MOVEABLE, &countsHandle);
   }
   if (d.band != nullptr && d.counts != nullptr) {
     if (record->PictureMode != 2)

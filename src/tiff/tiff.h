@@ -115,6 +115,23 @@ void DecodeMHRow(uint32_t xStart, uint32_t xEnd, WORD width, const BYTE* data, D
 // with room for xEnd - xStart pixels.
 void DecodeMHRowBits(uint32_t xStart, uint32_t xEnd, WORD width, const BYTE* data, DWORD length, DWORD& position,
                      BYTE* row);
+// The counters of a reduced drawing, gathered for several rows at once.
+// Counts holds the pixels of the counters where runs start or end; Covered
+// holds, as differences, how many runs covered each counter whole (its prefix
+// sum at counter c, times the columns of c, is what c still lacks). Window
+// column k falls into counter CounterOf[k]; counter c begins at window column
+// FirstColumn[c] (one more entry ends the last counter). All sums are taken
+// modulo 65536, which is exact while each counter stays below 65536.
+struct TiffColumnRuns {
+  WORD* Counts;
+  WORD* Covered;
+  const WORD* CounterOf;
+  const WORD* FirstColumn;
+};
+// Decodes the row at position as DecodeMHRow does, into runs (the window
+// being sourceWidth columns from xStart).
+void DecodeMHRowRuns(uint32_t xStart, uint32_t xEnd, WORD width, const BYTE* data, DWORD length, DWORD& position,
+                     const TiffColumnRuns& runs, WORD sourceWidth);
 // Moves position over one row without counting anything.
 void SkipMHRow(WORD width, const BYTE* data, DWORD length, DWORD& position);
 

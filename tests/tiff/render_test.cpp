@@ -105,8 +105,10 @@ TEST(TiffRender, ReductionsAndEnlargementsAcrossStripsAndBands) {
     int windowWidth, windowHeight;
     std::vector<Draw> draws;
   } cases[] = {
-      {10, 8, 1, 0, 8, 6, {{0, 10, 0, 8, 5, 4}}},       // half size
-      {60, 31, 3, 0, 64, 12, {{0, 60, 0, 30, 60, 10}}}, // equal widths, three rows a destination row
+      {10, 8, 1, 0, 8, 6, {{0, 10, 0, 8, 5, 4}}}, // half size
+      // Equal widths, three rows a destination row; counters of 2 and 3
+      // columns and of 4 and 5 rows.
+      {60, 31, 3, 0, 64, 12, {{0, 60, 0, 30, 60, 10}, {3, 58, 1, 30, 23, 7}}},
       // Two rows a destination row, band by band: 64-row bands for a width
       // of 1000, then what is left but the bottom row.
       {1000, 402, 9, 0, 1000, 210, {{0, 1000, 0, 400, 1000, 200}, {0, 1000, 0, 128, 1000, 64}}},
