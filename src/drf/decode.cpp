@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <memory>
 #include <new>
+#include <type_traits>
 
 #if defined(__SSE2__)
 #  include <emmintrin.h>
@@ -134,12 +135,42 @@ struct RowShape {
   DWORD padded;
 };
 
+// Blocks of sixteen bytes of one value from out on: one vector store each
+// (two 8-byte stores without SSE2).
+template <int Blocks> inline void StoreBlocks16(BYTE* out, BYTE value) {
+#if defined(__SSE2__)
+  const __m128i v = _mm_set1_epi8((char)value);
+  for (int k = 0; k < Blocks; ++k)
+    _mm_storeu_si128((__m128i*)(out + 16 * k), v);
+#else
+  const uint64_t v = value * 0x0101010101010101ull;
+  for (int k = 0; k < 2 * Blocks; ++k)
+    memcpy(out + 8 * k, &v, 8);
+#endif
+}
+
+// Whether the eight bytes at p repeat their first `unit` bytes (1 or 2),
+// read as two 32-bit halves (no 64-bit arithmetic on 32-bit processors).
+inline bool RepeatsEight(const BYTE* p, uint32_t unit) {
+  uint32_t low, high;
+  memcpy(&low, p, 4);
+  memcpy(&high, p + 4, 4);
+  const uint32_t first = unit == 1 ? (low & 0xFF) * 0x01010101u : (low & 0xFFFF) * 0x00010001u;
+  return low == high && low == first;
+}
+
 // ---- Kind 6: 8 bits per pixel, 240 colours.
 
-// True when one of the eight bytes is below 16: a run code among them.
-inline bool HasRunCode(uint64_t bytes) {
-  const uint64_t high = bytes & 0xF0F0F0F0F0F0F0F0ull;
-  return ((high - 0x0101010101010101ull) & ~high & 0x8080808080808080ull) != 0;
+// Eight pixel codes are taken as machine words: one on 64-bit processors,
+// two on 32-bit ones.
+using CodeWord = std::conditional_t<sizeof(void*) >= 8, uint64_t, uint32_t>;
+constexpr CodeWord kEveryByte = CodeWord(~CodeWord(0)) / 255; // 0x01 in every byte
+constexpr int kCodeWords = 8 / sizeof(CodeWord);
+
+// True when one of the word's bytes is below 16: a run code among them.
+inline bool HasRunCode(CodeWord bytes) {
+  const CodeWord high = bytes & (kEveryByte * 0xF0);
+  return ((high - kEveryByte) & ~high & (kEveryByte * 0x80)) != 0;
 }
 
 void DecodeRowKind6(DataCursor& in, DWORD length, BYTE* row, const RowShape& shape, BYTE fill) {
@@ -155,25 +186,25 @@ void DecodeRowKind6(DataCursor& in, DWORD length, BYTE* row, const RowShape& sha
     const BYTE* p = in.cur;
     const BYTE* const end = in.end;
     while (end - p >= 16 && left >= 18 && x + 16 <= padded) {
-      uint64_t v;
-      memcpy(&v, p, 8);
-      if ((v & 0xFF) == 15 && x + 64 <= padded && v == (v & 0xFFFF) * 0x0001000100010001ull) {
+      CodeWord v[kCodeWords];
+      memcpy(v, p, 8);
+      bool runCode = false;
+      for (int k = 0; k < kCodeWords; ++k)
+        runCode |= HasRunCode(v[k]);
+      if (p[0] == 15 && x + 64 <= padded && RepeatsEight(p, 2)) {
         // Four runs of fifteen pixels of one colour.
-        const uint64_t colour = (uint64_t)(BYTE)(p[1] - 16) * 0x0101010101010101ull;
-        for (int k = 0; k < 8; ++k)
-          memcpy(row + x + 8 * k, &colour, 8);
+        StoreBlocks16<4>(row + x, (BYTE)(p[1] - 16));
         p += 8, x += 60, left -= 8;
-      } else if (!HasRunCode(v)) {
-        v -= 0x1010101010101010ull;
-        memcpy(row + x, &v, 8);
+      } else if (!runCode) {
+        for (int k = 0; k < kCodeWords; ++k)
+          v[k] -= kEveryByte * 16;
+        memcpy(row + x, v, 8);
         p += 8, x += 8, left -= 8;
       } else if (p[0] >= 16) {
         row[x++] = (BYTE)(p[0] - 16);
         p += 1, left -= 1;
       } else {
-        const uint64_t colour = (uint64_t)(BYTE)(p[1] - 16) * 0x0101010101010101ull;
-        memcpy(row + x, &colour, 8);
-        memcpy(row + x + 8, &colour, 8);
+        StoreBlocks16<1>(row + x, (BYTE)(p[1] - 16));
         x += p[0];
         p += 2, left -= 2;
       }
@@ -217,13 +248,9 @@ void DecodeRowKind7(DataCursor& in, BYTE* row, const RowShape& shape) {
     const BYTE* p = in.cur;
     const BYTE* end = in.end;
     while (end - p >= 8 && x + 32 <= width) {
-      uint64_t codes;
-      memcpy(&codes, p, 8);
-      if ((codes & 0xFF) >= 0xC0 && codes == (codes & 0xFF) * 0x0101010101010101ull) {
+      if (p[0] >= 0xC0 && RepeatsEight(p, 1)) {
         // Eight codes of four pixels of one grey: a run of 32.
-        const uint64_t grey = (codes & 63) * 0x0101010101010101ull;
-        for (int k = 0; k < 4; ++k)
-          memcpy(row + x + 8 * k, &grey, 8);
+        StoreBlocks16<2>(row + x, (BYTE)(p[0] & 63));
         x += 32;
         p += 8;
         continue;
@@ -277,14 +304,6 @@ struct PairTable {
   }
 };
 const PairTable kPairs;
-
-inline void StoreRun32(BYTE* out, BYTE colour) {
-  const uint64_t v = colour * 0x0101010101010101ull;
-  memcpy(out, &v, 8);
-  memcpy(out + 8, &v, 8);
-  memcpy(out + 16, &v, 8);
-  memcpy(out + 24, &v, 8);
-}
 
 // Pixels (one per byte, each 0 to 3) two to a byte, the left pixel in the
 // high nibble; count is a multiple of 16.
@@ -396,7 +415,7 @@ void DecodeRowKind5(DataCursor& in, BYTE* pixels, const RowShape& shape, NoOpStr
       while (end - p >= 33 && x + 128 <= padded && x < width) {
         const BYTE c = *p;
         if (c & 1) {
-          StoreRun32(pixels + x, (c >> 1) & 3);
+          StoreBlocks16<2>(pixels + x, (c >> 1) & 3);
           x += c >> 3;
           p += 1;
           continue;
