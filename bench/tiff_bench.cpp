@@ -4,7 +4,7 @@
 //   export          TAVIMG_DecodeTIFF2DIB into a zeroed 1-bit DIB;
 //   fitted_paint    DrawTIFF of the whole page fitted into an 800 x 600
 //                   stand-in window (the size the view fits it to).
-// Goals: export <= 0.8 x libtiff_decode, fitted_paint <= 1.5 x libtiff_decode.
+// Goals: export <= 0.8 x libtiff_decode, fitted_paint <= 1.0 x libtiff_decode.
 #include <tavoimg/tavoimg.h>
 
 #include <benchmark/benchmark.h>
@@ -35,35 +35,18 @@ namespace {
 constexpr int kPageWidth = 1728, kPageHeight = 2200;
 constexpr int kWindowWidth = 800, kWindowHeight = 600;
 
-// Text in two sizes, rules, halftoned discs (many short runs) and a fan of
-// lines: what a faxed technical page holds.
-const char kPage[] = R"(%!PS
-/Times-Roman findfont 11 scalefont setfont
-0 1 50 { /i exch def 20 760 i 14 mul sub moveto (Sphinx of black quartz, judge my vow 0123456789 !?) show } for
-/Helvetica-Bold findfont 40 scalefont setfont 40 40 moveto (FAX 1728) show
-3 setlinewidth 10 10 600 770 rectstroke
-0.5 setgray 300 400 120 0 360 arc fill 0.9 setgray 200 200 60 0 360 arc fill
-0 setgray 0.4 setlinewidth 0 10 350 { /a exch def 300 400 moveto a cos 280 mul 300 add a sin 280 mul 400 add lineto stroke } for
-showpage
-)";
-
 std::string PagePath() {
   return "/tmp/tav_tiff_bench_" + std::to_string(getpid()) + ".tif";
 }
 
+// The page (bench/fax-page.ps: text in two sizes, rules, halftoned discs
+// with many short runs and a fan of lines, what a faxed technical page
+// holds) as Ghostscript renders it for fax.
 bool RenderPage(const std::string& path) {
-  std::string source = path + ".ps";
-  FILE* f = fopen(source.c_str(), "w");
-  if (f == nullptr)
-    return false;
-  fputs(kPage, f);
-  fclose(f);
   std::string command = "gs -q -dNOPAUSE -dBATCH -dSAFER -sDEVICE=tiffcrle -r200 -g" + std::to_string(kPageWidth) +
-                        "x" + std::to_string(kPageHeight) + " -sOutputFile='" + path + "' '" + source +
-                        "' >/dev/null 2>&1";
-  bool ok = system(command.c_str()) == 0;
-  remove(source.c_str());
-  return ok;
+                        "x" + std::to_string(kPageHeight) + " -sOutputFile='" + path + "' '" TAV_BENCH_DIR
+                        "/fax-page.ps' >/dev/null 2>&1";
+  return system(command.c_str()) == 0;
 }
 
 LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -198,7 +181,7 @@ void CompareInTurn(int rounds) {
   printf("fastest of %d passes in turn: libtiff_decode %.0f us, export %.0f us, fitted_paint %.0f us (%d x %d)\n",
          rounds, best[0], best[1], best[2], ways.page.fitWidth, ways.page.fitHeight);
   printf("  export / libtiff_decode = %.2f (goal <= 0.80)\n", best[1] / best[0]);
-  printf("  fitted_paint / libtiff_decode = %.2f (goal <= 1.50)\n", best[2] / best[0]);
+  printf("  fitted_paint / libtiff_decode = %.2f (goal <= 1.00)\n", best[2] / best[0]);
 }
 
 BENCHMARK_TEMPLATE(Run, &Ways::LibtiffDecode)->Name("libtiff_decode")->Unit(benchmark::kMicrosecond);
@@ -237,7 +220,7 @@ int main(int argc, char** argv) {
   RatioReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
   PrintRatio(reporter, "export", 0.8);
-  PrintRatio(reporter, "fitted_paint", 1.5);
+  PrintRatio(reporter, "fitted_paint", 1.0);
   CompareInTurn(200);
   benchmark::Shutdown();
   return 0;
