@@ -75,11 +75,22 @@ bool MakeBitmapInfo(ImgStruct* record, int destWidth, int destHeight) {
 }
 
 // floor(4 * black / pixels), pixels being the source pixels behind one
-// destination pixel.
-inline BYTE Level(uint32_t black, uint32_t pixels) {
-  uint32_t v = black * 4;
-  return BYTE((v >= pixels) + (v >= 2 * pixels) + (v >= 3 * pixels) + (v >= 4 * pixels));
-}
+// destination pixel, at most 4. The quotient is a product with a 32.32
+// fixed-point reciprocal of pixels, rounded up: exact while black * pixels
+// stays below 2^32 (the error, under black / 2^32, is then less than the
+// 1 / pixels by which a quotient can fall short of the next integer), which
+// holds for up to 65535 pixels.
+class Level {
+public:
+  explicit Level(uint64_t pixels) : scale_(((uint64_t(4) << 32) - 1) / pixels + 1) {}
+  BYTE operator()(uint32_t black) const {
+    uint64_t level = (black * scale_) >> 32;
+    return BYTE(level < 4 ? level : 4);
+  }
+
+private:
+  uint64_t scale_;
+};
 
 // Two levels a byte, the even column in the high nibble: level(c) is asked
 // for the columns in order.
@@ -101,19 +112,20 @@ void PackRowLevels(BYTE* row, int destWidth, const WORD* counts, int sourceWidth
     // Destination column c covers source columns ceil(c * sw / dw) up to
     // ceil((c + 1) * sw / dw), q or q + 1 of them.
     uint32_t q = sourceWidth / destWidth, m = sourceWidth % destWidth;
-    uint32_t pixels = q * rows, morePixels = (q + 1) * rows;
+    const Level level(uint64_t(q) * rows), moreLevel(uint64_t(q + 1) * rows);
     uint32_t excess = 0; // ceil(c * sw / dw) * dw - c * sw
     PackLevels(row, destWidth, [&](int c) {
       bool more = excess < m;
       excess = more ? excess + destWidth - m : excess - m;
-      return Level(counts[c], more ? morePixels : pixels);
+      return more ? moreLevel(counts[c]) : level(counts[c]);
     });
   } else {
     // Enlargement: the counters are the source columns themselves; each
     // destination column shows the one it falls on.
+    const Level levelOf(rows);
     uint32_t k = 0, r = 0;
     PackLevels(row, destWidth, [&](int) {
-      BYTE level = Level(counts[k], rows);
+      BYTE level = levelOf(counts[k]);
       r += sourceWidth;
       if (r >= (uint32_t)destWidth) {
         r -= destWidth;
