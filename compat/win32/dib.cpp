@@ -158,13 +158,26 @@ int WINAPI SetDIBitsToDevice(HDC dc, int xDest, int yDest, DWORD width, DWORD he
     long long sy = y - dy;
     return base + (dib.topDown ? sy : rows - 1 - sy) * dib.stride;
   };
-  // Into 32-bit rows a row at a time, the pixel format chosen once.
+  // Into 32-bit rows a row at a time, the pixel format chosen once; 4-bit
+  // rows two pixels a byte.
   auto rowsOf = [&](auto bpp) {
+    constexpr int kBpp = decltype(bpp)::value;
     for (int y = target.top; y < target.bottom; ++y) {
       const BYTE* row = rowAt(y);
       uint32_t* out = reinterpret_cast<uint32_t*>(s.bits + static_cast<size_t>(y) * s.stride);
-      for (int x = target.left; x < target.right; ++x)
-        out[x] = dibPixel<decltype(bpp)::value>(dib, row, static_cast<int>(x - dx), lookup, s) & 0xFFFFFFu;
+      auto put = [&](int x) { out[x] = dibPixel<kBpp>(dib, row, static_cast<int>(x - dx), lookup, s) & 0xFFFFFFu; };
+      int x = target.left;
+      if (kBpp == 4) {
+        if ((x - dx) & 1)
+          put(x++);
+        for (; x + 1 < target.right; x += 2) {
+          const BYTE pair = row[(x - dx) >> 1];
+          out[x] = lookup[pair >> 4] & 0xFFFFFFu;
+          out[x + 1] = lookup[pair & 15] & 0xFFFFFFu;
+        }
+      }
+      for (; x < target.right; ++x)
+        put(x);
     }
     return static_cast<int>(lines);
   };
