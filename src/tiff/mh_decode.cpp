@@ -54,18 +54,14 @@ public:
   }
 
 private:
-  static uint64_t FromBigEndian(uint64_t v) {
+  static Word FromBigEndian(Word v) {
 #if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
     return v;
 #else
-    return __builtin_bswap64(v);
-#endif
-  }
-  static uint32_t FromBigEndian(uint32_t v) {
-#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
-    return v;
-#else
-    return __builtin_bswap32(v);
+    if constexpr (sizeof(Word) == 8)
+      return __builtin_bswap64(v);
+    else
+      return __builtin_bswap32(v);
 #endif
   }
 
