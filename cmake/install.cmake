@@ -2,7 +2,9 @@
 # the same rules.
 #   Windows: bin/TavoIMG.dll; lib/TavoIMG.lib (Microsoft's import-library
 #     format), lib/libTavoIMG.dll.a (MinGW's), lib/TavoIMG.def;
-#     include/tavoimg/tavoimg.h. cpack: TavoIMG-<version>-win32.zip or -win64.zip.
+#     include/tavoimg/tavoimg.h; the MFC subset for MinGW's C++ hosts
+#     (include/tavoimg/compat/afx.h, lib/libtavoimg-mfc.a). cpack:
+#     TavoIMG-<version>-win32.zip or -win64.zip.
 #   Linux: lib/libtavoimg.so.<major> and the stand-in and MFC subset beside it;
 #     include/tavoimg/ (tavoimg.h, and compat/ with the stand-in's windows.h and
 #     afx.h); the CMake package TavoIMG (target TavoIMG::TavoIMG); tavoimg.pc;
@@ -14,9 +16,13 @@ set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_CHECKSUM SHA256)
 
 install(FILES ${PROJECT_SOURCE_DIR}/include/tavoimg/tavoimg.h DESTINATION include/tavoimg)
+# The MFC subset's afx.h, for C++ hosts without MFC (on Windows with the
+# static subset, lib/libtavoimg-mfc.a, for MinGW's C++ hosts).
+install(FILES ${PROJECT_SOURCE_DIR}/compat/mfc/afx.h DESTINATION include/tavoimg/compat)
 
 if(WIN32)
   install(TARGETS TavoIMG RUNTIME DESTINATION bin ARCHIVE DESTINATION lib)
+  install(TARGETS tav_mfc ARCHIVE DESTINATION lib)
   install(FILES ${TAV_MSVC_IMPLIB} ${PROJECT_SOURCE_DIR}/src/resources/TavoIMG.def DESTINATION lib)
   # The Windows viewer ships beside the DLL when it is part of the build.
   if(TARGET TavoView)
@@ -39,8 +45,7 @@ else()
     LIBRARY DESTINATION lib
     INCLUDES
     DESTINATION include)
-  install(FILES ${PROJECT_SOURCE_DIR}/compat/win32/windows.h ${PROJECT_SOURCE_DIR}/compat/mfc/afx.h
-          DESTINATION include/tavoimg/compat)
+  install(FILES ${PROJECT_SOURCE_DIR}/compat/win32/windows.h DESTINATION include/tavoimg/compat)
   if(TARGET tavoimg)
     set_target_properties(tavoimg PROPERTIES INSTALL_RPATH "$ORIGIN/../lib")
     install(TARGETS tavoimg RUNTIME DESTINATION bin)
