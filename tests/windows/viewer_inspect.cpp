@@ -1,11 +1,21 @@
-// Reads a running TavoView's state through its controls, as an accessibility
-// tool would, and prints it as key=value lines:
-//   viewer_inspect.exe state      title, status bar parts, info line, rows,
-//                                 selected rows, picture and frame rectangles
-//   viewer_inspect.exe row N      screen point in the middle of row N
-//   viewer_inspect.exe box        waits for a message box of the viewer,
-//                                 prints its caption and text, presses OK
-// Waits up to ten seconds for the viewer's window; exits 1 without it.
+// Drives a TavoView session from outside, as an accessibility tool would:
+// starts the viewer, prepares and reads its settings, and reads its state
+// through its controls. Runs in the same Wine session as the viewer (one
+// wineserver), so the test starts this program once and talks to it:
+//   viewer_inspect.exe ANSWERS
+// reads one command a line from standard input and writes the answer to
+// command N (from 1) as ANSWERS/N.txt, key=value lines, made whole at once.
+// Commands:
+//   start PROGRAM [ARGS...]   starts the viewer
+//   state                     title, status bar parts, info line, rows,
+//                             selected rows, picture and frame rectangles
+//   row N                     screen point in the middle of row N
+//   box                       waits for a message box of the viewer, gives
+//                             its caption and text, presses OK
+//   exit                      waits for the viewer to end, gives its status
+//   settings                  the viewer's registry values
+//   set-number NAME N, set-text NAME TEXT, clear-settings
+//   quit
 #include <windows.h>
 
 #include <commctrl.h>
@@ -13,17 +23,23 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <iostream>
+#include <sstream>
 #include <string>
 
 namespace {
 
-// Must match the viewer's identifiers.
+// Must match the viewer's identifiers and settings key.
 const char kFrameClass[] = "TavoViewFrame";
+const char kSettingsKey[] = "Software\\TavoIMG\\TavoView";
 enum { kIdPicture = 100, kIdHotspotList = 101, kIdInfoLine = 102, kIdStatusBar = 103 };
+
+PROCESS_INFORMATION g_viewer{};
 
 std::string TextOf(HWND window) {
   char text[512] = "";
-  SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 5000, nullptr);
+  SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 5000,
+                      nullptr);
   return text;
 }
 
@@ -48,7 +64,7 @@ public:
   RemoteBuffer& operator=(const RemoteBuffer&) = delete;
   LPARAM Address() const { return reinterpret_cast<LPARAM>(address_); }
   bool Write(const void* data, size_t size) const {
-    return address_ && WriteProcessMemory(process_, address_, data, size, nullptr);
+    return address_ && size <= size_ && WriteProcessMemory(process_, address_, data, size, nullptr);
   }
   bool Read(void* data, size_t size) const {
     return address_ && size <= size_ && ReadProcessMemory(process_, address_, data, size, nullptr);
@@ -60,7 +76,16 @@ private:
   size_t size_;
 };
 
-void PrintRect(const char* key, HWND window, bool client) {
+HWND FindFrame() {
+  for (int i = 0; i < 100; ++i) {
+    if (HWND frame = FindWindowA(kFrameClass, nullptr))
+      return frame;
+    Sleep(100);
+  }
+  return nullptr;
+}
+
+void PutRect(std::ostream& out, const char* key, HWND window, bool client) {
   RECT r{};
   if (client) {
     GetClientRect(window, &r);
@@ -68,14 +93,14 @@ void PrintRect(const char* key, HWND window, bool client) {
   } else {
     GetWindowRect(window, &r);
   }
-  std::printf("%s=%ld,%ld,%ld,%ld\n", key, r.left, r.top, r.right - r.left, r.bottom - r.top);
+  out << key << '=' << r.left << ',' << r.top << ',' << r.right - r.left << ',' << r.bottom - r.top << '\n';
 }
 
-void PrintState(HWND frame) {
-  std::printf("title=%s\n", TextOf(frame).c_str());
+void PutState(std::ostream& out, HWND frame) {
+  out << "title=" << TextOf(frame) << '\n';
   HWND status = GetDlgItem(frame, kIdStatusBar);
   // WM_GETTEXT gives the first part; the others through a shared buffer.
-  std::printf("status0=%s\n", TextOf(status).c_str());
+  out << "status0=" << TextOf(status) << '\n';
   RemoteBuffer text(status, 256);
   for (int part = 1; part < 3; ++part) {
     char buffer[256] = "";
@@ -83,101 +108,183 @@ void PrintState(HWND frame) {
     SendMessageA(status, SB_GETTEXTA, part, text.Address());
     text.Read(buffer, sizeof buffer);
     buffer[sizeof buffer - 1] = 0;
-    std::printf("status%d=%s\n", part, buffer);
+    out << "status" << part << '=' << buffer << '\n';
   }
-  std::printf("info=%s\n", TextOf(GetDlgItem(frame, kIdInfoLine)).c_str());
+  out << "info=" << TextOf(GetDlgItem(frame, kIdInfoLine)) << '\n';
   HWND list = GetDlgItem(frame, kIdHotspotList);
-  std::printf("rows=%ld\n", static_cast<long>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0)));
+  out << "rows=" << SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) << '\n';
   std::string selected;
   for (LRESULT row = -1; (row = SendMessageA(list, LVM_GETNEXTITEM, row, LVNI_SELECTED)) != -1;)
     selected += (selected.empty() ? "" : ",") + std::to_string(row);
-  std::printf("selected=%s\n", selected.c_str());
-  HWND picture = GetDlgItem(frame, kIdPicture);
-  if (picture) {
-    PrintRect("picture", picture, true);
-    PrintRect("picture-window", picture, false);
+  out << "selected=" << selected << '\n';
+  if (HWND picture = GetDlgItem(frame, kIdPicture)) {
+    PutRect(out, "picture", picture, true);
+    PutRect(out, "picture-window", picture, false);
   }
-  PrintRect("frame", frame, false);
+  PutRect(out, "frame", frame, false);
 }
 
-int PrintRow(HWND frame, int row) {
+void PutRow(std::ostream& out, HWND frame, int row) {
   HWND list = GetDlgItem(frame, kIdHotspotList);
   RemoteBuffer buffer(list, sizeof(RECT));
   RECT r{LVIR_BOUNDS, 0, 0, 0};
   if (!buffer.Write(&r, sizeof r) || !SendMessageA(list, LVM_GETITEMRECT, row, buffer.Address()) ||
-      !buffer.Read(&r, sizeof r))
-    return 1;
+      !buffer.Read(&r, sizeof r)) {
+    out << "row=none\n";
+    return;
+  }
   POINT middle{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
   ClientToScreen(list, &middle);
-  std::printf("row=%ld,%ld\n", middle.x, middle.y);
-  return 0;
+  out << "row=" << middle.x << ',' << middle.y << '\n';
 }
 
-struct BoxSearch {
-  DWORD pid;
-  HWND box;
-};
-
 BOOL CALLBACK FindBox(HWND window, LPARAM lParam) {
-  auto* search = reinterpret_cast<BoxSearch*>(lParam);
   char name[16] = "";
   DWORD pid = 0;
   GetWindowThreadProcessId(window, &pid);
   GetClassNameA(window, name, sizeof name);
-  if (pid == search->pid && std::strcmp(name, "#32770") == 0 && IsWindowVisible(window)) {
-    search->box = window;
+  if (pid == g_viewer.dwProcessId && std::strcmp(name, "#32770") == 0 && IsWindowVisible(window)) {
+    *reinterpret_cast<HWND*>(lParam) = window;
     return FALSE;
   }
   return TRUE;
 }
 
-int CloseBox(HWND frame) {
-  BoxSearch search{0, nullptr};
-  GetWindowThreadProcessId(frame, &search.pid);
-  for (int i = 0; i < 100 && !search.box; ++i) {
-    EnumWindows(FindBox, reinterpret_cast<LPARAM>(&search));
-    if (!search.box)
+void PutBox(std::ostream& out) {
+  HWND box = nullptr;
+  for (int i = 0; i < 100 && !box; ++i) {
+    EnumWindows(FindBox, reinterpret_cast<LPARAM>(&box));
+    if (!box)
       Sleep(100);
   }
-  if (!search.box) {
-    std::printf("box=none\n");
-    return 1;
+  if (!box) {
+    out << "box=none\n";
+    return;
   }
-  std::printf("box-caption=%s\n", TextOf(search.box).c_str());
-  // A message box's text is its static control 0xFFFF; line ends are shown
-  // as spaces.
-  std::string text = TextOf(GetDlgItem(search.box, 0xFFFF));
+  out << "box-caption=" << TextOf(box) << '\n';
+  // A message box's text is its static control 0xFFFF.
+  std::string text = TextOf(GetDlgItem(box, 0xFFFF));
   for (char& c : text)
     if (c == '\r' || c == '\n')
       c = ' ';
-  std::printf("box-text=%s\n", text.c_str());
-  PostMessageA(search.box, WM_COMMAND, IDOK, 0);
-  return 0;
+  out << "box-text=" << text << '\n';
+  PostMessageA(box, WM_COMMAND, IDOK, 0);
+}
+
+// ---- Settings.
+
+void PutSettings(std::ostream& out) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_READ, &key) != ERROR_SUCCESS)
+    return;
+  for (DWORD i = 0;; ++i) {
+    char name[256];
+    BYTE data[1024];
+    DWORD nameSize = sizeof name, dataSize = sizeof data - 1, type = 0;
+    if (RegEnumValueA(key, i, name, &nameSize, nullptr, &type, data, &dataSize) != ERROR_SUCCESS)
+      break;
+    if (type == REG_DWORD && dataSize == 4) {
+      DWORD value;
+      std::memcpy(&value, data, 4);
+      out << name << '=' << value << '\n';
+    } else if (type == REG_SZ) {
+      data[dataSize] = 0;
+      out << name << '=' << reinterpret_cast<char*>(data) << '\n';
+    }
+  }
+  RegCloseKey(key);
+}
+
+bool SetSetting(const std::string& name, DWORD type, const void* data, DWORD size) {
+  HKEY key = nullptr;
+  if (RegCreateKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) !=
+      ERROR_SUCCESS)
+    return false;
+  bool done = RegSetValueExA(key, name.c_str(), 0, type, static_cast<const BYTE*>(data), size) == ERROR_SUCCESS;
+  RegCloseKey(key);
+  return done;
+}
+
+// ---- Commands.
+
+void Run(const std::string& line, std::ostream& out) {
+  std::istringstream words(line);
+  std::string command, name;
+  words >> command;
+  std::string rest;
+  std::getline(words >> std::ws, rest);
+  if (command == "start") {
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    std::string commandLine = rest;
+    out << (CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &g_viewer)
+                ? "started=1\n"
+                : "started=0\n");
+  } else if (command == "exit") {
+    DWORD status = STILL_ACTIVE;
+    if (g_viewer.hProcess && WaitForSingleObject(g_viewer.hProcess, 10000) == WAIT_OBJECT_0)
+      GetExitCodeProcess(g_viewer.hProcess, &status);
+    out << "exit=" << (status == STILL_ACTIVE ? std::string("running") : std::to_string(status)) << '\n';
+  } else if (command == "settings") {
+    PutSettings(out);
+  } else if (command == "clear-settings") {
+    RegDeleteKeyA(HKEY_CURRENT_USER, kSettingsKey);
+    out << "cleared=1\n";
+  } else if (command == "set-number" || command == "set-text") {
+    std::istringstream args(rest);
+    std::string value;
+    args >> name;
+    std::getline(args >> std::ws, value);
+    DWORD number = static_cast<DWORD>(std::strtoul(value.c_str(), nullptr, 10));
+    bool done = command == "set-number" ? SetSetting(name, REG_DWORD, &number, sizeof number)
+                                        : SetSetting(name, REG_SZ, value.c_str(), static_cast<DWORD>(value.size() + 1));
+    out << "set=" << (done ? 1 : 0) << '\n';
+  } else if (command == "box") {
+    PutBox(out);
+  } else if (HWND frame = FindFrame()) {
+    if (command == "state")
+      PutState(out, frame);
+    else if (command == "row")
+      PutRow(out, frame, std::atoi(rest.c_str()));
+    else
+      out << "error=unknown command " << command << '\n';
+  } else {
+    out << "viewer=none\n";
+  }
+}
+
+// The answer appears whole: written aside, then renamed.
+void Answer(const std::string& folder, int number, const std::string& text) {
+  std::string path = folder + "\\" + std::to_string(number) + ".txt";
+  std::string temporary = path + ".part";
+  if (FILE* f = std::fopen(temporary.c_str(), "wb")) {
+    std::fwrite(text.data(), 1, text.size(), f);
+    std::fclose(f);
+    MoveFileExA(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING);
+  }
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
-  HWND frame = nullptr;
-  for (int i = 0; i < 100 && !frame; ++i) {
-    frame = FindWindowA(kFrameClass, nullptr);
-    if (!frame)
-      Sleep(100);
-  }
-  if (!frame || argc < 2) {
-    std::printf("viewer=none\n");
-    return 1;
-  }
-  std::string command = argv[1];
-  if (command == "state") {
-    PrintState(frame);
-  } else if (command == "row" && argc > 2) {
-    return PrintRow(frame, std::atoi(argv[2]));
-  } else if (command == "box") {
-    return CloseBox(frame);
-  } else {
-    std::printf("usage: viewer_inspect state | row N | box\n");
+  if (argc < 2) {
+    std::fprintf(stderr, "usage: viewer_inspect ANSWERS  (commands on standard input)\n");
     return 2;
+  }
+  std::string line;
+  for (int number = 1; std::getline(std::cin, line); ++number) {
+    if (!line.empty() && line.back() == '\r')
+      line.pop_back();
+    if (line == "quit")
+      break;
+    std::ostringstream out;
+    Run(line, out);
+    Answer(argv[1], number, out.str());
+  }
+  if (g_viewer.hProcess) {
+    TerminateProcess(g_viewer.hProcess, 1);
+    CloseHandle(g_viewer.hProcess);
+    CloseHandle(g_viewer.hThread);
   }
   return 0;
 }
