@@ -98,7 +98,7 @@ std::string AskForTiff(HWND frame, const std::string& drfPath) {
   ofn.lpstrFile = file;
   ofn.nMaxFile = sizeof file;
   ofn.lpstrTitle = title.c_str();
-  ofn.Flags = OFN_FILEMUSTEXIST | OFN_HIDEREADONLY;
+  ofn.Flags = OFN_FILEMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
   return GetOpenFileNameA(&ofn) ? file : "";
 }
 
@@ -198,6 +198,18 @@ Picture OpenPicture(HWND frame, const std::string& path, const std::string& tiff
   }
   SetWindowLongPtrA(picture.window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(picture.record));
   return picture;
+}
+
+Picture OpenForOutput(const Picture& shown) {
+  Picture copy = shown;
+  copy.record = nullptr;
+  copy.mode = shown.isTiff ? 1 : 0;
+  copy.window = CreateWindowExA(0, kPictureClass, "", WS_POPUP, 0, 0, 64, 64, nullptr, nullptr,
+                                GetModuleHandleA(nullptr), nullptr);
+  if (copy.window)
+    copy.record = TAVIMG_OpenImage(copy.window, 0, nullptr, copy.tiffPath.c_str(), copy.isTiff ? "" : copy.path.c_str(),
+                                   copy.mode, copy.isTiff ? TAVIMG_FILE_TIFF : TAVIMG_FILE_DRF, 0);
+  return copy;
 }
 
 void ClosePicture(Picture& picture) {

@@ -148,7 +148,8 @@ void UpdateMenus() {
     EnableMenuItem(menu, id, MF_BYCOMMAND | (on ? MF_ENABLED : MF_GRAYED));
   };
   enable(g_app.fileMenu, kCmdExport, open);
-  enable(g_app.fileMenu, kCmdConvert, open && !p.isTiff);
+  // The converter writes the hotspots of a DRF into its companion TIFF.
+  enable(g_app.fileMenu, kCmdConvert, open && !p.isTiff && p.tiffView);
   enable(g_app.editMenu, kCmdCopy, open);
   enable(g_app.editMenu, kCmdMarkAll, open);
   for (DWORD mode = 0; mode < 5; ++mode) {
@@ -174,11 +175,17 @@ std::string AskPath(bool save, const char* filter, const char* extension, const 
   ofn.lpstrTitle = title;
   ofn.lpstrDefExt = extension;
   if (save) {
-    ofn.Flags = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY;
+    ofn.Flags = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
     return GetSaveFileNameA(&ofn) ? file : "";
   }
-  ofn.Flags = OFN_FILEMUSTEXIST | OFN_HIDEREADONLY;
+  ofn.Flags = OFN_FILEMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
   return GetOpenFileNameA(&ofn) ? file : "";
+}
+
+std::string FullPath(const std::string& path) {
+  char full[MAX_PATH];
+  DWORD length = GetFullPathNameA(path.c_str(), sizeof full, full, nullptr);
+  return length > 0 && length < sizeof full ? full : path;
 }
 
 void RememberRecent(const std::string& path) {
@@ -193,7 +200,10 @@ void RememberRecent(const std::string& path) {
 
 // Opens a picture; when it cannot be opened, the library's box has told so
 // and the picture shown before stays.
-bool LoadFile(const std::string& path, const std::string& tiffPath) {
+bool LoadFile(const std::string& given, const std::string& givenTiff) {
+  // Whole paths, so that the recent files and later exports do not depend
+  // on the current folder.
+  std::string path = FullPath(given), tiffPath = givenTiff.empty() ? "" : FullPath(givenTiff);
   Picture opened = OpenPicture(g_app.frame, path, tiffPath, PictureArea(), g_app.chosenMode);
   if (!opened.record)
     return false;
@@ -224,18 +234,15 @@ bool WriteBytes(const std::string& path, const void* head, size_t headSize, cons
 }
 
 // The DIB the library hands a host, written after a BMP file header.
-void ExportBmp() {
-  const Picture& p = g_app.picture;
-  std::string path = AskPath(true, "BMP pictures (*.bmp)\0*.bmp\0", "bmp", "Export picture as BMP");
-  if (path.empty())
-    return;
+bool WriteDib(const Picture& p, const std::string& path) {
   LONGLONG size = p.isTiff ? TAVIMG_GetTIFFSize(p.record) : TAVIMG_GetDRFSize(p.record);
   LONGLONG width = size & 0xFFFFFFFF, height = size >> 32;
   if (width < 1 || height < 1 || width > 65535 || height > 65535)
-    return;
+    return false;
   SHORT bits = 1, colours = 2;
   if (!p.isTiff)
     TAVIMG_GetDRFColorInfo(p.record, &bits, &colours);
+  // DRF rows are decoded in whole groups of 16 pixels.
   size_t stride = static_cast<size_t>(p.isTiff ? (width + 31) / 32 * 4 : (width + 15) / 16 * 16 * bits / 8);
   size_t capacity = sizeof(BITMAPINFOHEADER) + 4 * static_cast<size_t>(std::max<SHORT>(colours, 2)) +
                     stride * static_cast<size_t>(height);
@@ -247,24 +254,43 @@ void ExportBmp() {
   size_t rows = static_cast<size_t>(std::abs(header->biHeight));
   size_t packed =
       header->biSize + table + (static_cast<size_t>(header->biWidth) * header->biBitCount + 31) / 32 * 4 * rows;
-  if (!done || header->biSize != sizeof(BITMAPINFOHEADER) || header->biWidth <= 0 || packed > dib.size()) {
-    MessageBoxA(g_app.frame, "The picture could not be decoded for export.", "TavoView", MB_OK | MB_ICONEXCLAMATION);
-    return;
-  }
+  if (!done || header->biSize != sizeof(BITMAPINFOHEADER) || header->biWidth <= 0 || packed > dib.size())
+    return false;
   BITMAPFILEHEADER file{};
   file.bfType = 0x4D42;
   file.bfSize = static_cast<DWORD>(sizeof file + packed);
   file.bfOffBits = static_cast<DWORD>(sizeof file + header->biSize + table);
-  if (WriteBytes(path, &file, sizeof file, dib.data(), packed))
+  return WriteBytes(path, &file, sizeof file, dib.data(), packed);
+}
+
+void Complain(const std::string& text) {
+  MessageBoxA(g_app.frame, text.c_str(), "TavoView", MB_OK | MB_ICONEXCLAMATION);
+}
+
+void ExportBmp() {
+  std::string path = AskPath(true, "BMP pictures (*.bmp)\0*.bmp\0", "bmp", "Export picture as BMP");
+  if (path.empty())
+    return;
+  Picture source = OpenForOutput(g_app.picture);
+  bool written = source.record && WriteDib(source, path);
+  ClosePicture(source);
+  if (written)
     SetInfo("Exported to " + path);
   else
-    MessageBoxA(g_app.frame, ("Cannot write " + path).c_str(), "TavoView", MB_OK | MB_ICONEXCLAMATION);
+    Complain("The picture could not be exported to " + path + ".");
 }
 
 void ConvertToTiff() {
   std::string path = AskPath(true, "TIFF pictures (*.tif)\0*.tif\0", "tif", "Convert to TIFF with hotspots");
-  if (!path.empty() && FILE_DRF2TIFF_Hotspots(0, g_app.picture.record, CString(path.c_str())))
+  if (path.empty())
+    return;
+  Picture source = OpenForOutput(g_app.picture);
+  bool written = source.record && FILE_DRF2TIFF_Hotspots(0, source.record, CString(path.c_str()));
+  ClosePicture(source);
+  if (written)
     SetInfo("Written: " + path);
+  else
+    Complain("The picture and its hotspots could not be written to " + path + ".");
 }
 
 void MarkAll() {
@@ -294,7 +320,7 @@ void OnCommand(int id) {
     ExportBmp();
     break;
   case kCmdConvert:
-    if (!p.isTiff)
+    if (!p.isTiff && p.tiffView)
       ConvertToTiff();
     break;
   case kCmdCopy:

@@ -52,6 +52,10 @@ struct Picture {
 // failure the library has shown its message box and the result has no record.
 Picture OpenPicture(HWND frame, const std::string& path, const std::string& tiffPath, const RECT& area, int chosenMode);
 void ClosePicture(Picture& picture);
+// The shown picture opened again, without drawing, into a hidden window of
+// its own, for export and conversion: display modes 1 and 4 of a DRF do not
+// load its raster, so it is opened in mode 0 (a TIFF in 1).
+Picture OpenForOutput(const Picture& shown);
 void RegisterPictureClass(HINSTANCE instance);
 
 // The kind byte of a DRF file (5 to 8), or 0 when it cannot be read.
