@@ -31,23 +31,18 @@ void ScrollLines(HWND window, UINT bar, int lines) {
 }
 
 bool ScrollByKey(HWND window, WPARAM key) {
-  switch (key) {
-  case VK_LEFT:
-    ScrollLines(window, WM_HSCROLL, -1);
-    return true;
-  case VK_RIGHT:
-    ScrollLines(window, WM_HSCROLL, 1);
-    return true;
-  case VK_UP:
-    ScrollLines(window, WM_VSCROLL, -1);
-    return true;
-  case VK_DOWN:
-    ScrollLines(window, WM_VSCROLL, 1);
-    return true;
-  case VK_PRIOR:
-  case VK_NEXT:
-    Forward(window, WM_VSCROLL, key == VK_PRIOR ? SB_PAGEUP : SB_PAGEDOWN, 0);
-    return true;
+  static const struct {
+    WPARAM key;
+    UINT bar;
+    WPARAM request;
+  } kKeys[] = {{VK_LEFT, WM_HSCROLL, SB_LINELEFT}, {VK_RIGHT, WM_HSCROLL, SB_LINERIGHT},
+               {VK_UP, WM_VSCROLL, SB_LINEUP},     {VK_DOWN, WM_VSCROLL, SB_LINEDOWN},
+               {VK_PRIOR, WM_VSCROLL, SB_PAGEUP},  {VK_NEXT, WM_VSCROLL, SB_PAGEDOWN}};
+  for (const auto& k : kKeys) {
+    if (k.key == key) {
+      Forward(window, k.bar, k.request, 0);
+      return true;
+    }
   }
   return false;
 }

@@ -267,30 +267,23 @@ void Complain(const std::string& text) {
   MessageBoxA(g_app.frame, text.c_str(), "TavoView", MB_OK | MB_ICONEXCLAMATION);
 }
 
-void ExportBmp() {
-  std::string path = AskPath(true, "BMP pictures (*.bmp)\0*.bmp\0", "bmp", "Export picture as BMP");
-  if (path.empty())
-    return;
-  Picture source = OpenForOutput(g_app.picture);
-  bool written = source.record && WriteDib(source, path);
-  ClosePicture(source);
-  if (written)
-    SetInfo("Exported to " + path);
-  else
-    Complain("The picture could not be exported to " + path + ".");
+bool WriteTiff(const Picture& p, const std::string& path) {
+  return FILE_DRF2TIFF_Hotspots(0, p.record, CString(path.c_str())) != 0;
 }
 
-void ConvertToTiff() {
-  std::string path = AskPath(true, "TIFF pictures (*.tif)\0*.tif\0", "tif", "Convert to TIFF with hotspots");
+// Asks where to write, opens the picture afresh for it and writes.
+void SaveAs(const char* filter, const char* extension, const char* title,
+            bool (*write)(const Picture&, const std::string&)) {
+  std::string path = AskPath(true, filter, extension, title);
   if (path.empty())
     return;
   Picture source = OpenForOutput(g_app.picture);
-  bool written = source.record && FILE_DRF2TIFF_Hotspots(0, source.record, CString(path.c_str()));
+  bool written = source.record && write(source, path);
   ClosePicture(source);
   if (written)
     SetInfo("Written: " + path);
   else
-    Complain("The picture and its hotspots could not be written to " + path + ".");
+    Complain(std::string(title) + ": " + path + " could not be written.");
 }
 
 void MarkAll() {
@@ -317,11 +310,11 @@ void OnCommand(int id) {
     return;
   switch (id) {
   case kCmdExport:
-    ExportBmp();
+    SaveAs("BMP pictures (*.bmp)\0*.bmp\0", "bmp", "Export picture as BMP", WriteDib);
     break;
   case kCmdConvert:
     if (!p.isTiff && p.tiffView)
-      ConvertToTiff();
+      SaveAs("TIFF pictures (*.tif)\0*.tif\0", "tif", "Convert to TIFF with hotspots", WriteTiff);
     break;
   case kCmdCopy:
     if (TAVIMG_CopyToClipboard(p.record))
