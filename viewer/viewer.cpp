@@ -83,8 +83,14 @@ void Layout() {
   MoveWindow(g_app.list, area.right, 0, client.right - area.right, area.bottom + kInfoHeight, TRUE);
   MoveWindow(g_app.info, 0, area.bottom, area.right, kInfoHeight, TRUE);
   if (g_app.picture.window) {
+    // A new size is laid out afresh (the library measures the window at the
+    // first paint only). This is the window's outer size: scroll bars that
+    // come and go with a zoom change only its client area and keep the zoom.
+    RECT old{};
+    GetWindowRect(g_app.picture.window, &old);
     MoveWindow(g_app.picture.window, area.left, area.top, area.right - area.left, area.bottom - area.top, TRUE);
-    ShowView();
+    if (old.right - old.left != area.right - area.left || old.bottom - old.top != area.bottom - area.top)
+      ShowView();
   }
 }
 
