@@ -7,6 +7,12 @@
 // and frames, as technical drawings are), "busy" (runs of 1 to 60 pixels in
 // random colours, a fifth of them noise) and "noisy" (four fifths noise,
 // close to the worst case that still fits the 15 stripes a picture may fill).
+//
+// The "hostile" entries are pictures whose codes cost time without giving
+// pixels: a 29-byte kind 5 file of 122 x 15,360 that once took 0.38 s, and a
+// generator of its family (long stretches of codes that write nothing, row
+// lengths that disagree with the codes, tall narrow pictures). Their figure
+// is Mpixel_s, picture pixels per second; the goal is 100 or more.
 #include <tavoimg/tavoimg.h>
 
 #include <benchmark/benchmark.h>
@@ -19,6 +25,7 @@
 #include <string.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <random>
 #include <string>
@@ -101,6 +108,18 @@ struct LoadedPicture {
     Load();
   }
   explicit LoadedPicture(const char* sample) : path(std::string(TAV_SAMPLES_DIR) + "/" + sample) { Load(); }
+  // A file of exactly these bytes.
+  explicit LoadedPicture(const std::vector<uint8_t>& file) {
+    path = "/tmp/tav_drf_bench_" + std::to_string(getpid()) + "_raw.drf";
+    temporary = true;
+    FILE* f = fopen(path.c_str(), "wb");
+    const bool written = f != nullptr && fwrite(file.data(), 1, file.size(), f) == file.size();
+    if (f == nullptr || fclose(f) != 0 || !written) {
+      fprintf(stderr, "%s: cannot be written\n", path.c_str());
+      return;
+    }
+    Load();
+  }
   ~LoadedPicture() {
     if (record != nullptr)
       TAVIMG_UnloadPicture(window, record);
@@ -180,6 +199,72 @@ void DecodeAndExportSample(benchmark::State& state, const char* sample) {
   Measure(state, picture);
 }
 
+// ---- Hostile pictures.
+
+// The file of 29 bytes: kind 5, 122 x 15,360, 44,960 bytes of data declared
+// and 8 present, so that the rest of the stripe reads as literals of 0 pixels.
+const std::vector<uint8_t> kHostileFile = {0x00, 0x01, 0x00, 0x35, 0x60, 0x00, 0x00, 0x06, 0x00, 0x00,
+                                           0x01, 0x00, 0x7a, 0x00, 0x00, 0x3c, 0xa0, 0xaf, 0x00, 0x00,
+                                           0x05, 0x00, 0x00, 0x00, 0x65, 0x06, 0x07, 0x06, 0x28};
+
+// A DRF file without raster table over picture data taken as they are.
+std::vector<uint8_t> RawDrf(int kind, int width, int height, const std::vector<uint8_t>& data) {
+  std::vector<uint8_t> file(21 + data.size(), 0);
+  file[11] = 1; // PictureFlag
+  file[12] = (uint8_t)width, file[13] = (uint8_t)(width >> 8);
+  file[14] = (uint8_t)height, file[15] = (uint8_t)(height >> 8);
+  for (int i = 0; i < 4; ++i)
+    file[16 + i] = (uint8_t)(data.size() >> (8 * i));
+  file[20] = (uint8_t)kind;
+  std::copy(data.begin(), data.end(), file.begin() + 21);
+  return file;
+}
+
+enum class Hostile {
+  noOpStretches,   // kind 5: rows of length 0 over stretches of codes of 0 pixels
+  tallNarrow,      // the same, 16 pixels wide (one padded row) and 32,767 rows high
+  lengthsDisagree, // kinds 6 and 7: rows of random lengths (most 0 to 3) over codes
+};
+
+// Data of the family, all of the 15 stripes a picture may fill, from a seed.
+std::vector<uint8_t> HostileFile(int kind, Hostile shape) {
+  std::mt19937 random(99u + (unsigned)kind);
+  const size_t size = 15 * 65536 - 64;
+  const int width = shape == Hostile::tallNarrow ? 16 : (shape == Hostile::noOpStretches ? 122 : 1000);
+  const int height = shape == Hostile::lengthsDisagree ? 1000 : (shape == Hostile::tallNarrow ? 32767 : 15360);
+  std::vector<uint8_t> data(kind == 6 ? 722 : 0, 0);
+  while (data.size() < size) {
+    if (shape == Hostile::lengthsDisagree) {
+      const unsigned length = random() % 8 == 0 ? (unsigned)(random() % 65536) : (unsigned)(random() % 4);
+      data.push_back((uint8_t)(length >> 8));
+      data.push_back((uint8_t)length);
+      // Codes of one pixel each, runs of count 0 among them for kind 6.
+      for (int k = (int)(random() % 64); k > 0; --k)
+        data.push_back(kind == 6 && random() % 2 ? (uint8_t)(random() % 2 * 15) : (uint8_t)random());
+      continue;
+    }
+    data.insert(data.end(), {0, 0}); // a row of length 0
+    for (int k = (int)(random() % 40000); k > 0; --k) {
+      if (random() % 2)
+        data.insert(data.end(), {0, (uint8_t)random()}); // a literal of 0 pixels
+      else
+        data.push_back((uint8_t)(1 + 2 * (random() % 4))); // a run of 0 pixels
+    }
+    data.push_back(0x0B); // a run of one pixel now and then
+  }
+  data.resize(size);
+  return RawDrf(kind, width, height, data);
+}
+
+void DecodeAndExportHostile(benchmark::State& state, const std::vector<uint8_t>& file) {
+  LoadedPicture picture(file);
+  Measure(state, picture);
+  if (picture.ok) {
+    const double pixels = (double)picture.record->DRFSize.x * (double)picture.record->DRFSize.y;
+    state.counters["Mpixel_s"] = benchmark::Counter(pixels * 1e-6, benchmark::Counter::kIsIterationInvariantRate);
+  }
+}
+
 // The same number of bytes as the exported DIB of the kind, copied once.
 void CopyDibSize(benchmark::State& state, int kind) {
   const int bits = kind == 5 ? 4 : 8;
@@ -213,6 +298,16 @@ BENCHMARK_CAPTURE(CopyDibSize, kind7_memcpy, 7)->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(DecodeAndExportSample, drive_unit, "drive-unit.drf")->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(DecodeAndExportSample, control_panel, "control-panel.drf")->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(DecodeAndExportSample, bearing_cap, "bearing-cap.drf")->Unit(benchmark::kMicrosecond);
+// Hostile pictures: the goal is Mpixel_s of 100 or more.
+BENCHMARK_CAPTURE(DecodeAndExportHostile, hostile_29_bytes, kHostileFile)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(DecodeAndExportHostile, hostile_kind5_stretches, HostileFile(5, Hostile::noOpStretches))
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(DecodeAndExportHostile, hostile_kind5_tall, HostileFile(5, Hostile::tallNarrow))
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(DecodeAndExportHostile, hostile_kind6_lengths, HostileFile(6, Hostile::lengthsDisagree))
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(DecodeAndExportHostile, hostile_kind7_lengths, HostileFile(7, Hostile::lengthsDisagree))
+    ->Unit(benchmark::kMicrosecond);
 
 } // namespace
 

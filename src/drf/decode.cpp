@@ -360,35 +360,45 @@ bool DecodeCodeKind5(DataCursor& in, BYTE* pixels, DWORD& x, DWORD padded) {
 // A row reads codes until its pixels are done or the data end, whatever its
 // length says, and runs and literals of 0 pixels change nothing but the
 // position. So a hostile picture made of such codes would have every row read
-// the data to their end. Once a row has read far more than its pixels can
-// take, the rest of the decode jumps over each stretch of them through a
-// table, made once, of where the stretch from each position ends.
+// the data to their end. Instead a row jumps over each stretch of them, to
+// where the stretch ends, through a table made once per decode when the first
+// such code is met: the stretches then cost time in proportion to the data,
+// however many rows read them. Encoded pictures hold none of these codes.
+inline bool WritesNothing(BYTE c) {
+  return (c & 1) ? c < 8 : c == 0;
+}
+
 class NoOpStretches {
 public:
-  // Whether to jump: the table, made on the first call.
-  bool Use(const PictureData& data) {
+  // The first position from pos on (pos below the data's limit) where a code
+  // with pixels begins, or the limit.
+  DWORD Skip(const PictureData& data, DWORD pos) {
     if (next_ == nullptr && !failed_)
       Build(data);
-    return next_ != nullptr;
+    if (next_ != nullptr)
+      return next_[pos];
+    // No memory for the table: one code at a time.
+    const DWORD after = pos + ((data.At(pos) & 1) ? 1 : 2);
+    return std::min(after, data.Limit());
   }
-  // The first position from pos on where a code with pixels begins, or the
-  // end of the data.
-  DWORD Skip(DWORD pos) const { return next_[pos]; }
 
 private:
   __attribute__((noinline)) void Build(const PictureData& data) {
     const DWORD limit = data.Limit();
-    next_.reset(new (std::nothrow) DWORD[(size_t)limit + 1]);
+    next_.reset(new (std::nothrow) DWORD[(size_t)limit + 2]);
     if (next_ == nullptr) {
-      failed_ = true; // decoding goes on without jumps
+      failed_ = true;
       return;
     }
-    next_[limit] = limit;
-    for (DWORD pos = limit; pos-- > 0;) {
-      const BYTE c = data.At(pos);
-      const bool noOp = (c & 1) ? c < 8 : c < 2;
-      const DWORD after = pos + ((c & 1) ? 1 : 2); // a literal's packed byte
-      next_[pos] = !noOp ? pos : after >= limit ? limit : next_[after];
+    next_[limit] = next_[limit + 1] = limit; // a literal's packed byte may lie past the end
+    for (DWORD stripe = (limit + TAV_STRIPE_BYTES - 1) / TAV_STRIPE_BYTES; stripe-- > 0;) {
+      const BYTE* bytes = data.Stripe((int)stripe);
+      const DWORD start = stripe * TAV_STRIPE_BYTES;
+      DWORD* next = next_.get() + start;
+      for (DWORD i = std::min<DWORD>(TAV_STRIPE_BYTES, limit - start); i-- > 0;) {
+        const BYTE c = bytes[i];
+        next[i] = !WritesNothing(c) ? start + i : next[i + ((c & 1) ? 1 : 2)];
+      }
     }
   }
 
@@ -399,39 +409,36 @@ private:
 // Decodes one row into pixels, PaddedWidth bytes.
 void DecodeRowKind5(DataCursor& in, BYTE* pixels, const RowShape& shape, NoOpStretches& stretches) {
   const DWORD width = shape.width, padded = shape.padded;
-  // Codes with pixels take at most 2 bytes a pixel.
-  const DWORD readLimit = in.Position() + 2 * padded + 1024;
   DWORD x = 0;
   while (x < width && in.More()) {
-    if (in.Position() > readLimit && stretches.Use(in.Data())) {
-      in.Seek(stretches.Skip(in.Position()));
-      if (!in.More())
+    // Far from the row's end, and every byte of the longest code (a literal
+    // of 127 pixels in 32 packed bytes) in this stripe. Codes without pixels
+    // go to the jump below, so that every code here gives pixels.
+    const BYTE* p = in.cur;
+    const BYTE* const end = in.end;
+    while (end - p >= 33 && x + 128 <= padded && x < width) {
+      const BYTE c = *p;
+      if (WritesNothing(c))
         break;
-    } else {
-      // Far from the row's end, and every byte of the longest code (a literal
-      // of 127 pixels in 32 packed bytes) in this stripe.
-      const BYTE* p = in.cur;
-      const BYTE* const end = in.end;
-      while (end - p >= 33 && x + 128 <= padded && x < width) {
-        const BYTE c = *p;
-        if (c & 1) {
-          StoreBlocks16<2>(pixels + x, (c >> 1) & 3);
-          x += c >> 3;
-          p += 1;
-          continue;
-        }
-        const DWORD n = c >> 1;
-        const DWORD packedBytes = n > 0 ? (n + 3) / 4 : 1;
-        for (DWORD i = 0; i < packedBytes; ++i)
-          memcpy(pixels + x + 4 * i, &kPairs.value[p[1 + i]], 4);
-        x += n;
-        p += 1 + packedBytes;
+      if (c & 1) {
+        StoreBlocks16<2>(pixels + x, (c >> 1) & 3);
+        x += c >> 3;
+        p += 1;
+        continue;
       }
-      in.cur = p;
-      if (x >= width || !in.More())
-        break;
+      const DWORD n = c >> 1;
+      const DWORD packedBytes = n > 0 ? (n + 3) / 4 : 1;
+      for (DWORD i = 0; i < packedBytes; ++i)
+        memcpy(pixels + x + 4 * i, &kPairs.value[p[1 + i]], 4);
+      x += n;
+      p += 1 + packedBytes;
     }
-    if (!DecodeCodeKind5(in, pixels, x, padded))
+    in.cur = p;
+    if (x >= width || !in.More())
+      break;
+    if (WritesNothing(*in.cur))
+      in.Seek(stretches.Skip(in.Data(), in.Position()));
+    else if (!DecodeCodeKind5(in, pixels, x, padded))
       break;
   }
   if (x < padded)
