@@ -2,6 +2,7 @@
 // extension-module chain that the resource search walks.
 #include "afx.h"
 
+#include <errno.h>
 #include <stdint.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -256,7 +257,9 @@ CFile::~CFile() {
 }
 
 BOOL CFile::Open(LPCSTR fileName, UINT openFlags, CFileException* error) {
-  Close();
+  if (m_file != nullptr) // a file still open is let go without a word
+    fclose((FILE*)m_file);
+  m_file = nullptr;
   if (fileName == nullptr || *fileName == 0) {
     if (error != nullptr)
       error->m_cause = CFileException::fileNotFound;
@@ -298,9 +301,34 @@ UINT CFile::Read(void* buffer, UINT count) {
   return (UINT)fread(buffer, 1, count, (FILE*)m_file);
 }
 
+// The cause of a failed write from errno: no room on the file system or
+// beyond the file-size limit is diskFull.
+static CFileException* WriteFailure() {
+  const int error = errno;
+  const bool full = error == ENOSPC || error == EFBIG
+#ifdef EDQUOT
+                    || error == EDQUOT
+#endif
+      ;
+  return new CFileException(full ? CFileException::diskFull : CFileException::generic, error);
+}
+
 void CFile::Write(const void* buffer, UINT count) {
-  if (m_file != nullptr && buffer != nullptr && count != 0)
-    fwrite(buffer, 1, count, (FILE*)m_file);
+  if (count == 0)
+    return;
+  if (m_file == nullptr || buffer == nullptr)
+    throw new CFileException(CFileException::generic);
+  errno = 0;
+  if (fwrite(buffer, 1, count, (FILE*)m_file) != count)
+    throw WriteFailure();
+}
+
+void CFile::Flush() {
+  if (m_file == nullptr)
+    return;
+  errno = 0;
+  if (fflush((FILE*)m_file) != 0)
+    throw WriteFailure();
 }
 
 LONG CFile::Seek(LONG offset, UINT from) {
@@ -328,9 +356,13 @@ DWORD CFile::GetLength() const {
 }
 
 void CFile::Close() {
-  if (m_file != nullptr)
-    fclose((FILE*)m_file);
+  if (m_file == nullptr)
+    return;
+  FILE* f = (FILE*)m_file;
   m_file = nullptr;
+  errno = 0;
+  if (fclose(f) != 0)
+    throw WriteFailure();
 }
 
 BOOL CFile::IsOpen() const {

@@ -94,9 +94,10 @@ public:
 
 class CFileException : public CException {
 public:
-  enum { none = 0, generic = 1, fileNotFound = 2, badSeek = 10, endOfFile = 14 };
-  explicit CFileException(int cause = none) : m_cause(cause) {}
+  enum { none = 0, generic = 1, fileNotFound = 2, accessDenied = 5, badSeek = 10, diskFull = 13, endOfFile = 14 };
+  explicit CFileException(int cause = none, LONG osError = -1) : m_cause(cause), m_lOsError(osError) {}
   int m_cause;
+  LONG m_lOsError; // the system's error number, -1 when there is none
 };
 
 struct CFileStatus {
@@ -132,11 +133,18 @@ public:
   virtual BOOL Open(LPCSTR fileName, UINT openFlags, CFileException* error = nullptr);
   // Reads up to count bytes; returns how many were read (0 at the end).
   virtual UINT Read(void* buffer, UINT count);
+  // Writes all count bytes or throws CFileException (diskFull when the file
+  // system or the file-size limit has no room, else generic). Written bytes
+  // may wait in a buffer: Flush and Close report their failures the same way.
   virtual void Write(const void* buffer, UINT count);
+  virtual void Flush();
   // Returns the new position; a position before the start throws CFileException(badSeek).
   virtual LONG Seek(LONG offset, UINT from);
   virtual DWORD GetPosition() const;
   virtual DWORD GetLength() const;
+  // Closes the file; throws CFileException when buffered bytes could not be
+  // written (the file is closed all the same). The destructor closes
+  // without throwing.
   virtual void Close();
   DWORD SeekToBegin() { return (DWORD)Seek(0, begin); }
   BOOL IsOpen() const;

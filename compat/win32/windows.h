@@ -156,6 +156,14 @@ HMODULE WINAPI GetModuleHandleA(LPCSTR name);
 void WINAPI Sleep(DWORD ms);
 DWORD WINAPI GetTickCount(void);
 
+// Files: a new file of a unique name in a folder ("<folder>/<prefix>XXXX.TMP",
+// created empty), and putting one file in another's place in one step.
+#define MAX_PATH 260
+#define MOVEFILE_REPLACE_EXISTING 0x00000001
+UINT WINAPI GetTempFileNameA(LPCSTR pathName, LPCSTR prefix, UINT unique, LPSTR tempFileName);
+BOOL WINAPI MoveFileExA(LPCSTR existingName, LPCSTR newName, DWORD flags);
+BOOL WINAPI DeleteFileA(LPCSTR fileName);
+
 // ---- USER32: windows and messages ----
 typedef LRESULT(CALLBACK* WNDPROC)(HWND, UINT, WPARAM, LPARAM);
 

@@ -174,6 +174,53 @@ bool CopyFirstDirectory(std::vector<BYTE>& source, NewDirectory& directory) {
   return true;
 }
 
+struct FilePart {
+  const void* bytes;
+  DWORD size;
+};
+
+// Writes the parts one after another into a new file in the folder of path
+// and only then puts it in path's place, so that a failed write (a full disk,
+// the file-size limit) leaves no partial file there and a file that was there
+// stays as it was. False on any failure, with nothing left behind.
+bool WriteWholeFile(const char* path, const FilePart* parts, size_t count) {
+  const char* name = path;
+  for (const char* p = path; *p != 0; ++p) {
+    if (*p == '/' || *p == '\\')
+      name = p + 1;
+  }
+  // The folder keeps its separator only when it is the root.
+  size_t folderLength = name > path ? (size_t)(name - path) - 1 : 0;
+  if (name > path && folderLength == 0)
+    folderLength = 1;
+  char folder[MAX_PATH] = ".";
+  if (folderLength > 0) {
+    if (folderLength >= sizeof folder)
+      return false;
+    memcpy(folder, path, folderLength);
+    folder[folderLength] = 0;
+  }
+  char temporary[MAX_PATH];
+  if (GetTempFileNameA(folder, "tav", 0, temporary) == 0)
+    return false;
+  bool written = false;
+  try {
+    CFile file;
+    if (file.Open(temporary, CFile::modeCreate | CFile::modeWrite | CFile::typeBinary)) {
+      for (size_t i = 0; i < count; ++i)
+        file.Write(parts[i].bytes, parts[i].size);
+      file.Close();
+      written = true;
+    }
+  } catch (CException* e) {
+    e->Delete(); // the file was closed on the way out
+  }
+  if (written && MoveFileExA(temporary, path, MOVEFILE_REPLACE_EXISTING))
+    return true;
+  DeleteFileA(temporary);
+  return false;
+}
+
 LONG Convert(ImgStruct* record, const char* outputPath) {
   if (!IsSlotRecord(record) || record->TiffPath[0] == 0 || record->PictureFile == nullptr)
     return 0;
@@ -228,15 +275,11 @@ LONG Convert(ImgStruct* record, const char* outputPath) {
               (DWORD)hotspotsAt);
   PutLE32(source.data() + 4, (DWORD)directoryAt);
 
-  CFile output;
-  if (!output.Open(outputPath, CFile::modeCreate | CFile::modeWrite | CFile::typeBinary))
-    return 0;
-  output.Write(source.data(), fileSize);
-  output.Write(byteCounts.data(), (UINT)byteCounts.size());
-  output.Write(hotspots.data(), (UINT)hotspots.size());
-  output.Write(directory.bytes.data(), directory.size);
-  output.Close();
-  return 1;
+  const FilePart parts[] = {{source.data(), fileSize},
+                            {byteCounts.data(), (DWORD)byteCounts.size()},
+                            {hotspots.data(), (DWORD)hotspots.size()},
+                            {directory.bytes.data(), directory.size}};
+  return WriteWholeFile(outputPath, parts, sizeof parts / sizeof parts[0]) ? 1 : 0;
 }
 
 } // namespace

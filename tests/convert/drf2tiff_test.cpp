@@ -9,8 +9,11 @@
 #include "drf/drf.h"
 #include "frame/frame.h"
 #include "tiff_files.h"
+#include "write_limits.h"
 
 #include <stdio.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <array>
@@ -204,6 +207,48 @@ TEST(Drf2Tiff, RefusedSourcesWriteNothing) {
   EXPECT_FALSE(std::ifstream(out).good());
   EXPECT_EQ(Convert(record.get(), TiffScratchPath("no_such_dir") + "/out.tif"), 0);
   EXPECT_EQ(Convert(record.get(), ""), 0);
+}
+
+// Writes that fail (the file-size limit, a full file system) return 0 and
+// leave nothing behind; a file that was at the output path stays as it was.
+// What fits replaces that file whole.
+TEST(Drf2Tiff, FailedWritesLeaveNoFileAndKeepTheOldOne) {
+  const std::string big = std::string(TAV_SOURCE_DIR) + "/samples/drive-unit.tif"; // 87,037 bytes
+  Source small("fitting-source.tif", 50, 24, {8});
+  const std::vector<uint8_t> old = {'o', 'l', 'd'};
+  auto check = [&](const std::string& folder, const char* where) {
+    SCOPED_TRACE(where);
+    const std::string out = folder + "/converted.tif";
+    remove(out.c_str());
+    TiffRecord record;
+    ASSERT_EQ(record.Load(big), 1);
+    EXPECT_EQ(Convert(record.get(), out), 0);
+    EXPECT_EQ(writelimits::FolderEntries(folder), std::vector<std::string>{});
+    ASSERT_TRUE(TiffWriteBytes(out, old));
+    EXPECT_EQ(Convert(record.get(), out), 0);
+    EXPECT_EQ(TiffReadBytes(out), old);
+    EXPECT_EQ(writelimits::FolderEntries(folder), std::vector<std::string>{"converted.tif"});
+    TiffRecord fits;
+    ASSERT_EQ(fits.Load(small.path), 1);
+    EXPECT_EQ(Convert(fits.get(), out), 1);
+    EXPECT_GT(TiffReadBytes(out).size(), small.bytes.size());
+    EXPECT_EQ(writelimits::FolderEntries(folder), std::vector<std::string>{"converted.tif"});
+    remove(out.c_str());
+  };
+  {
+    const std::string folder = TiffScratchPath("drf2tiff-limit-" + std::to_string(getpid()));
+    mkdir(folder.c_str(), 0755);
+    {
+      writelimits::FileSizeLimit limit(8192);
+      ASSERT_TRUE(limit.Set());
+      check(folder, "8 KiB file-size limit");
+    }
+    rmdir(folder.c_str());
+  }
+  writelimits::SmallTmpfs full("drf2tiff-full");
+  if (!full.Mounted())
+    GTEST_SKIP() << "the case of a full file system is skipped: " << full.Why();
+  check(full.Folder(), "64 KiB tmpfs");
 }
 
 #endif

@@ -4,8 +4,11 @@
 #include <afx.h>
 #include <tavwin_module.h>
 
+#include "write_limits.h"
+
 #include <gtest/gtest.h>
 
+#include <errno.h>
 #include <stdio.h>
 #include <string.h>
 #include <unistd.h>
@@ -100,6 +103,32 @@ TEST(File, WritesWithTheCreateFlagsAndReadsWithTheReadFlags) {
   }
   ASSERT_TRUE(CFile::GetStatus(path.c_str(), status));
   EXPECT_EQ(status.m_size, 2);
+  {
+    // Past the file-size limit a write fails: Write, Flush or Close throws,
+    // whichever meets the failure first, with the cause diskFull.
+    writelimits::FileSizeLimit limit(8192);
+    ASSERT_TRUE(limit.Set());
+    const std::string block(3000, 'x');
+    for (int flush = 0; flush < 2; ++flush) {
+      CFile out;
+      ASSERT_TRUE(out.Open(path.c_str(), kCreateForWriting));
+      int cause = CFileException::none;
+      LONG osError = 0;
+      try {
+        for (int i = 0; i < 4; ++i)
+          out.Write(block.data(), (UINT)block.size());
+        if (flush)
+          out.Flush();
+        out.Close();
+      } catch (CFileException* e) {
+        cause = e->m_cause;
+        osError = e->m_lOsError;
+        e->Delete();
+      }
+      EXPECT_EQ(cause, CFileException::diskFull);
+      EXPECT_EQ(osError, EFBIG);
+    }
+  }
   remove(path.c_str());
 
   CFile missing;
