@@ -119,11 +119,10 @@ BOOL WINAPI Rectangle(HDC dc, int left, int top, int right, int bottom) {
     return TRUE;
 
   bool nullPen = (pen->log.lopnStyle & 0xF) == PS_NULL;
-  int w = nullPen ? 0 : std::abs(pen->log.lopnWidth.x);
+  // A negative width draws as its magnitude.
+  int w = nullPen ? 0 : (int)std::min<int64_t>(std::llabs((int64_t)pen->log.lopnWidth.x), 32767);
   if (!nullPen && w == 0)
     w = 1;
-  if (w > 32767)
-    w = 32767;
   if ((pen->log.lopnStyle & 0xF) == 6 && w > 1) { // PS_INSIDEFRAME keeps the band inside the area
     left += w / 2;
     top += w / 2;

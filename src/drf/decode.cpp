@@ -447,9 +447,19 @@ void DecodeRowKind5(DataCursor& in, BYTE* pixels, const RowShape& shape, NoOpStr
 
 // ---- Common frame.
 
+// A failure of the decoding: reported, and the window destroyed.
 int Fail(HWND window, ImgStruct* record, UINT code) {
   ReportError(code, record->DrfPath);
   FreeDRFBands(record);
+  if (window != nullptr)
+    DestroyWindow(window);
+  return 0;
+}
+
+// A row decoder's own failure is reported the same way, but the bands stay:
+// the rows not decoded are 0, and the paint or export goes on with them.
+int DecoderFails(HWND window, ImgStruct* record, UINT code) {
+  ReportError(code, record->DrfPath);
   if (window != nullptr)
     DestroyWindow(window);
   return 0;
@@ -467,7 +477,7 @@ int DecodeBands(HWND window, ImgStruct* record, const RowShape& shape, DWORD bit
     return 1;
   PictureData data(record);
   if (!data.Lock())
-    return Fail(window, record, TAV_ERR_GLOBAL_LOCK);
+    return DecoderFails(window, record, TAV_ERR_GLOBAL_LOCK);
   DataCursor cursor(data);
   const DWORD rowBytes = shape.padded * bits / 8;
   const int bands = std::min<LONG>(record->BandCount, TAV_MAX_BANDS);
@@ -479,7 +489,7 @@ int DecodeBands(HWND window, ImgStruct* record, const RowShape& shape, DWORD bit
       continue;
     BYTE* bits = (BYTE*)GlobalLock(handle);
     if (bits == nullptr)
-      return Fail(window, record, TAV_ERR_GLOBAL_LOCK);
+      return DecoderFails(window, record, TAV_ERR_GLOBAL_LOCK);
     record->BandBits[b] = bits;
     for (LONG r = 0; r < rows && pos < data.Limit(); ++r) {
       cursor.Seek(pos);
@@ -607,7 +617,7 @@ int DecodeDRFKind5(HWND window, ImgStruct* record) {
   const RowShape shape = ShapeOf(record);
   std::unique_ptr<BYTE[]> pixels(new (std::nothrow) BYTE[shape.padded]);
   if (pixels == nullptr)
-    return Fail(window, record, TAV_ERR_BITMAP_MEMORY);
+    return DecoderFails(window, record, TAV_ERR_BITMAP_MEMORY);
   // The length counts the bytes after itself.
   NoOpStretches stretches;
   return DecodeBands(window, record, shape, 4, 0, 2, [&](DataCursor& in, DWORD, BYTE* row) {
@@ -698,14 +708,20 @@ int DecodeDRFPicture(HWND window, ImgStruct* record) {
     GlobalUnlock(record->BandHandles[b]);
   }
 
+  // A decoder's failure has been reported by it; the picture is shown or
+  // exported as far as it was decoded.
   switch (kind) {
   case 5:
-    return DecodeDRFKind5(window, record);
+    DecodeDRFKind5(window, record);
+    break;
   case 6:
-    return DecodeDRFKind6(window, record, fillIndex);
+    DecodeDRFKind6(window, record, fillIndex);
+    break;
   case 7:
-    return DecodeDRFKind7(window, record);
+    DecodeDRFKind7(window, record);
+    break;
   default:
-    return 1; // kind 8: every pixel is colour 0
+    break; // kind 8: every pixel is colour 0
   }
+  return 1;
 }

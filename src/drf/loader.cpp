@@ -148,6 +148,10 @@ int ReadDRFRasterTable(CFile& file, const BYTE* header, ImgStruct* record) {
     }
     const SHORT width = ReadS16(head), height = ReadS16(head + 2);
     for (LONG i = 0; i < declared; ++i) {
+      // The shared kind comes first, so an entry whose corner cannot be read
+      // keeps it; the 601st entry has no place to take it.
+      if (i < TAVIMG_MAX_HOTSPOTS)
+        record->Hotspots[i].HotspotKind = (signed char)head[4];
       BYTE corner[4];
       if (!ReadExactly(file, corner, sizeof corner)) {
         ReportError(TAV_ERR_DRF_COMP_RASTER, path);
@@ -159,7 +163,6 @@ int ReadDRFRasterTable(CFile& file, const BYTE* header, ImgStruct* record) {
         break;
       }
       HotspotEntry& entry = record->Hotspots[i];
-      entry.HotspotKind = (signed char)head[4];
       const LONG x = ReadS16(corner), y = ReadS16(corner + 2);
       entry.PictureRect = {x, y, x + width, y + height};
       PlaceHotspot(record, entry);
@@ -188,7 +191,7 @@ int ReadDRFRasterTable(CFile& file, const BYTE* header, ImgStruct* record) {
       PlaceHotspot(record, entry);
     }
   }
-  record->HotspotCount = count > 0 ? count : 0;
+  record->HotspotCount = count; // a negative count means none
   for (LONG i = 0; i < record->HotspotCount; ++i)
     record->Hotspots[i].HotspotState = 0;
   return 1;

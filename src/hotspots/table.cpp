@@ -109,9 +109,9 @@ extern "C" LONG WINAPI TAVIMG_GetHotspotCount(ImgStruct* record) {
 
 extern "C" LONG WINAPI TAVIMG_SetHotspotCount(ImgStruct* record, SHORT count) {
   TAV_ENTER_EXPORT();
-  if (!IsSlotRecord(record) || count < 0 || count >= TAVIMG_MAX_HOTSPOTS)
+  if (!IsSlotRecord(record) || count >= TAVIMG_MAX_HOTSPOTS)
     return 0;
-  record->HotspotCount = count;
+  record->HotspotCount = count; // a negative count means none
   record->HoverHotspot = TAVIMG_NO_HOTSPOT;
   return 1;
 }
@@ -276,7 +276,7 @@ extern "C" LONG WINAPI TAVIMG_SetHotspotMode(DWORD mode, LONG penWidth, DWORD va
   }
 
   record->HotspotMode = mode;
-  record->HotspotPenWidth = penWidth > 0 ? penWidth : 2;
+  record->HotspotPenWidth = penWidth != 0 ? penWidth : 2;
   if (value2 != 0)
     record->HotspotModeValue2 = value2;
   if (value3 != 0)

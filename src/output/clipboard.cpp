@@ -11,10 +11,11 @@ namespace {
 
 enum : UINT { kDibHeaderBytes = 48 }; // BITMAPINFOHEADER and two colours
 
-// A section of the picture given as [from, to): both ends inside 0..limit
-// and its extent a nonzero 16-bit number.
-bool SectionFits(int from, int to, LONG limit) {
-  return from >= 0 && to > from && to <= limit && to - from <= 0xFFFF;
+// A section of the picture given as [from, to): a nonzero 16-bit extent
+// from 0 on. What lies beyond the picture's right or bottom edge is copied
+// white.
+bool SectionFits(int from, int to) {
+  return from >= 0 && to > from && to - from <= 0xFFFF;
 }
 
 // The monochrome bitmap's rows, top-down and padded to 16 bits, from the
@@ -63,7 +64,7 @@ ClipboardObject MakeClipboardObject(ImgStruct* record) {
 } // namespace
 
 HBITMAP TiffToBitmap(int x0, int x1, int y0, int y1, ImgStruct* record) {
-  if (record == nullptr || !SectionFits(x0, x1, record->TIFFSize.x) || !SectionFits(y0, y1, record->TIFFSize.y))
+  if (record == nullptr || !SectionFits(x0, x1) || !SectionFits(y0, y1))
     return nullptr;
   const UINT width = (UINT)(x1 - x0), height = (UINT)(y1 - y0);
   const UINT dibRowBytes = ((width + 31) / 8) & ~3u;

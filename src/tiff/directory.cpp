@@ -115,9 +115,9 @@ int ApplyTIFFEntry(CMemFile* file, BOOL littleEndian, const TiffEntry* entry, Im
     record->TiffCompression = (SHORT)(WORD)value;
     return 1;
   case TAV_TIFF_TAG_ROWS_PER_STRIP:
-    // Larger numbers (2^32 - 1 is common) all mean more rows than a picture
-    // of 16-bit height has.
-    record->TiffRowsPerStrip = value > 0xFFFF ? (WORD)0xFFFF : (WORD)value;
+    // The low 16 bits: 65,537 rows per strip read as 1, 65,536 as 0 (the
+    // whole picture is one strip), 2^32 - 1 as 65,535.
+    record->TiffRowsPerStrip = (WORD)value;
     return 1;
   case TAV_TIFF_TAG_STRIP_OFFSETS:
   case TAV_TIFF_TAG_STRIP_BYTE_COUNTS:
@@ -125,7 +125,8 @@ int ApplyTIFFEntry(CMemFile* file, BOOL littleEndian, const TiffEntry* entry, Im
   case TAV_TIFF_TAG_HOTSPOTS:
     if (record->HotspotCount != 0)
       return 1;
-    record->HotspotCount = entry->Count > (DWORD)TAVIMG_MAX_HOTSPOTS ? (LONG)TAVIMG_MAX_HOTSPOTS : (LONG)entry->Count;
+    // The low 16 bits of the count, sign-extended: 0xFFFF is -1, no hotspots.
+    record->HotspotCount = (SHORT)(WORD)entry->Count;
     return ReadTIFFHotspots(file, entry->Value, littleEndian, record);
   default:
     return 1;

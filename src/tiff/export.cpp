@@ -35,7 +35,10 @@ void PutMonoRow(BYTE* bits, int width, const BYTE* row, ImgStruct* record) {
   if (record->TiffBandRow < 0 || record->TiffBandRow >= record->TiffBandRows)
     return;
   size_t stride = (size_t)(width + 31) / 32 * 4;
-  if (width >= 1) {
+  // The stride in bits is a 16-bit signed number: from a width of 32,737 on
+  // it is not positive, and the row is only counted (it stays white).
+  const SHORT strideBits = (SHORT)(stride * 8);
+  if (width >= 1 && strideBits >= 1) {
     BYTE* to = bits + (size_t)(record->TiffBandRows - record->TiffBandRow - 1) * stride;
     size_t bytes = (size_t)(width + 7) / 8;
     for (size_t i = 0; i < bytes; ++i)

@@ -94,6 +94,8 @@ void ReadTIFFHotspot(CMemFile* file, int index, BOOL littleEndian, ImgStruct* re
 
 int ReadTIFFHotspots(CMemFile* file, DWORD offset, BOOL littleEndian, ImgStruct* record) {
   LONG count = record->HotspotCount;
+  if (count <= 0)
+    return 1; // nothing to read; a negative count stays as the tag gave it
   if (count > TAVIMG_MAX_HOTSPOTS)
     count = TAVIMG_MAX_HOTSPOTS;
   LONG read = 0;

@@ -68,7 +68,8 @@ struct LoadedTiff {
 };
 
 // Every pixel of the section at (x0, y0) is the inverted exported pixel: a
-// black pixel is a 0-bit; the padding up to 16 bits is white.
+// black pixel is a 0-bit; the padding up to 16 bits and what lies beyond the
+// picture's edges are white.
 void ExpectSection(const ClipboardBitmap& clip, const TiffBitmap& exported, int x0, int y0, int width, int height) {
   ASSERT_TRUE(clip.present);
   const BITMAP& d = clip.description;
@@ -76,7 +77,9 @@ void ExpectSection(const ClipboardBitmap& clip, const TiffBitmap& exported, int 
             std::vector<long>({width, height, (width + 15) / 16 * 2, 1, 1}));
   for (int y = 0; y < height; y++)
     for (int x = 0; x < clip.description.bmWidthBytes * 8; x++)
-      ASSERT_EQ(clip.Bit(x, y), x >= width || !exported.at(x0 + x, y0 + y)) << "pixel " << x << "," << y;
+      ASSERT_EQ(clip.Bit(x, y),
+                x >= width || x0 + x >= exported.width || y0 + y >= exported.height || !exported.at(x0 + x, y0 + y))
+          << "pixel " << x << "," << y;
 }
 #endif
 
@@ -122,7 +125,7 @@ TEST_F(Clipboard, DrfPictureIsTheExportedDib) {
 
 // The whole picture (17 pixels make rows of 4 bytes, 33 pixels rows of 6),
 // or with a zoom the section shown, starting inside a strip of 5 rows, up
-// to the last row and column, down to one pixel.
+// to the last row and column and beyond them, down to one pixel.
 TEST_F(Clipboard, TiffPictureIsAMonochromeBitmapOfTheSectionShown) {
   struct Case {
     int width, height;
@@ -131,7 +134,8 @@ TEST_F(Clipboard, TiffPictureIsAMonochromeBitmapOfTheSectionShown) {
   } cases[] = {{17, 23, false, {0, 0}, {17, 23}},    {33, 23, false, {0, 0}, {33, 23}},
                {300, 23, false, {0, 0}, {300, 23}},  {160, 90, true, {37, 20}, {51, 33}},
                {160, 90, true, {109, 57}, {51, 33}}, {160, 90, true, {159, 0}, {1, 90}},
-               {160, 90, true, {100, 33}, {1, 1}}};
+               {160, 90, true, {100, 33}, {1, 1}},   {160, 90, true, {150, 0}, {20, 10}},
+               {160, 90, true, {0, 85}, {10, 10}},   {160, 90, true, {170, 95}, {5, 5}}};
   for (const Case& c : cases) {
     LoadedTiff tiff("clip_section.tif", c.width, c.height);
     tiff.record->Zoomed = c.zoomed;
@@ -145,8 +149,8 @@ TEST_F(Clipboard, TiffPictureIsAMonochromeBitmapOfTheSectionShown) {
   }
 }
 
-// Sections that cannot be copied: empty, outside the picture, or of a record
-// without a picture. Error 21, nothing made, the clipboard left as it was.
+// Sections that cannot be copied: empty, left of the picture, wrapping at
+// 16 bits, or of a record without a picture. Error 21, nothing made, the clipboard left as it was.
 TEST_F(Clipboard, NoObjectIsError21) {
   LoadedTiff tiff("clip_bad.tif", 60, 40);
   ImgStruct* record = tiff.record.get();
@@ -159,9 +163,10 @@ TEST_F(Clipboard, NoObjectIsError21) {
     TavPair pos, page;
     const char* what;
   } cases[] = {
-      {{0, 0}, {0, 10}, "empty width"},           {{0, 0}, {10, 0}, "empty height"},
-      {{55, 0}, {10, 10}, "beyond the right"},    {{0, 35}, {10, 10}, "beyond the bottom"},
-      {{-5, 0}, {10, 10}, "left of the picture"}, {{65530, 0}, {10, 10}, "16-bit sum wraps"},
+      {{0, 0}, {0, 10}, "empty width"},
+      {{0, 0}, {10, 0}, "empty height"},
+      {{-5, 0}, {10, 10}, "left of the picture"},
+      {{65530, 0}, {10, 10}, "16-bit sum wraps"},
   };
   record->Zoomed = 1;
   for (const Case& c : cases) {

@@ -163,6 +163,15 @@ TEST(DrfLoader, ReadsTheRasterTableInBothFormsUpToSixHundredHotspots) {
         ASSERT_EQ(0, memcmp(&e.ScreenRect, &screenPlace, sizeof screenPlace)) << i;
       }
     }
+  // A negative count is kept as it is, and means none.
+  drfenc::DrfPicture picture = Grey(64, 64);
+  picture.hotspots = Spots(3, 12);
+  Bytes bytes = Encoded(picture);
+  bytes[7] = 0xFE, bytes[8] = 0xFF; // -2
+  LoadedDrf drf;
+  ASSERT_EQ(drf.Load(File(bytes)), 1);
+  EXPECT_EQ(+drf.record->HotspotCount, -2);
+  EXPECT_STREQ(drf.record->Hotspots[0].HotspotName, "");
 }
 
 // Each error is reported once with its text; a failed load leaves no
@@ -177,6 +186,7 @@ struct LoaderError {
   int result; // of LoadDRFPicture
   int failAlloc = 0, failLock = 0;
   int spotsRead = 0; // entries of a short raster table that were read
+  int kinds = 0;     // entries of a compact table that took the shared kind
 };
 
 TEST(DrfLoaderErrors, EachIsReportedAndNothingLeaks) {
@@ -213,7 +223,9 @@ TEST(DrfLoaderErrors, EachIsReportedAndNothingLeaks) {
       {"third stripe allocation", threeStripes, 9, "Not enough memory for DRF-Picture", 0, 3},
       {"second stripe lock", threeStripes, 10, "Not enough memory for DRF-Stripes", 0, 0, 2},
       {"short compact head", File(Encoded(compact, rasterAt + 3)), 16, "Unable to read DRF-CompRasterHead", 1},
-      {"short compact entry", File(Encoded(compact, rasterAt + 5 + 2)), 17, "Unable to read DRF-CompRaster", 1},
+      // The entry whose corner cannot be read has taken the kind already.
+      {"short compact entry", File(Encoded(compact, rasterAt + 5 + 2)), 17, "Unable to read DRF-CompRaster", 1, 0, 0, 0,
+       1},
       {"short full record", File(Encoded(spotted, rasterAt + 72 + 50)), 19, "Unable to read DRF-Raster", 1},
       {"raster far away", File(farAway), 19, "Unable to read DRF-Raster", 1},
       {"short last record", File(Encoded(spotted, Encoded(spotted).size() - 10)), 19, "Unable to read DRF-Raster", 1, 0,
@@ -235,6 +247,8 @@ TEST(DrfLoaderErrors, EachIsReportedAndNothingLeaks) {
         EXPECT_EQ(+drf.record->HotspotCount, 0);
         for (int i = 0; i < e.spotsRead; ++i)
           EXPECT_EQ(drf.record->Hotspots[i].HotspotName, "H" + std::to_string(i));
+        for (int i = 0; e.kinds > 0 && i <= e.kinds; ++i)
+          EXPECT_EQ(+drf.record->Hotspots[i].HotspotKind, i < e.kinds ? 2 : 0) << i;
       }
       ASSERT_EQ(drf.Load(good), 1);
       drftest::Dib dib;

@@ -14,6 +14,8 @@
 
 #include <tavwin_test.h>
 
+#include <algorithm>
+
 namespace {
 
 // A picture opened and painted into a host window of the given client size
@@ -85,7 +87,9 @@ TEST(DrfPaint, WindowShowsTheExportedColoursAtTheSpotOffset) {
 
 // Kind 7, width 100: 584 rows to a band, so three bands; allocations: the
 // header, then the bands; locks: the header, the three bands, the stripes,
-// then the bands again while decoding.
+// then the bands again while decoding. A failure of the row decoder itself
+// (the stripes or a band while decoding) leaves the bands for the paint or
+// export, which goes on with the rows not decoded 0.
 TEST(DrfDecodeErrors, FaultsDestroyTheWindowAndLeaveNothingBehind) {
   const std::string path = drftest::WritePicture("faults.drf", drftest::RandomPicture(7, 100, 1500, 8));
   struct Fault {
@@ -94,13 +98,14 @@ TEST(DrfDecodeErrors, FaultsDestroyTheWindowAndLeaveNothingBehind) {
     int lockAt;  // GlobalLock to fail
     UINT code;
     const char* text;
+    bool decoders; // the row decoder's own failure
   } faults[] = {
-      {"header allocation", 1, 0, 3, "No memory for bitmap header"},
-      {"third band allocation", 4, 0, 5, "No memory for bitmap"},
-      {"header lock", 0, 1, 2, "Global Lock failed"},
-      {"second band lock", 0, 3, 2, "Global Lock failed"},
-      {"stripe lock", 0, 5, 2, "Global Lock failed"},
-      {"band lock while decoding", 0, 7, 2, "Global Lock failed"},
+      {"header allocation", 1, 0, 3, "No memory for bitmap header", false},
+      {"third band allocation", 4, 0, 5, "No memory for bitmap", false},
+      {"header lock", 0, 1, 2, "Global Lock failed", false},
+      {"second band lock", 0, 3, 2, "Global Lock failed", false},
+      {"stripe lock", 0, 5, 2, "Global Lock failed", true},
+      {"band lock while decoding", 0, 7, 2, "Global Lock failed", true},
   };
   for (const Fault& f : faults) {
     SCOPED_TRACE(f.name);
@@ -113,18 +118,31 @@ TEST(DrfDecodeErrors, FaultsDestroyTheWindowAndLeaveNothingBehind) {
       const long loaded = tavwin::LiveGlobalBlocks();
       const drftest::Reported got =
           drftest::Run([&] { return (LONG)DecodeDRFPicture(s.window, s.record); }, f.allocAt, f.lockAt);
-      EXPECT_EQ(got.result, 0);
+      EXPECT_EQ(got.result, f.decoders ? 1 : 0);
       EXPECT_TRUE(drftest::Reports(got, f.code, f.text));
       EXPECT_FALSE(IsWindow(s.window));
-      EXPECT_TRUE(drftest::NothingDecoded(s.record));
-      EXPECT_EQ(tavwin::LiveGlobalBlocks(), loaded);
-      // The record goes on working.
+      EXPECT_EQ(drftest::NothingDecoded(s.record), !f.decoders);
+      // The record goes on working; the next decode frees what was left.
       drftest::Dib dib;
       EXPECT_EQ(drftest::ExportDib(s.record, &dib), 1);
       EXPECT_EQ(dib.pixels.size(), 100u * 1500u);
+      EXPECT_EQ(tavwin::LiveGlobalBlocks(), loaded);
     }
     EXPECT_EQ(tavwin::LiveGlobalBlocks(), live);
   }
+  // An export whose decoder cannot lock the second band (two stripes, then
+  // the first band come before it): the decoder stops there, and the rows
+  // from that band on are 0.
+  Shown s(path, 120, 90);
+  drftest::Dib whole, cut;
+  ASSERT_EQ(drftest::ExportDib(s.record, &whole), 1);
+  const drftest::Reported got = drftest::Run([&] { return drftest::ExportDib(s.record, &cut); }, 0, 8);
+  EXPECT_EQ(got.result, 1);
+  EXPECT_TRUE(drftest::Reports(got, 2, "Global Lock failed"));
+  ASSERT_EQ(cut.pixels.size(), whole.pixels.size());
+  const size_t split = 100 * (size_t)s.record->RowsPerBand;
+  EXPECT_TRUE(std::equal(cut.pixels.begin(), cut.pixels.begin() + split, whole.pixels.begin()));
+  EXPECT_EQ(std::count(cut.pixels.begin() + split, cut.pixels.end(), 0), (long)(cut.pixels.size() - split));
 }
 
 TEST(DrfDecodeErrors, MoreThanSixteenBandsAreRefused) {
@@ -150,17 +168,24 @@ TEST(DrfDecodeErrors, MoreThanSixteenBandsAreRefused) {
   EXPECT_TRUE(drftest::NothingDecoded(drf.record));
 }
 
+// The band's allocation fails, or the decoder cannot lock it (and the paint
+// goes on into the destroyed window's device context).
 TEST(DrfDecodeErrors, PaintThatFailsInTheHostsPaintDestroysTheWindowCleanly) {
   const std::string path = drftest::WritePicture("paint_fault.drf", drftest::RandomPicture(6, 90, 80, 3));
   const long live = tavwin::LiveGlobalBlocks();
-  {
+  for (bool decoders : {false, true}) {
+    SCOPED_TRACE(decoders);
     Shown s(path, 120, 90);
     ASSERT_NE(s.record, nullptr);
-    const drftest::Reported got = drftest::Run([&] { return (LONG)s.Paint().size(); }, 2); // the band
+    const long before = tavwin::GlobalLockCalls();
+    s.Paint();
+    const long locks = tavwin::GlobalLockCalls() - before; // the last three: decoding, then drawing the band
+    const drftest::Reported got =
+        drftest::Run([&] { return (LONG)s.Paint().size(); }, decoders ? 0 : 2, decoders ? (int)locks - 2 : 0);
     // The messages of the window's destruction reach the library too, and an
     // export clears the last error code on entry: the box tells.
     EXPECT_EQ(got.boxes, 1);
-    EXPECT_EQ(got.text, "No memory for bitmap");
+    EXPECT_EQ(got.text, decoders ? "Global Lock failed" : "No memory for bitmap");
     EXPECT_FALSE(IsWindow(s.window));
     EXPECT_TRUE(drftest::NothingDecoded(s.record));
   }

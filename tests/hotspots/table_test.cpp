@@ -36,12 +36,16 @@ protected:
   }
 };
 
-TEST_F(HotspotTable, CountIsRefusedFrom600AndBelowZero) {
+// From 600 on a count is refused; a negative one is stored and means none.
+TEST_F(HotspotTable, CountIsRefusedFrom600) {
   EXPECT_EQ(TAVIMG_SetHotspotCount(record.get(), 599), 1);
   EXPECT_EQ(TAVIMG_GetHotspotCount(record.get()), 599);
   EXPECT_EQ(TAVIMG_SetHotspotCount(record.get(), 600), 0);
-  EXPECT_EQ(TAVIMG_SetHotspotCount(record.get(), -1), 0);
   EXPECT_EQ(TAVIMG_GetHotspotCount(record.get()), 599);
+  EXPECT_EQ(TAVIMG_SetHotspotCount(record.get(), -1), 1);
+  EXPECT_EQ(TAVIMG_GetHotspotCount(record.get()), -1);
+  HotspotDataRecord data;
+  EXPECT_EQ(TAVIMG_GetHotspotData(record.get(), 0, &data), 0);
   record->HoverHotspot = 3;
   EXPECT_EQ(TAVIMG_SetHotspotCount(record.get(), 0), 1);
   EXPECT_EQ(+record->HoverHotspot, TAVIMG_NO_HOTSPOT);
@@ -171,8 +175,8 @@ TEST_F(HotspotTable, ModeWidthAndTheTwoKeptValues) {
   EXPECT_EQ(TAVIMG_SetHotspotMode(0x20000, 0, 0, 0, record.get()), 1);
   EXPECT_EQ(+record->HotspotPenWidth, 2);
   EXPECT_EQ(TAVIMG_GetHotspotMode(0, 0, 0, record.get()), 0x20000);
-  EXPECT_EQ(TAVIMG_SetHotspotMode(0, -4, 0, 0, record.get()), 1);
-  EXPECT_EQ(+record->HotspotPenWidth, 2);
+  EXPECT_EQ(TAVIMG_SetHotspotMode(0, -4, 0, 0, record.get()), 1); // only 0 becomes 2
+  EXPECT_EQ(+record->HotspotPenWidth, -4);
   EXPECT_EQ(TAVIMG_SetHotspotMode(0, 5, 7, 0, record.get()), 1); // value3 takes value2
   EXPECT_EQ(+record->HotspotPenWidth, 5);
   EXPECT_EQ(+record->HotspotModeValue2, 7u);

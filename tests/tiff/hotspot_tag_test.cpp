@@ -80,19 +80,25 @@ TEST(TiffHotspotTag, ScreenRectanglesFollowTheView) {
 }
 
 TEST(TiffHotspotTag, CountsAreCutToTheTable) {
-  // 700 records: the table takes 600, the 600th read in full; so do counts
-  // of 2^16 and more.
+  // 700 records: the table takes 600, the 600th read in full. Only the low
+  // 16 bits of the count, sign-extended, count: 65,538 is 2, 65,536 is 0 and
+  // 65,535 is -1, none.
   std::vector<TiffSpot> spots;
   for (int i = 0; i < 700; ++i)
     spots.push_back({uint16_t(i), uint16_t(2 * i), 1, 1, "S" + std::to_string(i), "", uint8_t(i)});
-  for (uint32_t count : {700u, 65536u + 2}) {
+  const std::pair<uint32_t, LONG> counts[] = {{700, 600}, {65536 + 2, 2}, {65536, 0}, {0xFFFF, -1}, {0x8001, -32767}};
+  for (const auto& count : counts) {
+    SCOPED_TRACE(count.first);
     TiffRecord record;
-    ASSERT_EQ(record.Load(PictureWithTag("many.tif", spots, count)), 1);
-    ASSERT_EQ(+record->HotspotCount, 600);
-    EXPECT_STREQ(record->Hotspots[0].HotspotName, "S0");
-    EXPECT_STREQ(record->Hotspots[599].HotspotName, "S599");
-    EXPECT_EQ(+record->Hotspots[599].PictureRect.top, 1198);
-    EXPECT_EQ(+record->Hotspots[600].HotspotName[0], 0); // the spare entry is never written
+    ASSERT_EQ(record.Load(PictureWithTag("many.tif", spots, count.first)), 1);
+    ASSERT_EQ(+record->HotspotCount, count.second);
+    EXPECT_STREQ(record->Hotspots[0].HotspotName, count.second > 0 ? "S0" : "");
+    EXPECT_STREQ(record->Hotspots[2].HotspotName, count.second > 2 ? "S2" : "");
+    if (count.second == 600) {
+      EXPECT_STREQ(record->Hotspots[599].HotspotName, "S599");
+      EXPECT_EQ(+record->Hotspots[599].PictureRect.top, 1198);
+      EXPECT_EQ(+record->Hotspots[600].HotspotName[0], 0); // the spare entry is never written
+    }
     EXPECT_EQ(+record->TiffRowsPerStrip, 9);
   }
   // A second tag is ignored.

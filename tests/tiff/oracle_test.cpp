@@ -151,6 +151,19 @@ TEST(TiffExport, RefusalsAndFailures) {
   for (size_t i = 48; i < dib.size(); ++i)
     ASSERT_EQ(dib[i], 0) << i;
   EXPECT_EQ(tavwin::LiveGlobalBlocks(), blocks);
+
+  // The stride in bits is a 16-bit signed number: from a width of 32,737 on
+  // the rows stay white.
+  for (int width : {32736, 32737}) {
+    TiffBitmap black(width, 3);
+    std::fill(black.black.begin(), black.black.end(), 1);
+    const std::string wide = TiffScratchPath("wide.tif");
+    ASSERT_TRUE(TiffWriteWithLibtiff(wide, black, TiffWriteOptions{}));
+    ASSERT_EQ(record.Load(wide), 1);
+    const TiffBitmap exported = TiffExport(record.get());
+    ASSERT_EQ(exported.width, width);
+    EXPECT_EQ(std::count(exported.black.begin(), exported.black.begin() + width, 1), width < 32737 ? width : 0);
+  }
 }
 
 #endif

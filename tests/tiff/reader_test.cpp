@@ -100,6 +100,14 @@ TEST(TiffReader, NumbersInEitherByteOrderAndEntryType) {
   ASSERT_EQ(record.Load(Write("no-counts.tif", Picture(false).Build())), 1);
   EXPECT_EQ(+record->TiffStripByteCounts, nullptr);
   EXPECT_EQ(+record->TiffStripCount, 1u);
+  // Rows per strip are the low 16 bits of the value.
+  const std::pair<uint32_t, long> rows[] = {{65537, 1}, {65536, 0}, {0xFFFFFFFF, 65535}, {65535, 65535}};
+  for (const auto& r : rows) {
+    TiffFileBuilder strips = Picture(false);
+    strips.LongEntry(278, r.first);
+    ASSERT_EQ(record.Load(Write("rows-per-strip.tif", strips.Build())), 1);
+    EXPECT_EQ(+record->TiffRowsPerStrip, r.second) << r.first;
+  }
 }
 
 TEST(TiffReader, RepeatedTagsReplaceAndNothingLeaks) {
