@@ -579,7 +579,7 @@ int DRFKindInfo(int kind, SHORT* bitCount, SHORT* colorCount) {
 }
 
 extern "C" LONG WINAPI TAVIMG_GetDRFColorInfo(ImgStruct* record, SHORT* bitCount, SHORT* colorCount) {
-  TAV_ENTER_EXPORT();
+  TAV_ENTER_EXPORT_KEEPING_LAST_ERROR();
   if (record == nullptr)
     return 0;
   return DRFKindInfo(record->DRFColorType, bitCount, colorCount);

@@ -178,7 +178,7 @@ HGLOBAL CopyDRFToGlobal(ImgStruct* record) {
 }
 
 extern "C" LONG WINAPI TAVIMG_DecodeDRF2DIB(ImgStruct* record, void* buffer) {
-  TAV_ENTER_EXPORT();
+  TAV_ENTER_EXPORT_KEEPING_LAST_ERROR();
   if (record == nullptr || buffer == nullptr)
     return 0;
   if (!record->DrfShown)

@@ -316,7 +316,7 @@ void SetIFDEntry(WORD* entryCount, BYTE* ifd, DWORD* ifdSize, WORD tag, WORD typ
 // release, which `path` does on every way out.
 extern "C" LONG WINAPI FILE_DRF2TIFF_Hotspots(DWORD, ImgStruct* record, CStringValue outputPath) {
   CString path(outputPath);
-  TAV_ENTER_EXPORT();
+  TAV_ENTER_EXPORT_KEEPING_LAST_ERROR();
   try {
     return Convert(record, path);
   } catch (CException* e) {

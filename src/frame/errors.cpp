@@ -4,8 +4,6 @@
 
 #include <afx.h>
 
-#include <string.h>
-
 const char* const VersionString = "VIMBEL Version 2.0 / 32Bit";
 
 namespace {
@@ -30,36 +28,20 @@ void ClearLastErrorCode() {
   g_lastErrorCode = 0;
 }
 
-// Exports that leave the last error code as it is; every other export clears
-// it on entry.
-static const char* const kExportsKeepingLastError[] = {
-    "TAVIMG_GetVersionInfo",      "TAVIMG_GetLastError",      "TAVIMG_ShowErrorMessages", "TAVIMG_SetBkColor",
-    "TAVIMG_ActivateAllHotspots", "TAVIMG_SetPaletteEntries", "TAVIMG_GetPaletteEntries", "TAVIMG_GetDRFColorInfo",
-    "TAVIMG_DecodeDRF2DIB",       "TAVIMG_DecodeTIFF2DIB",    "FILE_DRF2TIFF_Hotspots",
-};
-
-void EnterExport(const char* exportName) {
-  for (const char* kept : kExportsKeepingLastError) {
-    if (strcmp(kept, exportName) == 0)
-      return;
-  }
-  ClearLastErrorCode();
-}
-
 extern "C" LONG WINAPI TAVIMG_GetLastError(CString* text) {
-  TAV_ENTER_EXPORT();
+  TAV_ENTER_EXPORT_KEEPING_LAST_ERROR();
   if (text != nullptr)
     AfxFormatString1(*text, g_lastErrorCode, "");
   return (LONG)(1 - g_lastErrorCode);
 }
 
 extern "C" void WINAPI TAVIMG_ShowErrorMessages(LONG show) {
-  TAV_ENTER_EXPORT();
+  TAV_ENTER_EXPORT_KEEPING_LAST_ERROR();
   g_showErrorMessages = show;
 }
 
 extern "C" char* WINAPI TAVIMG_GetVersionInfo(char* buffer) {
-  TAV_ENTER_EXPORT();
+  TAV_ENTER_EXPORT_KEEPING_LAST_ERROR();
   if (buffer == nullptr)
     return nullptr;
   lstrcpynA(buffer, VersionString, 255);

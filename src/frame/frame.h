@@ -39,12 +39,12 @@ void ReportError(UINT code, const char* argument);
 UINT LastErrorCode();
 void ClearLastErrorCode();
 
-// Every exported function begins with TAV_ENTER_EXPORT(). Whether entering an
-// export clears the last error code is decided in one table (errors.cpp):
-// most exports clear it, so that the code describes the last call that
-// failed; the few that report on it or hand out data leave it as it is.
-void EnterExport(const char* exportName);
-#define TAV_ENTER_EXPORT() EnterExport(__func__)
+// Every exported function begins with one of these two. Most clear the last
+// error code, so that it describes the last call that failed; the few that
+// report on it or hand out data leave it as it is, and say so where they
+// begin.
+#define TAV_ENTER_EXPORT() ClearLastErrorCode()
+#define TAV_ENTER_EXPORT_KEEPING_LAST_ERROR() ((void)0)
 
 extern const char* const VersionString; // "VIMBEL Version 2.0 / 32Bit"
 

@@ -213,7 +213,7 @@ extern "C" void WINAPI TAVIMG_UnloadPicture(HWND window, ImgStruct* record) {
 }
 
 extern "C" void WINAPI TAVIMG_SetBkColor(ImgStruct* record, COLORREF colour, DWORD value) {
-  TAV_ENTER_EXPORT();
+  TAV_ENTER_EXPORT_KEEPING_LAST_ERROR();
   if (!IsSlotRecord(record))
     return;
   HBRUSH brush = CreateSolidBackground(colour);

@@ -244,7 +244,7 @@ extern "C" LONG WINAPI TAVIMG_ActivateHotspot(const char* name, LONG on, ImgStru
 }
 
 extern "C" LONG WINAPI TAVIMG_ActivateAllHotspots(LONG on, ImgStruct* record) {
-  TAV_ENTER_EXPORT();
+  TAV_ENTER_EXPORT_KEEPING_LAST_ERROR();
   if (!HasHotspots(record))
     return 0;
   const int count = UsableHotspotCount(record);

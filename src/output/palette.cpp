@@ -235,7 +235,7 @@ void BuildPalette(BYTE* fillIndex, ImgStruct* record, int kind) {
 }
 
 extern "C" LONG WINAPI TAVIMG_SetPaletteEntries(ImgStruct* record, const PALETTEENTRY* entries, LONG count) {
-  TAV_ENTER_EXPORT();
+  TAV_ENTER_EXPORT_KEEPING_LAST_ERROR();
   if (count == 0) {
     if (record != nullptr)
       record->PaletteSet = 1;
@@ -255,7 +255,7 @@ extern "C" LONG WINAPI TAVIMG_SetPaletteEntries(ImgStruct* record, const PALETTE
 }
 
 extern "C" LONG WINAPI TAVIMG_GetPaletteEntries(DWORD, PALETTEENTRY* entries) {
-  TAV_ENTER_EXPORT();
+  TAV_ENTER_EXPORT_KEEPING_LAST_ERROR();
   if (PaletteTableCount >= 1 && entries != nullptr)
     memcpy(entries, PaletteTable, sizeof(PALETTEENTRY) * (size_t)PaletteTableCount);
   return PaletteTableCount;

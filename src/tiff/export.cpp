@@ -93,7 +93,7 @@ int DecodeTIFFToDIB(int x0, int x1, int y0, int y1, BYTE* dib, ImgStruct* record
 }
 
 extern "C" LONG WINAPI TAVIMG_DecodeTIFF2DIB(ImgStruct* record, void* dib) {
-  TAV_ENTER_EXPORT();
+  TAV_ENTER_EXPORT_KEEPING_LAST_ERROR();
   if (!IsSlotRecord(record))
     return 0;
   return DecodeTIFFToDIB(0, (WORD)record->TIFFSize.x, 0, (WORD)record->TIFFSize.y, (BYTE*)dib, record);
