@@ -98,19 +98,19 @@ int ReadTIFFHotspots(CMemFile* file, DWORD offset, BOOL littleEndian, ImgStruct*
     return 1; // nothing to read; a negative count stays as the tag gave it
   if (count > TAVIMG_MAX_HOTSPOTS)
     count = TAVIMG_MAX_HOTSPOTS;
-  LONG read = 0;
+  record->HotspotCount = count;
   DWORD resume = file->GetPosition();
   try {
     file->Seek((LONG)offset, CFile::begin);
-    // A record that would begin beyond the copy ends the table.
-    for (; read < count && file->GetPosition() < file->GetLength(); ++read) {
-      ReadTIFFHotspot(file, read, littleEndian, record);
-      record->Hotspots[read].HotspotState = 0;
-    }
+    // A record that would begin beyond the copy has nothing to be read: its
+    // entry stays as the opening left it, empty.
+    for (LONG i = 0; i < count && file->GetPosition() < file->GetLength(); ++i)
+      ReadTIFFHotspot(file, i, littleEndian, record);
   } catch (CException* e) {
     e->Delete();
   }
-  record->HotspotCount = read;
+  for (LONG i = 0; i < count; ++i)
+    record->Hotspots[i].HotspotState = 0;
   file->Seek((LONG)resume, CFile::begin);
   return 1;
 }

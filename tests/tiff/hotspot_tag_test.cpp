@@ -109,14 +109,17 @@ TEST(TiffHotspotTag, CountsAreCutToTheTable) {
 
 TEST(TiffHotspotTag, RecordsBeyondTheCopyAreNotRead) {
   // The copy of a small file is 10240 bytes: a record may begin in its zero
-  // tail, none beyond it; an offset of 2^31 or more reads nothing.
+  // tail, none beyond it; an offset of 2^31 or more reads nothing. The count
+  // stays the tag's, and the entries not read stay empty.
   TiffRecord record;
   ASSERT_EQ(record.Load(PictureWithTag("tail.tif", {}, 5, 10230)), 1);
-  EXPECT_EQ(+record->HotspotCount, 1);
+  EXPECT_EQ(+record->HotspotCount, 5);
   EXPECT_EQ(+record->Hotspots[0].PictureRect.right, 0);
+  EXPECT_STREQ(record->Hotspots[4].HotspotName, "");
   TiffRecord far;
   ASSERT_EQ(far.Load(PictureWithTag("far.tif", {}, 3, 0x90000000u, true)), 1);
-  EXPECT_EQ(+far->HotspotCount, 0);
+  EXPECT_EQ(+far->HotspotCount, 3);
+  EXPECT_STREQ(far->Hotspots[0].HotspotName, "");
   EXPECT_EQ(+far->TiffRowsPerStrip, 9);
   // With no records at all a later tag may still bring some.
   TiffRecord none;
