@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 
 using namespace tavwin::detail;
 
@@ -81,6 +82,14 @@ int WINAPI FillRect(HDC dc, const RECT* rect, HBRUSH brushHandle) {
   if (brush->log.lbStyle == BS_NULL || !ClipTo(&area, clip))
     return 1;
   uint32_t pixel = PixelOf(s, brush->log.lbColor);
+  if (s.bpp == 32) { // one row filled, then copied to the others
+    uint32_t* first = reinterpret_cast<uint32_t*>(s.bits + static_cast<size_t>(area.top) * s.stride) + area.left;
+    std::fill(first, first + (area.right - area.left), pixel & 0xFFFFFFu);
+    for (int y = area.top + 1; y < area.bottom; ++y)
+      memcpy(s.bits + static_cast<size_t>(y) * s.stride + static_cast<size_t>(area.left) * 4, first,
+             static_cast<size_t>(area.right - area.left) * 4);
+    return 1;
+  }
   for (int y = area.top; y < area.bottom; ++y) {
     if (s.bpp == 32) {
       uint32_t* row = reinterpret_cast<uint32_t*>(s.bits + static_cast<size_t>(y) * s.stride);

@@ -4,7 +4,9 @@
 // a message was sent, because the window procedure may have destroyed it.
 #include "internal.h"
 
+#include <algorithm>
 #include <climits>
+#include <cstring>
 #include <deque>
 #include <map>
 #include <memory>
@@ -87,10 +89,10 @@ void clientSizeOf(const Window& w, int* width, int* height) {
 // New pixels are black, as a fresh surface is.
 void resizeSurface(Window& w, int width, int height) {
   std::vector<uint32_t> pixels(static_cast<size_t>(width) * height, 0);
-  for (int y = 0; y < height && y < w.clientHeight; ++y) {
-    for (int x = 0; x < width && x < w.clientWidth; ++x)
-      pixels[static_cast<size_t>(y) * width + x] = w.pixels[static_cast<size_t>(y) * w.clientWidth + x];
-  }
+  const int kept = std::min(width, w.clientWidth);
+  for (int y = 0; kept > 0 && y < height && y < w.clientHeight; ++y)
+    memcpy(&pixels[static_cast<size_t>(y) * width], &w.pixels[static_cast<size_t>(y) * w.clientWidth],
+           static_cast<size_t>(kept) * sizeof(uint32_t));
   w.pixels.swap(pixels);
   w.clientWidth = width;
   w.clientHeight = height;
