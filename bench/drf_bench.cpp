@@ -235,12 +235,18 @@ std::vector<uint8_t> HostileFile(int kind, Hostile shape) {
   std::vector<uint8_t> data(kind == 6 ? 722 : 0, 0);
   while (data.size() < size) {
     if (shape == Hostile::lengthsDisagree) {
-      const unsigned length = random() % 8 == 0 ? (unsigned)(random() % 65536) : (unsigned)(random() % 4);
+      const unsigned length = random() % 512 == 0 ? (unsigned)(random() % 65536) : (unsigned)(random() % 4);
       data.push_back((uint8_t)(length >> 8));
       data.push_back((uint8_t)length);
-      // Codes of one pixel each, runs of count 0 among them for kind 6.
-      for (int k = (int)(random() % 64); k > 0; --k)
-        data.push_back(kind == 6 && random() % 2 ? (uint8_t)(random() % 2 * 15) : (uint8_t)random());
+      // Kind 6: pixel codes and runs of 0 or 15 pixels. Kind 7: codes of one
+      // pixel each (the most codes a row can read), small enough that rows
+      // starting among them read short lengths and overlap.
+      for (int k = (int)(random() % 64); k > 0; --k) {
+        if (kind == 6)
+          data.push_back(random() % 2 ? (uint8_t)(random() % 2 * 15) : (uint8_t)random());
+        else
+          data.push_back((uint8_t)(random() % 4));
+      }
       continue;
     }
     data.insert(data.end(), {0, 0}); // a row of length 0
