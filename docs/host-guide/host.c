@@ -42,11 +42,20 @@ static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPA
     return 0;
   }
   if (g_record) {
-    /* The library measures the window at the first paint only: after a
-       resize, lay the picture out again for the new size. */
+    /* The library measures the window at the first paint only: when the
+       window itself is resized, lay the picture out again for the new size.
+       Scroll bars shown for a zoom shrink only the client area and send
+       WM_SIZE too; that one goes to the library, which keeps the zoom. */
     if (message == WM_SIZE && wParam != SIZE_MINIMIZED) {
-      TAVIMG_DisplayPicture(window, g_record, g_record->DisplayMode);
-      return 0;
+      static LONG fittedWidth, fittedHeight;
+      RECT outer;
+      GetWindowRect(window, &outer);
+      if (outer.right - outer.left != fittedWidth || outer.bottom - outer.top != fittedHeight) {
+        fittedWidth = outer.right - outer.left;
+        fittedHeight = outer.bottom - outer.top;
+        TAVIMG_DisplayPicture(window, g_record, g_record->DisplayMode);
+        return 0;
+      }
     }
     if (TAVIMG_OnMessage(window, message, wParam, lParam, g_record))
       return 0;
