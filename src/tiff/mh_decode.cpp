@@ -24,7 +24,10 @@ public:
   static constexpr int kBits = int(sizeof(Word) * 8);
 
   BitWindow(const BYTE* data, DWORD length, DWORD start)
-      : next_(data + start), end_(data + length), last_(data[length - 1]) {}
+      : first_(data + start), next_(first_), end_(data + length), last_(data[length - 1]) {}
+
+  // Bits dropped since the start.
+  uint64_t Used() const { return (uint64_t(next_ - first_) + repeated_) * 8 - valid_; }
 
   // Leading bits of the window; at least 16 bits are valid after Fill().
   uint32_t Peek(int bits) const { return uint32_t(window_ >> (kBits - bits)); }
@@ -47,7 +50,11 @@ public:
       return;
     }
     while (valid_ <= kBits - 8) {
-      BYTE byte = next_ < end_ ? *next_++ : last_;
+      BYTE byte = last_;
+      if (next_ < end_)
+        byte = *next_++;
+      else
+        ++repeated_;
       window_ |= Word(byte) << (kBits - 8 - valid_);
       valid_ += 8;
     }
@@ -65,9 +72,11 @@ private:
 #endif
   }
 
+  const BYTE* first_;
   const BYTE* next_;
   const BYTE* end_;
   BYTE last_;
+  uint64_t repeated_ = 0; // bytes read again past the end
   Word window_ = 0;
   int valid_ = 0;
 };
@@ -102,7 +111,6 @@ template <class Sink>
 uint64_t DecodeRow(const BYTE* data, DWORD length, DWORD start, int32_t width, const Window& window, Sink& sink) {
   BitWindow bits(data, length, start);
   const int32_t runLimit = width + 65536;
-  uint64_t total = 0;
   int32_t x = 0;
   for (;;) {
     // White: make-up codes, then one terminating code.
@@ -111,18 +119,17 @@ uint64_t DecodeRow(const BYTE* data, DWORD length, DWORD start, int32_t width, c
       uint32_t entry = kWhite.entries[bits.Peek(mh::kWhiteBits)];
       int length = entry & 15;
       if (length == 0)
-        return total;
+        return bits.Used();
       int run = int(entry >> 4);
       bits.Drop(length);
-      total += length;
       x += run;
       if (run < 64)
         break;
       if (x > runLimit)
-        return total;
+        return bits.Used();
     }
     if (x >= width)
-      return total;
+      return bits.Used();
     // Black, painted as one run once its last code is read.
     int32_t from = x;
     for (;;) {
@@ -131,22 +138,21 @@ uint64_t DecodeRow(const BYTE* data, DWORD length, DWORD start, int32_t width, c
       int length = entry & 15;
       if (length == 0) {
         PaintBlack(window, from, x, sink);
-        return total;
+        return bits.Used();
       }
       int run = int(entry >> 4);
       bits.Drop(length);
-      total += length;
       x += run;
       if (run < 64)
         break;
       if (x > runLimit) {
         PaintBlack(window, from, x, sink);
-        return total;
+        return bits.Used();
       }
     }
     PaintBlack(window, from, x, sink);
     if (x >= width)
-      return total;
+      return bits.Used();
   }
 }
 
@@ -215,25 +221,22 @@ struct BitRowSink {
 // apart.
 class RunSink {
 public:
-  explicit RunSink(const TiffColumnRuns& runs)
-      : counts_(runs.Counts), covered_(runs.Covered), counterOf_(runs.CounterOf), firstColumn_(runs.FirstColumn) {}
+  explicit RunSink(const TiffColumnRuns& runs) : cells_(runs.Cells), columns_(runs.Columns) {}
 
   void Black(int32_t out, int32_t n) {
-    uint32_t a = uint32_t(out), b = uint32_t(out + n);
-    uint32_t first = counterOf_[a], last = counterOf_[b - 1];
     // Inside one counter the two ends add its columns plus n, and the
     // coverage takes its columns away again.
-    counts_[first] = WORD(counts_[first] + firstColumn_[first + 1] - a);
-    counts_[last] = WORD(counts_[last] + b - firstColumn_[last]);
-    ++covered_[first + 1];
-    --covered_[last];
+    const TiffRunColumn& first = columns_[out];
+    const TiffRunColumn& last = columns_[out + n - 1];
+    cells_[first.Counter].Count = WORD(cells_[first.Counter].Count + first.ToEnd);
+    cells_[last.Counter].Count = WORD(cells_[last.Counter].Count + last.FromStart);
+    ++cells_[first.Counter + 1].Covered;
+    --cells_[last.Counter].Covered;
   }
 
 private:
-  WORD* counts_;
-  WORD* covered_;
-  const WORD* counterOf_;
-  const WORD* firstColumn_;
+  TiffRunCell* cells_;
+  const TiffRunColumn* columns_;
 };
 
 struct NoSink {

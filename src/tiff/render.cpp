@@ -170,37 +170,45 @@ struct Drawing {
 };
 
 // One block holds the counters (with the 10 bytes of slack every row of
-// counters has), the coverage differences and the two column tables.
+// counters has), the cells of the runs, the first column of each counter
+// and the entry of each window column.
 SIZE_T CountersBlockBytes(int counters, int sourceWidth) {
-  return (SIZE_T)counters * 2 + 10 + ((SIZE_T)counters * 2 + 2 + sourceWidth) * 2;
+  return (SIZE_T)counters * 2 + 10 + ((SIZE_T)counters + 1) * (sizeof(TiffRunCell) + 2) +
+         (SIZE_T)sourceWidth * sizeof(TiffRunColumn);
 }
 
-TiffColumnRuns LayOutRuns(WORD* block, int counters, int sourceWidth) {
-  WORD* covered = block + counters + 5;
-  WORD* firstColumn = covered + counters + 1;
-  WORD* counterOf = firstColumn + counters + 1;
+struct RunsLayout {
+  TiffColumnRuns runs;
+  const WORD* firstColumn;
+};
+
+RunsLayout LayOutRuns(WORD* block, int counters, int sourceWidth) {
+  auto* cells = (TiffRunCell*)(block + counters + 5);
+  WORD* firstColumn = (WORD*)(cells + counters + 1);
+  auto* columns = (TiffRunColumn*)(firstColumn + counters + 1);
   // Window column k falls into counter floor(k * counters / sourceWidth);
   // counter c begins at ceil(c * sourceWidth / counters).
   for (int c = 0; c <= counters; ++c)
     firstColumn[c] = WORD(((uint64_t)c * sourceWidth + counters - 1) / counters);
   for (int c = 0; c < counters; ++c)
     for (int k = firstColumn[c]; k < firstColumn[c + 1]; ++k)
-      counterOf[k] = WORD(c);
-  memset(block, 0, (size_t)counters * 2);
-  memset(covered, 0, ((size_t)counters + 1) * 2);
-  return {block, covered, counterOf, firstColumn};
+      columns[k] = {WORD(c), WORD(firstColumn[c + 1] - k), WORD(k - firstColumn[c] + 1)};
+  memset(cells, 0, ((size_t)counters + 1) * sizeof(TiffRunCell));
+  return {{cells, columns}, firstColumn};
 }
 
-// Adds to each counter the columns of the runs that covered it whole, and
-// clears the differences for the next destination row.
-void AddCoveredRuns(const TiffColumnRuns& runs, int counters) {
+// The counts of a destination row: each counter's pixels of the runs that
+// start or end in it, plus its columns for every run that covered it
+// whole. Clears the cells for the next destination row.
+void CountRuns(const RunsLayout& layout, WORD* counts, int counters) {
+  TiffRunCell* cells = layout.runs.Cells;
   WORD covering = 0;
   for (int c = 0; c < counters; ++c) {
-    covering = WORD(covering + runs.Covered[c]);
-    runs.Counts[c] = WORD(runs.Counts[c] + (runs.FirstColumn[c + 1] - runs.FirstColumn[c]) * covering);
-    runs.Covered[c] = 0;
+    covering = WORD(covering + cells[c].Covered);
+    counts[c] = WORD(cells[c].Count + (layout.firstColumn[c + 1] - layout.firstColumn[c]) * covering);
+    cells[c] = {0, 0};
   }
-  runs.Covered[counters] = 0;
+  cells[counters] = {0, 0};
 }
 
 void DrawRows(const Drawing& d) {
@@ -214,7 +222,7 @@ void DrawRows(const Drawing& d) {
   WORD pictureWidth = (WORD)record->TIFFSize.x;
   TiffRowReader reader;
   BeginTiffRows(reader, record, d.firstRow);
-  TiffColumnRuns runs = LayOutRuns(d.counts, counters, d.sourceWidth);
+  RunsLayout layout = LayOutRuns(d.counts, counters, d.sourceWidth);
   int64_t acc = 0, last = 0;
   int accumulated = 0;
   for (int64_t row = d.firstRow;;) {
@@ -229,7 +237,7 @@ void DrawRows(const Drawing& d) {
       accumulated = (int)(accumulated + need - 1 < maxRows ? accumulated + need - 1 : maxRows);
     } else if (accumulated < maxRows) {
       DecodeMHRowRuns((uint32_t)d.xStart, (uint32_t)d.xEnd, pictureWidth, reader.Strip.Data, reader.Strip.Length,
-                      reader.Strip.Position, runs, (WORD)d.sourceWidth);
+                      reader.Strip.Position, layout.runs, (WORD)d.sourceWidth);
     } else {
       SkipMHRow(pictureWidth, reader.Strip.Data, reader.Strip.Length, reader.Strip.Position);
     }
@@ -241,10 +249,9 @@ void DrawRows(const Drawing& d) {
       ++accumulated;
     int64_t out = acc / d.sourceHeight;
     if (out > last) {
-      AddCoveredRuns(runs, counters);
+      CountRuns(layout, d.counts, counters);
       for (; last < out && last < d.destHeight; ++last)
         PutBandRow(d.dc, d.band, d.destWidth, d.counts, d.sourceWidth, (int)last, accumulated, record);
-      memset(d.counts, 0, (size_t)counters * 2);
       accumulated = 0;
     }
     if (last >= d.destHeight)

@@ -115,18 +115,26 @@ void DecodeMHRow(uint32_t xStart, uint32_t xEnd, WORD width, const BYTE* data, D
 // with room for xEnd - xStart pixels.
 void DecodeMHRowBits(uint32_t xStart, uint32_t xEnd, WORD width, const BYTE* data, DWORD length, DWORD& position,
                      BYTE* row);
-// The counters of a reduced drawing, gathered for several rows at once.
-// Counts holds the pixels of the counters where runs start or end; Covered
-// holds, as differences, how many runs covered each counter whole (its prefix
-// sum at counter c, times the columns of c, is what c still lacks). Window
-// column k falls into counter CounterOf[k]; counter c begins at window column
-// FirstColumn[c] (one more entry ends the last counter). All sums are taken
-// modulo 65536, which is exact while each counter stays below 65536.
+// The counters of a reduced drawing, gathered for several rows at once. A
+// cell per counter holds the pixels of the runs that start or end in it
+// (Count) and, as differences, how many runs covered it whole (Covered: its
+// prefix sum at counter c, times the columns of c, is what c still lacks).
+// An entry per window column gives its counter and how many of the
+// counter's columns lie from it to the counter's end (ToEnd) and from the
+// counter's start through it (FromStart). Sums are taken modulo 65536,
+// which is exact while each counter stays below 65536.
+struct TiffRunCell {
+  WORD Count;
+  WORD Covered;
+};
+struct TiffRunColumn {
+  WORD Counter;
+  WORD ToEnd;
+  WORD FromStart;
+};
 struct TiffColumnRuns {
-  WORD* Counts;
-  WORD* Covered;
-  const WORD* CounterOf;
-  const WORD* FirstColumn;
+  TiffRunCell* Cells;           // one per counter, and one more
+  const TiffRunColumn* Columns; // one per window column
 };
 // Decodes the row at position as DecodeMHRow does, into runs (the window
 // being sourceWidth columns from xStart).
