@@ -13,6 +13,37 @@ namespace {
 constexpr mh::LookupTable<mh::kWhiteBits> kWhite = mh::BuildTable<mh::kWhiteBits>(true);
 constexpr mh::LookupTable<mh::kBlackBits> kBlack = mh::BuildTable<mh::kBlackBits>(false);
 
+// The white lookup again, where a terminating white code is followed inside
+// the same kWhiteBits by a whole terminating black code: such an entry holds
+// both runs, so the most common pair of a row costs one lookup. Bits 0-4:
+// the bits both codes use (0: the stop), bit 5: set for a pair, bits 6-9:
+// the white code's length, bits 10-15: the black run, bits 16 on: the white
+// run. Any other entry is the white table's: its run and length.
+struct PairTable {
+  uint32_t entries[1 << mh::kWhiteBits];
+};
+
+constexpr uint32_t kPair = 32;
+
+constexpr PairTable BuildPairs() {
+  PairTable table{};
+  for (uint32_t i = 0; i < (1u << mh::kWhiteBits); ++i) {
+    uint32_t white = kWhite.entries[i], whiteLength = white & 15, whiteRun = white >> 4;
+    table.entries[i] = whiteRun << 16 | whiteLength;
+    if (whiteLength == 0 || whiteRun >= 64)
+      continue;
+    uint32_t rest = (i << whiteLength) & ((1u << mh::kWhiteBits) - 1);
+    uint32_t black = kBlack.entries[rest << (mh::kBlackBits - mh::kWhiteBits)];
+    uint32_t blackLength = black & 15, blackRun = black >> 4;
+    if (blackLength == 0 || blackRun >= 64 || whiteLength + blackLength > uint32_t(mh::kWhiteBits))
+      continue;
+    table.entries[i] = whiteRun << 16 | blackRun << 10 | whiteLength << 6 | kPair | (whiteLength + blackLength);
+  }
+  return table;
+}
+
+constexpr PairTable kWhitePairs = BuildPairs();
+
 // The bits of a row from its first byte on, most significant bit first, in a
 // window of one machine register (64 bits, or 32 on 32-bit processors, where
 // a wider one costs two registers). Once the strip's bytes are used up its
@@ -113,43 +144,54 @@ uint64_t DecodeRow(const BYTE* data, DWORD length, DWORD start, int32_t width, c
   const int32_t runLimit = width + 65536;
   int32_t x = 0;
   for (;;) {
-    // White: make-up codes, then one terminating code.
-    for (;;) {
-      bits.Fill();
-      uint32_t entry = kWhite.entries[bits.Peek(mh::kWhiteBits)];
-      int length = entry & 15;
-      if (length == 0)
-        return bits.Used();
-      int run = int(entry >> 4);
-      bits.Drop(length);
-      x += run;
-      if (run < 64)
-        break;
-      if (x > runLimit)
-        return bits.Used();
-    }
-    if (x >= width)
+    // White: make-up codes, then one terminating code, which may come with
+    // the terminating black code after it.
+    bits.Fill();
+    uint32_t entry = kWhitePairs.entries[bits.Peek(mh::kWhiteBits)];
+    int length = entry & 31;
+    if (length == 0)
       return bits.Used();
-    // Black, painted as one run once its last code is read.
+    int run = int(entry >> 16);
+    x += run;
     int32_t from = x;
-    for (;;) {
-      bits.Fill();
-      uint32_t entry = kBlack.entries[bits.Peek(mh::kBlackBits)];
-      int length = entry & 15;
-      if (length == 0) {
-        PaintBlack(window, from, x, sink);
+    if (entry & kPair) {
+      if (x >= width) {
+        bits.Drop((entry >> 6) & 15);
         return bits.Used();
       }
-      int run = int(entry >> 4);
       bits.Drop(length);
-      x += run;
-      if (run < 64)
-        break;
-      if (x > runLimit) {
-        PaintBlack(window, from, x, sink);
+      x += (entry >> 10) & 63;
+    } else {
+      bits.Drop(length);
+      if (run >= 64) {
+        if (x > runLimit)
+          return bits.Used();
+        continue;
+      }
+      if (x >= width)
         return bits.Used();
+      // Black: make-up codes, then one terminating code. A stop or a run
+      // past the limit ends the row once the run is painted.
+      for (;;) {
+        bits.Fill();
+        entry = kBlack.entries[bits.Peek(mh::kBlackBits)];
+        length = entry & 15;
+        if (length == 0) {
+          width = 0;
+          break;
+        }
+        run = int(entry >> 4);
+        bits.Drop(length);
+        x += run;
+        if (run < 64)
+          break;
+        if (x > runLimit) {
+          width = 0;
+          break;
+        }
       }
     }
+    // The black run, painted once its last code is read.
     PaintBlack(window, from, x, sink);
     if (x >= width)
       return bits.Used();
