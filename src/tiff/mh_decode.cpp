@@ -6,6 +6,7 @@
 
 #include <string.h>
 
+#include <algorithm>
 #include <type_traits>
 
 namespace {
@@ -121,16 +122,13 @@ struct Window {
   int32_t visible;
 };
 
-template <class Sink> inline void PaintBlack(const Window& window, int32_t from, int32_t to, Sink& sink) {
-  int32_t a = from > window.xStart ? from : window.xStart;
-  int32_t b = to < window.xEnd ? to : window.xEnd;
-  if (a >= b)
-    return;
-  int32_t out = a - window.xStart;
-  if (b - window.xStart > window.visible)
-    b = window.xStart + window.visible;
+// The black pixels from..to - 1 of a row counted from the window's first
+// column, of which the columns 0..visibleEnd - 1 are seen.
+template <class Sink> inline void PaintBlack(int32_t visibleEnd, int32_t from, int32_t to, Sink& sink) {
+  int32_t a = from > 0 ? from : 0;
+  int32_t b = to < visibleEnd ? to : visibleEnd;
   if (a < b)
-    sink.Black(out, b - a);
+    sink.Black(a, b - a);
 }
 
 // Decodes one row of width pixels starting at byte start of data and returns
@@ -141,8 +139,12 @@ template <class Sink> inline void PaintBlack(const Window& window, int32_t from,
 template <class Sink>
 uint64_t DecodeRow(const BYTE* data, DWORD length, DWORD start, int32_t width, const Window& window, Sink& sink) {
   BitWindow bits(data, length, start);
-  const int32_t runLimit = width + 65536;
-  int32_t x = 0;
+  // Columns are counted from the window's first one, so that a run is
+  // clipped to what is seen with two comparisons.
+  int32_t x = -window.xStart;
+  int32_t end = width - window.xStart;
+  const int32_t runLimit = end + 65536;
+  const int32_t visibleEnd = std::min(window.xEnd - window.xStart, window.visible);
   for (;;) {
     // White: make-up codes, then one terminating code, which may come with
     // the terminating black code after it.
@@ -155,7 +157,7 @@ uint64_t DecodeRow(const BYTE* data, DWORD length, DWORD start, int32_t width, c
     x += run;
     int32_t from = x;
     if (entry & kPair) {
-      if (x >= width) {
+      if (x >= end) {
         bits.Drop((entry >> 6) & 15);
         return bits.Used();
       }
@@ -168,7 +170,7 @@ uint64_t DecodeRow(const BYTE* data, DWORD length, DWORD start, int32_t width, c
           return bits.Used();
         continue;
       }
-      if (x >= width)
+      if (x >= end)
         return bits.Used();
       // Black: make-up codes, then one terminating code. A stop or a run
       // past the limit ends the row once the run is painted.
@@ -177,7 +179,7 @@ uint64_t DecodeRow(const BYTE* data, DWORD length, DWORD start, int32_t width, c
         entry = kBlack.entries[bits.Peek(mh::kBlackBits)];
         length = entry & 15;
         if (length == 0) {
-          width = 0;
+          end = x; // the row ends with this run
           break;
         }
         run = int(entry >> 4);
@@ -186,14 +188,14 @@ uint64_t DecodeRow(const BYTE* data, DWORD length, DWORD start, int32_t width, c
         if (run < 64)
           break;
         if (x > runLimit) {
-          width = 0;
+          end = x; // the row ends with this run
           break;
         }
       }
     }
     // The black run, painted once its last code is read.
-    PaintBlack(window, from, x, sink);
-    if (x >= width)
+    PaintBlack(visibleEnd, from, x, sink);
+    if (x >= end)
       return bits.Used();
   }
 }
