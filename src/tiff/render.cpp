@@ -5,6 +5,8 @@
 
 #include <string.h>
 
+#include <algorithm>
+
 namespace {
 
 enum {
@@ -153,6 +155,11 @@ void AdvanceBand(HDC dc, BYTE* band, int destWidth, int destRow, ImgStruct* reco
   }
 }
 
+bool BandRowFits(int destWidth, int sourceWidth, int rows, const ImgStruct* record) {
+  return record->TiffBandRow >= 0 && record->TiffBandRow < record->TiffBandRows && destWidth >= 1 &&
+         destWidth <= kMaxDestWidth && sourceWidth >= 1 && rows >= 1;
+}
+
 // Rows of the source window that lie beyond the picture's data are white;
 // the drawing moves over them without walking them one by one.
 bool OnlyWhiteRowsLeft(const TiffRowReader& reader) {
@@ -167,7 +174,28 @@ struct Drawing {
   WORD* counts; // the counters' block (CountersBlockBytes)
   int destWidth, destHeight;
   int xStart, xEnd, sourceWidth, firstRow, sourceHeight;
+  // Destination rows inside the fill rectangle; the device clips the others
+  // away, so their source rows are only skipped and their band rows left as
+  // they are.
+  int64_t visibleTop, visibleBottom;
 };
+
+// The destination rows that fall inside the fill rectangle (all of them
+// without one): none when the rectangle misses the destination's columns.
+void FindVisibleRows(Drawing& d, const RECT* fillRect) {
+  d.visibleTop = 0;
+  d.visibleBottom = d.destHeight;
+  if (fillRect == nullptr)
+    return;
+  int64_t x = (int64_t)d.record->ZoomStart.x + d.record->BildMitte.x;
+  int64_t y = (int64_t)d.record->ZoomStart.y + d.record->BildMitte.y;
+  if (fillRect->right <= x || fillRect->left >= x + d.destWidth) {
+    d.visibleBottom = 0;
+    return;
+  }
+  d.visibleTop = std::max<int64_t>(0, fillRect->top - y);
+  d.visibleBottom = std::min<int64_t>(d.destHeight, fillRect->bottom - y);
+}
 
 // One block holds the counters (with the 10 bytes of slack every row of
 // counters has), the cells of the runs, the first column of each counter
@@ -227,6 +255,9 @@ void DrawRows(const Drawing& d) {
   int accumulated = 0;
   for (int64_t row = d.firstRow;;) {
     EnterTiffRow(reader, (LONG)row);
+    // A reduction counts each source row into destination row last, an
+    // enlargement into the rows up to the one it completes.
+    bool counted = std::max(last + 1, (acc + d.destHeight) / d.sourceHeight) > d.visibleTop;
     if (OnlyWhiteRowsLeft(reader)) {
       // Rows up to the one that completes destination row last.
       int64_t need = ((last + 1) * d.sourceHeight - acc + d.destHeight - 1) / d.destHeight;
@@ -235,7 +266,7 @@ void DrawRows(const Drawing& d) {
       row += need - 1;
       acc += (need - 1) * d.destHeight;
       accumulated = (int)(accumulated + need - 1 < maxRows ? accumulated + need - 1 : maxRows);
-    } else if (accumulated < maxRows) {
+    } else if (accumulated < maxRows && counted) {
       DecodeMHRowRuns((uint32_t)d.xStart, (uint32_t)d.xEnd, pictureWidth, reader.Strip.Data, reader.Strip.Length,
                       reader.Strip.Position, layout.runs, (WORD)d.sourceWidth);
     } else {
@@ -249,12 +280,18 @@ void DrawRows(const Drawing& d) {
       ++accumulated;
     int64_t out = acc / d.sourceHeight;
     if (out > last) {
-      CountRuns(layout, d.counts, counters);
-      for (; last < out && last < d.destHeight; ++last)
-        PutBandRow(d.dc, d.band, d.destWidth, d.counts, d.sourceWidth, (int)last, accumulated, record);
+      if (out > d.visibleTop)
+        CountRuns(layout, d.counts, counters);
+      for (; last < out && last < d.destHeight; ++last) {
+        if (out > d.visibleTop)
+          PutBandRow(d.dc, d.band, d.destWidth, d.counts, d.sourceWidth, (int)last, accumulated, record);
+        else if (BandRowFits(d.destWidth, d.sourceWidth, accumulated, record))
+          AdvanceBand(d.dc, d.band, d.destWidth, (int)last, record);
+      }
       accumulated = 0;
     }
-    if (last >= d.destHeight)
+    // Done once the band that holds the last visible row has been output.
+    if (last >= d.destHeight || (last >= d.visibleBottom && record->TiffBandRow == 0))
       break;
   }
   EndTiffRows(reader);
@@ -283,8 +320,7 @@ void FreeLocked(HGLOBAL handle) {
 
 void PutBandRow(HDC dc, BYTE* band, int destWidth, const WORD* counts, int sourceWidth, int destRow, int rows,
                 ImgStruct* record) {
-  if (record->TiffBandRow < 0 || record->TiffBandRow >= record->TiffBandRows || destWidth < 1 ||
-      destWidth > kMaxDestWidth || sourceWidth < 1 || rows < 1)
+  if (!BandRowFits(destWidth, sourceWidth, rows, record))
     return;
   size_t stride = (size_t)PaddedWidth(destWidth) / 2;
   BYTE* row = band + (size_t)(record->TiffBandRows - record->TiffBandRow - 1) * stride;
@@ -335,10 +371,12 @@ void DrawTIFF(int insetX, int insetY, int srcX0, int srcX1, int srcY0, int srcY1
     d.band = (BYTE*)AllocLocked(kBandBytes, GMEM_MOVEABLE | GMEM_ZEROINIT, &bandHandle);
     d.counts = (WORD*)AllocLocked(CountersBlockBytes(counters, d.sourceWidth), GMEM_MOVEABLE, &countsHandle);
   }
+  FindVisibleRows(d, fillRect);
   if (d.band != nullptr && d.counts != nullptr) {
     if (record->PictureMode != 2)
       SetBkMode(dc, TRANSPARENT);
-    DrawRows(d);
+    if (d.visibleTop < d.visibleBottom)
+      DrawRows(d);
   }
   FreeLocked(countsHandle);
   FreeLocked(bandHandle);

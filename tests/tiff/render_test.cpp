@@ -8,13 +8,14 @@
 #include <tavwin_test.h>
 
 #include <algorithm>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
 
 namespace {
 
-constexpr uint32_t kRed = 0xFF0000, kWhite = 0xFFFFFF;
+constexpr uint32_t kRed = 0xFF0000, kBlue = 0x0000FF, kWhite = 0xFFFFFF;
 
 // Grey of level 0 to 4 on the default white background.
 uint32_t LevelColour(int level) {
@@ -44,12 +45,26 @@ public:
   ImgStruct* record() const { return record_.get(); }
 
   // DrawTIFF of the source window into destWidth x destHeight at (0, 0),
-  // the whole client area filled first; returns the client pixels.
-  std::vector<uint32_t> Draw(int x0, int x1, int y0, int y1, int destWidth, int destHeight) {
+  // the whole client area filled first; returns the client pixels. With a
+  // paint area, the client is blue and the drawing clipped to the area and
+  // filling it, as a paint of that area is.
+  std::vector<uint32_t> Draw(int x0, int x1, int y0, int y1, int destWidth, int destHeight,
+                             const std::optional<RECT>& area = std::nullopt) {
     RECT client;
     GetClientRect(window_, &client);
     HDC dc = GetDC(window_);
-    DrawTIFF(0, 0, x0, x1, y0, y1, destWidth, destHeight, record_.get(), dc, &client);
+    HRGN region = nullptr;
+    if (area) {
+      HBRUSH blue = CreateSolidBrush(RGB(0, 0, 255));
+      FillRect(dc, &client, blue);
+      DeleteObject(blue);
+      region = CreateRectRgn(area->left, area->top, area->right, area->bottom);
+      SelectClipRgn(dc, region);
+    }
+    DrawTIFF(0, 0, x0, x1, y0, y1, destWidth, destHeight, record_.get(), dc, area ? &*area : &client);
+    SelectClipRgn(dc, nullptr);
+    if (region != nullptr)
+      DeleteObject(region);
     ReleaseDC(window_, dc);
     return host::ReadClientPixels(window_);
   }
@@ -61,6 +76,7 @@ private:
 
 struct Draw {
   int x0, x1, y0, y1, dw, dh;
+  std::optional<RECT> area = std::nullopt; // a paint area: the pixels outside it keep the client's blue
 };
 
 // The client pixels after a drawing of the source window (x0..x1, y0..y1)
@@ -82,6 +98,10 @@ void ExpectDrawn(const std::vector<uint32_t>& pixels, int width, const TiffBitma
   for (size_t p = 0; p < pixels.size(); ++p) {
     int c = int(p % width), r = int(p / width);
     uint32_t expected = fill;
+    if (d.area && (c < d.area->left || c >= d.area->right || r < d.area->top || r >= d.area->bottom)) {
+      ASSERT_EQ(pixels[p], kBlue) << c << "," << r << " outside the paint area";
+      continue;
+    }
     if (c < d.dw && r < d.dh - 1) {
       std::vector<int> columns = source(c, sw, d.dw), rows = source(r, sh, d.dh);
       int black = 0;
@@ -99,6 +119,7 @@ void ExpectDrawn(const std::vector<uint32_t>& pixels, int width, const TiffBitma
 #ifdef TAV_HAVE_LIBTIFF
 
 TEST(TiffRender, ReductionsAndEnlargementsAcrossStripsAndBands) {
+  const RECT acrossBand{300, 50, 700, 140}, last{0, 190, 1000, 210}, none{0, 60, 1000, 60};
   struct Case {
     int width, height;
     uint32_t seed, rowsPerStrip;
@@ -112,17 +133,23 @@ TEST(TiffRender, ReductionsAndEnlargementsAcrossStripsAndBands) {
       // Two rows a destination row, band by band: 64-row bands for a width
       // of 1000, then what is left but the bottom row.
       {1000, 402, 9, 0, 1000, 210, {{0, 1000, 0, 400, 1000, 200}, {0, 1000, 0, 128, 1000, 64}}},
-      // A zoomed section beginning inside the third strip; 1:1 and 3:1.
+      // Painted in part: rows across a band's end, the last rows, none.
+      {1000, 402, 9, 0, 1000, 210, {{0, 1000, 0, 400, 1000, 200, acrossBand}, {0, 1000, 0, 400, 1000, 200, last}}},
+      {1000, 402, 9, 0, 1000, 210, {{0, 1000, 0, 400, 1000, 200, none}}},
+      // A zoomed section beginning inside the third strip; 1:1 and 3:1, and
+      // the 3:1 painted in part of its rows.
       {300, 100, 21, 7, 120, 60, {{37, 137, 17, 67, 100, 50}, {37, 277, 17, 77, 80, 20}}},
-      {4, 9, 2, 0, 20, 20, {{0, 4, 0, 4, 16, 16}, {0, 4, 0, 8, 16, 4}}}, // enlarged
-      {200, 50, 4, 0, 40, 40, {{0, 200, 0, 50, 1, 25}}},                 // one column
+      {300, 100, 21, 7, 120, 60, {{37, 277, 17, 77, 80, 20, RECT{10, 7, 60, 13}}}},
+      // Enlarged, also painted from a row that repeats a source row.
+      {4, 9, 2, 0, 20, 20, {{0, 4, 0, 4, 16, 16}, {0, 4, 0, 8, 16, 4}, {0, 4, 0, 4, 16, 16, RECT{0, 6, 20, 11}}}},
+      {200, 50, 4, 0, 40, 40, {{0, 200, 0, 50, 1, 25}}}, // one column
   };
   std::set<uint32_t> seen;
   for (const Case& c : cases) {
     TiffBitmap bitmap = TiffRandomBitmap(c.width, c.height, c.seed);
     Drawing drawing(Written(bitmap, c.rowsPerStrip), c.windowWidth, c.windowHeight);
     for (const Draw& d : c.draws) {
-      ExpectDrawn(drawing.Draw(d.x0, d.x1, d.y0, d.y1, d.dw, d.dh), c.windowWidth, bitmap, d, kRed, &seen);
+      ExpectDrawn(drawing.Draw(d.x0, d.x1, d.y0, d.y1, d.dw, d.dh, d.area), c.windowWidth, bitmap, d, kRed, &seen);
       if (HasFatalFailure())
         return;
     }
