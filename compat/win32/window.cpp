@@ -86,14 +86,27 @@ void clientSizeOf(const Window& w, int* width, int* height) {
   *height = cy > 0 ? cy : 0;
 }
 
-// New pixels are black, as a fresh surface is.
+// New pixels are black, as a fresh surface is. The rows are moved within
+// the one buffer, which keeps its memory: scroll bars that come and go
+// resize a window many times.
 void resizeSurface(Window& w, int width, int height) {
-  std::vector<uint32_t> pixels(static_cast<size_t>(width) * height, 0);
-  const int kept = std::min(width, w.clientWidth);
-  for (int y = 0; kept > 0 && y < height && y < w.clientHeight; ++y)
-    memcpy(&pixels[static_cast<size_t>(y) * width], &w.pixels[static_cast<size_t>(y) * w.clientWidth],
-           static_cast<size_t>(kept) * sizeof(uint32_t));
-  w.pixels.swap(pixels);
+  const size_t oldWidth = static_cast<size_t>(std::max(w.clientWidth, 0));
+  const size_t newWidth = static_cast<size_t>(width), newHeight = static_cast<size_t>(height);
+  const size_t rows = std::min(newHeight, static_cast<size_t>(std::max(w.clientHeight, 0)));
+  const size_t kept = std::min(newWidth, oldWidth);
+  std::vector<uint32_t>& p = w.pixels;
+  if (p.size() < newWidth * rows)
+    p.resize(newWidth * rows);
+  // Wider rows move from the bottom up, narrower ones from the top down, so
+  // that no row is overwritten before it has moved.
+  for (size_t i = 0; i < rows && newWidth != oldWidth; ++i) {
+    size_t y = newWidth > oldWidth ? rows - 1 - i : i;
+    memmove(&p[y * newWidth], &p[y * oldWidth], kept * sizeof(uint32_t));
+    std::fill(p.begin() + static_cast<std::ptrdiff_t>(y * newWidth + kept),
+              p.begin() + static_cast<std::ptrdiff_t>((y + 1) * newWidth), 0u);
+  }
+  p.resize(newWidth * newHeight);
+  std::fill(p.begin() + static_cast<std::ptrdiff_t>(newWidth * rows), p.end(), 0u);
   w.clientWidth = width;
   w.clientHeight = height;
 }
