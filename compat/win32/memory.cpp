@@ -27,9 +27,11 @@ struct Heap {
   long failAllocAt = 0, failLockAt = 0; // absolute call numbers, 0 = disarmed
 };
 
+// Never destroyed: blocks that outlive the program (clipboard data, which
+// belongs to the system) stay reachable, as they would on Windows.
 Heap& heap() {
-  static Heap h;
-  return h;
+  static Heap* h = new Heap;
+  return *h;
 }
 
 Block* findBlock(HGLOBAL mem) {
