@@ -145,7 +145,7 @@ TEST(Drf2Tiff, WritesSourceCountsRecordsAndDirectory) {
     TiffRecord back;
     ASSERT_EQ(back.Load(out), 1);
     EXPECT_EQ(TiffExport(back.get()).black, TiffExport(record.get()).black);
-    EXPECT_EQ(back->HotspotCount, (LONG)stored.size());
+    EXPECT_EQ(+back->HotspotCount, (LONG)stored.size());
     EXPECT_EQ(TiffReadBytes(s.path), s.bytes); // the source file is untouched
   }
 }

@@ -124,8 +124,8 @@ protected:
   void ExpectBars() {
     EXPECT_EQ(host->ScrollRange(SB_HORZ), std::make_pair(0, (int)record->ScrollRange.x));
     EXPECT_EQ(host->ScrollRange(SB_VERT), std::make_pair(0, (int)record->ScrollRange.y));
-    EXPECT_EQ(GetScrollPos(host->hwnd(), SB_HORZ), record->ScrollPos.x);
-    EXPECT_EQ(GetScrollPos(host->hwnd(), SB_VERT), record->ScrollPos.y);
+    EXPECT_EQ(GetScrollPos(host->hwnd(), SB_HORZ), +record->ScrollPos.x);
+    EXPECT_EQ(GetScrollPos(host->hwnd(), SB_VERT), +record->ScrollPos.y);
     EXPECT_EQ(+record->ScrollRange.x, 1600 - record->ScrollPage.x);
     EXPECT_EQ(+record->ScrollRange.y, 1200 - record->ScrollPage.y);
   }
