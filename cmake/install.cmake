@@ -9,6 +9,35 @@
 #     include/tavoimg/ (tavoimg.h, and compat/ with the stand-in's windows.h and
 #     afx.h); the CMake package TavoIMG (target TavoIMG::TavoIMG); tavoimg.pc;
 #     bin/tavoimg. cpack: a .deb and a .tar.gz.
+# The header's version numbers are the project's.
+file(STRINGS ${PROJECT_SOURCE_DIR}/include/tavoimg/tavoimg.h tav_header_version
+     REGEX "^#define TAVIMG_VERSION_(MAJOR|MINOR|PATCH) ")
+string(REGEX REPLACE "[^;]*_(MAJOR|MINOR|PATCH) ([0-9]+)[^;]*" "\\2" tav_header_version "${tav_header_version}")
+string(REPLACE ";" "." tav_header_version "${tav_header_version}")
+if(NOT tav_header_version STREQUAL PROJECT_VERSION)
+  message(FATAL_ERROR "tavoimg.h says version ${tav_header_version}, the project ${PROJECT_VERSION}")
+endif()
+
+# The HTML reference of the header (Doxyfile), part of every build: a
+# warning, such as an export without its comment block, fails it.
+find_program(TAV_DOXYGEN doxygen)
+set(TAV_REFERENCE_DIR ${PROJECT_BINARY_DIR}/doc)
+if(TAV_DOXYGEN)
+  add_custom_command(
+    OUTPUT ${TAV_REFERENCE_DIR}/html/index.html
+    COMMAND ${CMAKE_COMMAND} -E rm -rf ${TAV_REFERENCE_DIR}
+    COMMAND ${CMAKE_COMMAND} -E env TAV_DOC_OUTPUT=${TAV_REFERENCE_DIR} TAV_DOC_VERSION=${PROJECT_VERSION}
+            ${TAV_DOXYGEN} Doxyfile
+    WORKING_DIRECTORY ${PROJECT_SOURCE_DIR}
+    DEPENDS ${PROJECT_SOURCE_DIR}/Doxyfile ${PROJECT_SOURCE_DIR}/include/tavoimg/tavoimg.h
+            ${PROJECT_SOURCE_DIR}/docs/host-guide/reference.md
+    COMMENT "HTML reference of tavoimg.h"
+    VERBATIM)
+  add_custom_target(doc ALL DEPENDS ${TAV_REFERENCE_DIR}/html/index.html)
+else()
+  message(WARNING "doxygen not found: no HTML reference (scripts/deps installs it)")
+endif()
+
 set(CPACK_PACKAGE_NAME TavoIMG)
 set(CPACK_PACKAGE_VENDOR TavoIMG)
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Picture-viewer library for Windows desktop hosts (DRF and bilevel TIFF)")
