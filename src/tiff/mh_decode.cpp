@@ -200,44 +200,6 @@ uint64_t DecodeRow(const BYTE* data, DWORD length, DWORD start, int32_t width, c
   }
 }
 
-// Spreads black pixels over the destination counters: source column k of
-// the window falls into counter k * destWidth / sourceWidth (the integer
-// stepping from the run's first pixel reaches the same counters). The
-// quotient is taken as a product with a 32.32 fixed-point reciprocal, which
-// is exact for widths below 65536: the error stays under 65535 / 2^32, less
-// than the 1 / sourceWidth by which a quotient can fall short of the next
-// integer. A run inside one counter costs one addition.
-class CounterSink {
-public:
-  CounterSink(WORD* counts, uint32_t destWidth, uint32_t sourceWidth)
-      : counts_(counts), same_(destWidth == sourceWidth),
-        scale_(sourceWidth != 0 ? ((uint64_t)destWidth << 32) / sourceWidth + 1 : 0) {}
-
-  void Black(int32_t out, int32_t n) {
-    if (same_) {
-      WORD* c = counts_ + out;
-      for (int32_t i = 0; i < n; ++i)
-        ++c[i];
-      return;
-    }
-    uint64_t k = uint64_t(out);
-    uint32_t first = Column(k), last = Column(k + n - 1);
-    if (first == last) {
-      counts_[first] = WORD(counts_[first] + n);
-      return;
-    }
-    for (int32_t i = 0; i < n; ++i)
-      ++counts_[Column(k + i)];
-  }
-
-private:
-  uint32_t Column(uint64_t k) const { return uint32_t((k * scale_) >> 32); }
-
-  WORD* counts_;
-  bool same_;
-  uint64_t scale_;
-};
-
 // The 1:1 row as bits, the leftmost pixel in bit 7 of the first byte: for a
 // counter of its own column the only question is whether it is zero.
 struct BitRowSink {
@@ -299,15 +261,6 @@ void DecodeRowAt(WORD width, const BYTE* data, DWORD length, DWORD& position, co
 }
 
 } // namespace
-
-void DecodeMHRow(uint32_t xStart, uint32_t xEnd, WORD width, const BYTE* data, DWORD length, DWORD& position,
-                 WORD* counts, WORD destWidth, WORD sourceWidth) {
-  Window window = {int32_t(xStart & 0xFFFF), int32_t(xEnd & 0xFFFF), sourceWidth};
-  if (destWidth == 0 || sourceWidth == 0 || counts == nullptr)
-    window.visible = 0;
-  CounterSink sink(counts, destWidth, sourceWidth);
-  DecodeRowAt(width, data, length, position, window, sink);
-}
 
 void DecodeMHRowBits(uint32_t xStart, uint32_t xEnd, WORD width, const BYTE* data, DWORD length, DWORD& position,
                      BYTE* row) {

@@ -105,14 +105,9 @@ void FreeStripBuffer(StripBuffer& strip);
 
 // ---- Modified Huffman rows (mh_decode.cpp) ----
 
-// Decodes the row at position and adds each black pixel of the source window
-// xStart..xEnd - 1 to counts, sourceWidth window columns spread over
-// destWidth counters; position moves to where the next row begins.
-void DecodeMHRow(uint32_t xStart, uint32_t xEnd, WORD width, const BYTE* data, DWORD length, DWORD& position,
-                 WORD* counts, WORD destWidth, WORD sourceWidth);
-// The same for a window that is not reduced: the black pixels of the window
-// are set in row, a 1-bit row (leftmost pixel in bit 7 of its first byte)
-// with room for xEnd - xStart pixels.
+// Decodes the row at position (black pixels of the source window xStart..xEnd - 1
+// set in row, a 1-bit row, leftmost pixel in bit 7 of its first byte, with room
+// for xEnd - xStart pixels); position moves to where the next row begins.
 void DecodeMHRowBits(uint32_t xStart, uint32_t xEnd, WORD width, const BYTE* data, DWORD length, DWORD& position,
                      BYTE* row);
 // The counters of a reduced drawing, gathered for several rows at once. A
@@ -136,7 +131,7 @@ struct TiffColumnRuns {
   TiffRunCell* Cells;           // one per counter, and one more
   const TiffRunColumn* Columns; // one per window column
 };
-// Decodes the row at position as DecodeMHRow does, into runs (the window
+// Decodes the row at position as DecodeMHRowBits does, into runs (the window
 // being sourceWidth columns from xStart).
 void DecodeMHRowRuns(uint32_t xStart, uint32_t xEnd, WORD width, const BYTE* data, DWORD length, DWORD& position,
                      const TiffColumnRuns& runs, WORD sourceWidth);

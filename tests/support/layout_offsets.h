@@ -19,11 +19,6 @@
 
 #include <stddef.h>
 
-#define TAV_IMGSTRUCT_SIZE32 55938u
-#define TAV_IMGSTRUCT_POINTERS 57u
-#define TAV_HOTSPOTENTRY_SIZE 91u
-#define TAV_HOTSPOTDATARECORD_SIZE 105u
-
 // clang-format off
 #define TAV_IMGSTRUCT_LAYOUT(X) \
   X(PictureFile, 0, 0, 4, 1) \
