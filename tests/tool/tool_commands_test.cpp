@@ -2,7 +2,6 @@
 // info, hotspots, render, drf2tiff, and its answers to bad input.
 #include "drf_files.h"
 #include "tool_run.h"
-#include "view_host.h"
 
 #include <tavoimg/tavoimg.h>
 
@@ -217,34 +216,19 @@ BmpPicture Render(std::vector<std::string> args, const std::string& name, ToolRe
   return picture;
 }
 
-// Where the library places the raster of a DRF in mode 0.
-std::pair<int, int> DrfOffset(const std::string& path) {
-  viewtest::HostWindow window(0, 0, 64, 64);
-  ImgStruct* r = TAVIMG_OpenImage(window.hwnd(), 0, nullptr, "", path.c_str(), 0, TAVIMG_FILE_DRF, 0);
-  EXPECT_NE(r, nullptr);
-  LONGLONG offset = r != nullptr ? TAVIMG_GetDRFSpotOffset(r) : 0;
-  TAVIMG_UnloadPicture(window.hwnd(), r);
-  return {(LONG)offset, (LONG)(offset >> 32)};
-}
-
-// Every sample in every mode that fits it; in mode 0 a DRF shows the pixels
-// of its export.
+// Every sample in every mode that fits it, in the window size the tool
+// picks (what the window shows is the view suite's).
 TEST(ToolRender, EverySampleInEveryModeThatFitsIt) {
   const std::string unit = Sample("drive-unit.drf"), page = Sample("drive-unit.tif");
   struct Case {
     std::vector<std::string> args;
     int width, height;
-    bool showsExport;
   } cases[] = {
-      {{unit, "--tiff", page, "--mode", "0"}, 864, 1100, false},
-      {{unit, "--tiff", page, "--mode", "1"}, 800, 1019, false},
-      {{unit, "--tiff", page, "--mode", "3", "--size", "500x400"}, 500, 400, false},
-      {{page, "--mode", "1"}, 800, 1019, false},
-      {{page, "--mode", "4"}, 783, 583, false}, // the client area beside the scroll bars
-      {{Sample("drive-unit-hotspots.tif"), "--mode", "1", "--size", "432x550"}, 432, 550, false},
-      {{Sample("control-panel.drf"), "--mode", "0"}, 480, 320, true},
-      {{Sample("control-panel.drf"), "--mode", "2"}, 480, 320, false},
-      {{Sample("bearing-cap.drf"), "--mode", "0"}, 400, 300, true},
+      {{unit, "--tiff", page, "--mode", "0"}, 864, 1100},
+      {{unit, "--tiff", page, "--mode", "1"}, 800, 1019},
+      {{unit, "--tiff", page, "--mode", "3", "--size", "500x400"}, 500, 400},
+      {{page, "--mode", "4"}, 783, 583}, // the client area beside the scroll bars
+      {{Sample("control-panel.drf"), "--mode", "2"}, 480, 320},
   };
   int n = 0;
   for (const Case& c : cases) {
@@ -253,48 +237,11 @@ TEST(ToolRender, EverySampleInEveryModeThatFitsIt) {
     EXPECT_EQ(shown.width, c.width);
     EXPECT_EQ(shown.height, c.height);
     EXPECT_GT(shown.Colours(), 2) << "the window shows no picture";
-    if (!c.showsExport)
-      continue;
-    std::string exported = TempPath("mode0.dib.bmp");
-    RunToolOk({"export", c.args[0], "-o", exported});
-    BmpPicture dib;
-    ASSERT_TRUE(ReadBmp(exported, dib));
-    std::pair<int, int> d = DrfOffset(c.args[0]);
-    int wrong = 0, compared = 0;
-    for (int y = std::max(0, -d.second); y < std::min(dib.height, shown.height - d.second); ++y)
-      for (int x = std::max(0, -d.first); x < std::min(dib.width, shown.width - d.first); ++x, ++compared)
-        wrong += shown.at(x + d.first, y + d.second) != dib.at(x, y);
-    EXPECT_GT(compared, dib.width * dib.height / 2);
-    EXPECT_EQ(wrong, 0);
   }
 }
 
-TEST(ToolRender, MarksHoverAndRubberBandZoom) {
+TEST(ToolRender, HoverAndRubberBandZoom) {
   std::string drf = Sample("drive-unit.drf");
-  BmpPicture plain = Render({drf}, "plain");
-  BmpPicture marked = Render({drf, "--mark", "item-06"}, "marked");
-  ASSERT_EQ(marked.rgb.size(), plain.rgb.size());
-  // Only the frames of item-06 (its balloon, its parts-list row and the gear
-  // view) change, a few pixels around each rectangle at most.
-  std::vector<std::vector<int>> rects;
-  for (const std::vector<std::string>& row : Rows(RunToolOk({"hotspots", drf}))) {
-    int l, t, r, b;
-    if (row.size() == 5 && row[1] == "item-06" && sscanf(row[4].c_str(), "%d,%d,%d,%d", &l, &t, &r, &b) == 4)
-      rects.push_back({l - 4, t - 4, r + 4, b + 4});
-  }
-  ASSERT_EQ(rects.size(), 3u);
-  int changed = 0, outside = 0;
-  for (int y = 0; y < plain.height; ++y)
-    for (int x = 0; x < plain.width; ++x)
-      if (plain.at(x, y) != marked.at(x, y)) {
-        ++changed;
-        outside += std::none_of(rects.begin(), rects.end(), [&](const std::vector<int>& r) {
-          return x >= r[0] && x < r[2] && y >= r[1] && y < r[3];
-        });
-      }
-  EXPECT_GT(changed, 100);
-  EXPECT_EQ(outside, 0);
-
   ToolResult run;
   Render({drf, "--hover", "507,90"}, "hover", &run); // the balloon of item 6
   EXPECT_EQ(run.out, "hover: item-06\n");

@@ -1,0 +1,153 @@
+// The bundled pictures in every display mode, driven step by step as a host
+// drives them (zoom bands, scrolling, resizing, marking, hovering, switching
+// modes): after each step what the window shows and everything the host can
+// read back of the view. Each case is pinned by one digest of all its steps;
+// a failure prints the case's new digest and the last step's state.
+#include "view_pictures.h"
+
+#include <gtest/gtest.h>
+
+#include <stdio.h>
+
+#include <sstream>
+
+namespace {
+
+using namespace viewtest;
+
+using ViewSteps = HostedTest;
+
+uint64_t Fnv(uint64_t hash, const void* data, size_t size) {
+  for (size_t i = 0; i < size; ++i)
+    hash = (hash ^ static_cast<const unsigned char*>(data)[i]) * 0x100000001b3ull;
+  return hash;
+}
+
+std::string Pair(LONGLONG v) {
+  return std::to_string((LONG)(v & 0xFFFFFFFF)) + "," + std::to_string((LONG)(v >> 32));
+}
+
+// Everything a host can read of the view after a step.
+std::string State(HostWindow& host, ImgStruct* r) {
+  char numbers[160];
+  const TavDoublePair zoom = TAVIMG_GetZoomFactor(r), fit = TAVIMG_GetBildFactor(r);
+  snprintf(numbers, sizeof numbers, "zoom %.5f,%.5f fit %.5f,%.5f modes %ld,%ld armed %lu hover %ld", zoom.x, zoom.y,
+           fit.x, fit.y, (long)TAVIMG_GetPictureMode(r), (long)TAVIMG_GetGraphicsMode(r),
+           (unsigned long)TAVIMG_InZoomAction(r), (long)r->HoverHotspot);
+  std::ostringstream s;
+  s << ViewState(r) << " window " << host.Rect(GetWindowRect) << " client " << host.Rect(GetClientRect) << " bars "
+    << host.ScrollRange(SB_HORZ).second << "@" << GetScrollPos(host.hwnd(), SB_HORZ) << ","
+    << host.ScrollRange(SB_VERT).second << "@" << GetScrollPos(host.hwnd(), SB_VERT) << " centre "
+    << Pair(TAVIMG_GetBildMitte(r)) << " start " << Pair(TAVIMG_GetZoomStart(r)) << " offset "
+    << Pair(TAVIMG_GetDRFSpotOffset(r)) << " scaled " << Pair(TAVIMG_GetScaledClientSize(r)) << " " << numbers << " '"
+    << r->CurrentHotspotName << "' told " << Notifications().size() << "\n";
+  for (LONG i = 0; i < r->HotspotCount && i < 12; ++i)
+    s << " " << Sides(r->Hotspots[i].ScreenRect) << "/" << r->Hotspots[i].HotspotState;
+  return s.str();
+}
+
+// Steps, separated by spaces: zL,T,R,B drags an armed zoom band; hC,P and
+// vC,P send a scroll code with a position; sW,H resizes the window; mNAME
+// marks a hotspot by name, m* all and u unmarks all; fMODE,PEN sets the
+// frame style and redraws; oX,Y moves the mouse; dM switches the display
+// mode; r sends a right click where the mouse was last.
+void Step(HostWindow& host, ImgStruct* r, const std::string& step, POINT& mouse) {
+  int a = 0, b = 0, c = 0, d = 0;
+  const char* args = step.c_str() + 1;
+  sscanf(args, "%d,%d,%d,%d", &a, &b, &c, &d);
+  switch (step[0]) {
+  case 'z':
+    TAVIMG_SetZoomMode(r);
+    host.Mouse(WM_LBUTTONDOWN, a, b, MK_LBUTTON);
+    host.Mouse(WM_MOUSEMOVE, (a + c) / 2, (b + d) / 2, MK_LBUTTON);
+    host.Mouse(WM_MOUSEMOVE, c, d, MK_LBUTTON);
+    host.Mouse(WM_LBUTTONUP, c, d);
+    break;
+  case 'h':
+  case 'v':
+    host.Send(step[0] == 'h' ? WM_HSCROLL : WM_VSCROLL, MAKEWPARAM(a, b));
+    break;
+  case 's':
+    MoveWindow(host.hwnd(), 0, 0, a, b, TRUE);
+    break;
+  case 'm':
+    if (*args == '*')
+      TAVIMG_SetAllHotspots(host.hwnd(), 1, r);
+    else
+      TAVIMG_SetHotspot(host.hwnd(), args, 1, r);
+    break;
+  case 'u':
+    TAVIMG_SetAllHotspots(host.hwnd(), 0, r);
+    break;
+  case 'f':
+    TAVIMG_SetHotspotMode(a, b, 0, 0, r);
+    TAVIMG_RedrawPicture(host.hwnd(), r);
+    break;
+  case 'o':
+    mouse = POINT{a, b};
+    host.Mouse(WM_MOUSEMOVE, a, b);
+    break;
+  case 'd':
+    TAVIMG_DisplayPicture(host.hwnd(), r, a);
+    TAVIMG_UpdateBars(host.hwnd(), r);
+    break;
+  case 'r':
+    host.Mouse(WM_RBUTTONDOWN, mouse.x, mouse.y, MK_RBUTTON);
+    break;
+  }
+}
+
+TEST_F(ViewSteps, EveryModeOfTheSamples) {
+  const std::string samples = std::string(TAV_SOURCE_DIR) + "/samples/";
+  struct Case {
+    const char* tiff;
+    const char* drf;
+    DWORD mode;
+    int width, height;
+    const char* steps;
+    uint64_t digest;
+  } const cases[] = {
+      {"drive-unit.tif", "drive-unit.drf", 0, 500, 400, "o507,90 r o100,100 mitem-06 f1,2 m* f0,3 u s300,200",
+       0xbbe6bb7fd45268d9},
+      {"drive-unit.tif", "drive-unit.drf", 1, 300, 380, "o60,60 mitem-06 z50,60,150,140 v1,0 h3,0 v5,200 d0",
+       0x25d5ae8ca9f6a5f4},
+      {"drive-unit.tif", "drive-unit.drf", 2, 260, 200, "o40,40 mitem-02 s400,300 d1 z10,10,90,70", 0xa51443af2526a6b3},
+      {"drive-unit.tif", "drive-unit.drf", 3, 300, 250, "z20,20,120,100 o60,60 h1,0 v3,0 s200,300 d4",
+       0x07fb22d4f9c5b2f1},
+      {"drive-unit.tif", "drive-unit.drf", 4, 317, 267, "v1,0 v3,0 v5,700 o50,50 mitem-06 z30,30,90,80 s250,300",
+       0xab181117ab087855},
+      {"drive-unit-hotspots.tif", "", 1, 432, 550, "m* o120,200 z100,150,300,300 h5,600 v5,900 z50,50,150,150",
+       0xc583dc43d35a0ec0},
+      {"drive-unit-hotspots.tif", "", 4, 300, 500, "v3,0 h1,0 s400,300 o90,90 m* f1,1", 0xbeccbecbde37c066},
+      {"", "control-panel.drf", 0, 480, 320, "o100,100 r m* f1,2 u s200,150 o10,10", 0xe2cbf10452d4c438},
+      {"", "control-panel.drf", 2, 300, 200, "o200,100 z10,10,100,100 d3 o50,50", 0x8078cf1ffe8112f2},
+      {"", "control-panel.drf", 3, 250, 250, "m* s480,320 d0", 0x560ac4bd03732328},
+      {"", "bearing-cap.drf", 0, 400, 300, "o50,50 m* d2 s200,120", 0x722bcee3753e6192},
+      {"", "bearing-cap.drf", 3, 350, 350, "o150,150 r d0", 0x24e38a8c2691847c},
+  };
+  for (const Case& c : cases) {
+    const std::string tiff = *c.tiff ? samples + c.tiff : "", drf = *c.drf ? samples + c.drf : "";
+    SCOPED_TRACE(std::string(c.tiff) + " " + c.drf + " mode " + std::to_string(c.mode) + ": " + c.steps);
+    Notifications().clear();
+    ASSERT_TRUE(Show(c.width, c.height, tiff, drf, c.mode, *c.drf ? TAVIMG_FILE_DRF : TAVIMG_FILE_TIFF, false));
+    TAVIMG_UpdateBars(host->hwnd(), record);
+    host->Pump();
+    std::istringstream steps(c.steps);
+    std::string step = "shown", state;
+    POINT mouse = {0, 0};
+    uint64_t digest = 0xcbf29ce484222325ull;
+    do {
+      if (step != "shown")
+        Step(*host, record, step, mouse);
+      host->Pump();
+      state = step + ": " + State(*host, record);
+      const Pixels shown = Shown();
+      digest = Fnv(Fnv(digest, state.data(), state.size()), shown.colours.data(), shown.colours.size() * 4);
+    } while (steps >> step);
+    char hex[24];
+    snprintf(hex, sizeof hex, "0x%016llx", (unsigned long long)digest);
+    EXPECT_EQ(digest, c.digest) << hex << " after " << state;
+  }
+}
+
+} // namespace
