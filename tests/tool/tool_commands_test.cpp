@@ -80,7 +80,7 @@ TEST(ToolDrf2Tiff, ConvertedTiffCarriesTheDrfsHotspotsAtItsResolution) {
   EXPECT_EQ(listed, RunToolOk({"hotspots", Sample("drive-unit-hotspots.tif")}));
 
   std::string json = RunToolOk({"hotspots", Sample("drive-unit.drf"), "--json"});
-  EXPECT_NE(json.find("{\"number\": 0, \"name\": \"item-01\", \"text\": \"Housing\", \"kind\": 1, \"rect\": ["),
+  EXPECT_NE(json.find("{\"number\":0,\"name\":\"item-01\",\"text\":\"Housing\",\"kind\":1,\"rect\":["),
             std::string::npos)
       << json;
 }
@@ -188,9 +188,9 @@ TEST(ToolHtml, FolderPagesFailuresAndRerunsOfWhatChanged) {
   EXPECT_EQ(pages, (std::vector<std::string>{"bearing-cap.drf.html", "drive-unit.drf.html", "index.html",
                                              "sub/control-panel.drf.html"}));
   std::string index = ReadFile(site + "/index.json");
-  EXPECT_NE(index.find("\"page\": \"sub/control-panel.drf.html\""), std::string::npos) << index;
-  EXPECT_NE(index.find("\"description\": \"DRF kind 5 over drive-unit.tif\""), std::string::npos) << index;
-  EXPECT_NE(ReadFile(site + "/sub/control-panel.drf.html").find("\"index\": \"../index.html\""), std::string::npos);
+  EXPECT_NE(index.find("\"page\":\"./sub/control-panel.drf.html\""), std::string::npos) << index;
+  EXPECT_NE(index.find("\"description\":\"DRF kind 5 over drive-unit.tif\""), std::string::npos) << index;
+  EXPECT_NE(ReadFile(site + "/sub/control-panel.drf.html").find("\"index\":\"./../index.html\""), std::string::npos);
 
   fs::remove(folder + "/broken.drf");
   run = RunTool({"html", folder, "-o", site});
@@ -199,7 +199,7 @@ TEST(ToolHtml, FolderPagesFailuresAndRerunsOfWhatChanged) {
   fs::copy_file(Sample("control-panel.drf"), folder + "/bearing-cap.drf", fs::copy_options::overwrite_existing);
   run = RunTool({"html", folder, "-o", site});
   EXPECT_NE(run.out.find("(1 converted, 2 up to date, 0 failed)"), std::string::npos) << run.out;
-  EXPECT_NE(ReadFile(site + "/index.json").find("\"description\": \"DRF kind 6\""), std::string::npos);
+  EXPECT_NE(ReadFile(site + "/index.json").find("\"description\":\"DRF kind 6\""), std::string::npos);
 }
 
 BmpPicture Render(std::vector<std::string> args, const std::string& name, ToolResult* result = nullptr) {

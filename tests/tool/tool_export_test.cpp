@@ -107,7 +107,7 @@ TEST(ToolMakeDrf, ExportGivesBackTheSourcePictureForEveryKind) {
       // The raster table comes back, the 8-bit text included, and as UTF-8 in
       // JSON.
       EXPECT_EQ(RunToolOk({"hotspots", drf}), "0\tleft\tcaf\xe9 \x80\t3\t1,2,11,12\n1\tright\t\t3\t30,20,40,30\n");
-      EXPECT_NE(RunToolOk({"hotspots", drf, "--json"}).find("\"text\": \"caf\xc3\xa9 \xe2\x82\xac\""),
+      EXPECT_NE(RunToolOk({"hotspots", drf, "--json"}).find("\"text\":\"caf\xc3\xa9 \xe2\x82\xac\""),
                 std::string::npos);
 
       // The same picture through PNG files: export to PNG, encode again, and

@@ -581,8 +581,8 @@ const std::vector<Command>& Commands() {
        "Prints the picture's hotspots, one per line with tab-separated fields:\n"
        "number, name, text, kind, picture rectangle (left,top,right,bottom in\n"
        "picture pixels). With --json, a JSON array in the form make-drf reads:\n"
-       "  [{\"number\": 0, \"name\": \"item-01\", \"text\": \"Housing\", \"kind\": 1,\n"
-       "    \"rect\": [10, 20, 110, 60]}, ...]\n"
+       "  [{\"number\":0,\"name\":\"item-01\",\"text\":\"Housing\",\"kind\":1,\n"
+       "    \"rect\":[10,20,110,60]}, ...]\n"
        "The JSON is UTF-8; the picture holds names and texts in Windows-1252.\n",
        {kTiff, kAs, {"--json", false, false}},
        RunHotspots},

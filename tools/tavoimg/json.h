@@ -8,15 +8,22 @@
 // rect is left, top, right, bottom in picture pixels; "number" is written for
 // reference and ignored when read; "text" and "kind" may be left out (empty,
 // 0). The file is UTF-8; names and texts are held as the library holds them,
-// 8-bit Windows-1252 strings, and converted both ways. A tiny reader and
-// writer of our own.
+// 8-bit Windows-1252 strings, and converted both ways.
 #ifndef TAVOIMG_TOOL_JSON_H
 #define TAVOIMG_TOOL_JSON_H
+
+#include "text.h"
+
+#include <nlohmann/json.hpp>
 
 #include <string>
 #include <vector>
 
 namespace tool {
+
+// Members keep the order they were set in, so that what the tool writes
+// reads the same from run to run.
+using Json = nlohmann::ordered_json;
 
 struct HotspotSpec {
   int number = -1;
@@ -26,16 +33,14 @@ struct HotspotSpec {
   int rect[4] = {0, 0, 0, 0}; // left, top, right, bottom
 };
 
-// Windows-1252 to UTF-8 (the five bytes that code page leaves undefined
-// become U+0081, U+008D, U+008F, U+0090 and U+009D, so every byte comes back).
-std::string Cp1252ToUtf8(const std::string& bytes);
-// UTF-8 to Windows-1252; false for text that is not UTF-8 or holds a
-// character that the code page lacks.
-bool Utf8ToCp1252(const std::string& text, std::string& bytes);
+// JSON text on one line. Bytes that are not UTF-8 (a file name may hold
+// them) become U+FFFD, and every '<' is written \u003c, so that the text may
+// stand inside an HTML script element.
+std::string JsonText(const Json& value);
 
-// A JSON string of UTF-8 text: quotes, backslashes, control characters and
-// '<' escaped, so that the result may stand inside an HTML script element.
-std::string JsonString(const std::string& utf8);
+// An array with one item a line, so that a list of hundreds or millions of
+// items stays readable and compares line by line.
+std::string JsonLines(const Json& array);
 
 bool ParseHotspotsJson(const std::string& text, std::vector<HotspotSpec>& spots, std::string& error);
 std::string HotspotsToJson(const std::vector<HotspotSpec>& spots);
