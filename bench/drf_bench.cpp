@@ -141,9 +141,9 @@ struct LoadedPicture {
     SHORT bits = 0, colourCount = 0;
     TAVIMG_GetDRFColorInfo(record, &bits, &colourCount);
     const size_t width = (size_t)record->DRFSize.x, height = (size_t)record->DRFSize.y;
-    buffer.assign(40 + 4 * (size_t)colourCount + (width + 15) / 16 * 16 * (size_t)bits / 8 * height, 0);
+    buffer.assign(TAVIMG_DRF_DIB_SIZE(width, height, bits, colourCount), 0);
     dataSize = record->DRFDataSize;
-    dibSize = 40 + 4 * (size_t)colourCount + (width * bits + 31) / 32 * 4 * height;
+    dibSize = 40 + 4 * (size_t)colourCount + TAVIMG_DIB_STRIDE(width, bits) * height;
     ok = TAVIMG_DecodeDRF2DIB(record, buffer.data()) == 1;
   }
 
@@ -275,7 +275,7 @@ void DecodeAndExportHostile(benchmark::State& state, const std::vector<uint8_t>&
 void CopyDibSize(benchmark::State& state, int kind) {
   const int bits = kind == 5 ? 4 : 8;
   const size_t colours = kind == 5 ? 4 : (kind == 6 ? 240 : 64);
-  const size_t size = 40 + 4 * colours + ((size_t)kSide * bits + 31) / 32 * 4 * kSide;
+  const size_t size = 40 + 4 * colours + TAVIMG_DIB_STRIDE(kSide, bits) * kSide;
   std::vector<uint8_t> from(size, 1), to(size);
   for (auto _ : state) {
     memcpy(to.data(), from.data(), size);

@@ -44,8 +44,8 @@ std::string PagePath() {
 // holds) as Ghostscript renders it for fax.
 bool RenderPage(const std::string& path) {
   std::string command = "gs -q -dNOPAUSE -dBATCH -dSAFER -sDEVICE=tiffcrle -r200 -g" + std::to_string(kPageWidth) +
-                        "x" + std::to_string(kPageHeight) + " -sOutputFile='" + path + "' '" TAV_BENCH_DIR
-                        "/fax-page.ps' >/dev/null 2>&1";
+                        "x" + std::to_string(kPageHeight) + " -sOutputFile='" + path +
+                        "' '" TAV_BENCH_DIR "/fax-page.ps' >/dev/null 2>&1";
   return system(command.c_str()) == 0;
 }
 
@@ -79,8 +79,7 @@ struct Page {
     fitWidth = (int)(record->FitSize.x + 0.5);
     fitHeight = (int)(record->FitSize.y + 0.5);
     record->BildMitte = {(kWindowWidth - fitWidth) / 2, (kWindowHeight - fitHeight) / 2};
-    size_t stride = (kPageWidth + 31) / 32 * 4;
-    dib.assign(48 + stride * kPageHeight, 0);
+    dib.assign(TAVIMG_TIFF_DIB_SIZE(kPageWidth, kPageHeight), 0);
   }
   ~Page() {
     if (record != nullptr)

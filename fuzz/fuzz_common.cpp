@@ -99,14 +99,14 @@ void Export(ImgStruct* record, bool tiff) {
   if (tiff) {
     // The export takes the size as 16-bit numbers.
     const LONGLONG size = TAVIMG_GetTIFFSize(record);
-    const int64_t w = (uint16_t)(size & 0xffff), h = (uint16_t)((size >> 32) & 0xffff);
-    bytes = w == 0 || h == 0 ? 0 : 48 + (w + 31) / 32 * 4 * h;
+    const int64_t w = (uint16_t)TAVIMG_SIZE_WIDTH(size), h = (uint16_t)TAVIMG_SIZE_HEIGHT(size);
+    bytes = w == 0 || h == 0 ? 0 : (int64_t)TAVIMG_TIFF_DIB_SIZE(w, h);
   } else {
     SHORT bits = 0, colours = 0;
     const LONGLONG size = TAVIMG_GetDRFSize(record);
-    const int64_t w = (int32_t)(size & 0xffffffff), h = (int32_t)(size >> 32);
+    const int64_t w = TAVIMG_SIZE_WIDTH(size), h = TAVIMG_SIZE_HEIGHT(size);
     if (TAVIMG_GetDRFColorInfo(record, &bits, &colours) != 0 && w > 0 && h > 0)
-      bytes = 40 + 4 * (int64_t)colours + (w + 15) / 16 * 16 * bits / 8 * h + 16;
+      bytes = (int64_t)TAVIMG_DRF_DIB_SIZE(w, h, bits, colours) + 16;
   }
   if (bytes == 0 || bytes > (8 << 20))
     return;

@@ -177,7 +177,7 @@ void ShowPictureStatus(HWND status, const Picture& picture) {
   if (record) {
     LONGLONG size = picture.isTiff ? TAVIMG_GetTIFFSize(record) : TAVIMG_GetDRFSize(record);
     std::snprintf(text, sizeof text, "%s, %ld x %ld", picture.isTiff ? "TIFF, bilevel" : KindName(record),
-                  static_cast<long>(size & 0xFFFFFFFF), static_cast<long>(size >> 32));
+                  static_cast<long>(TAVIMG_SIZE_WIDTH(size)), static_cast<long>(TAVIMG_SIZE_HEIGHT(size)));
   }
   SendMessageA(status, SB_SETTEXTA, kStatusPicture, reinterpret_cast<LPARAM>(text));
   char zoom[64] = "";

@@ -242,24 +242,20 @@ bool WriteBytes(const std::string& path, const void* head, size_t headSize, cons
 // The DIB the library hands a host, written after a BMP file header.
 bool WriteDib(const Picture& p, const std::string& path) {
   LONGLONG size = p.isTiff ? TAVIMG_GetTIFFSize(p.record) : TAVIMG_GetDRFSize(p.record);
-  LONGLONG width = size & 0xFFFFFFFF, height = size >> 32;
+  LONGLONG width = TAVIMG_SIZE_WIDTH(size), height = TAVIMG_SIZE_HEIGHT(size);
   if (width < 1 || height < 1 || width > 65535 || height > 65535)
     return false;
   SHORT bits = 1, colours = 2;
   if (!p.isTiff)
     TAVIMG_GetDRFColorInfo(p.record, &bits, &colours);
-  // DRF rows are decoded in whole groups of 16 pixels.
-  size_t stride = static_cast<size_t>(p.isTiff ? (width + 31) / 32 * 4 : (width + 15) / 16 * 16 * bits / 8);
-  size_t capacity = sizeof(BITMAPINFOHEADER) + 4 * static_cast<size_t>(std::max<SHORT>(colours, 2)) +
-                    stride * static_cast<size_t>(height);
+  size_t capacity = p.isTiff ? TAVIMG_TIFF_DIB_SIZE(width, height) : TAVIMG_DRF_DIB_SIZE(width, height, bits, colours);
   std::vector<BYTE> dib(capacity + 16, 0);
   LONG done = p.isTiff ? TAVIMG_DecodeTIFF2DIB(p.record, dib.data()) : TAVIMG_DecodeDRF2DIB(p.record, dib.data());
   const auto* header = reinterpret_cast<const BITMAPINFOHEADER*>(dib.data());
   size_t table = 4 * static_cast<size_t>(header->biClrUsed ? header->biClrUsed
                                                            : (header->biBitCount <= 8 ? 1u << header->biBitCount : 0));
   size_t rows = static_cast<size_t>(std::abs(header->biHeight));
-  size_t packed =
-      header->biSize + table + (static_cast<size_t>(header->biWidth) * header->biBitCount + 31) / 32 * 4 * rows;
+  size_t packed = header->biSize + table + TAVIMG_DIB_STRIDE(header->biWidth, header->biBitCount) * rows;
   if (!done || header->biSize != sizeof(BITMAPINFOHEADER) || header->biWidth <= 0 || packed > dib.size())
     return false;
   BITMAPFILEHEADER file{};

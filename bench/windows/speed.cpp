@@ -46,12 +46,11 @@ double Now() {
 // The buffer a host sizes for an export: header, colours, rows.
 std::vector<BYTE> ExportBuffer(ImgStruct* record, bool drf) {
   LONGLONG size = drf ? TAVIMG_GetDRFSize(record) : TAVIMG_GetTIFFSize(record);
-  size_t w = (size_t)(size & 0xFFFFFFFF), h = (size_t)(size >> 32);
+  LONG w = TAVIMG_SIZE_WIDTH(size), h = TAVIMG_SIZE_HEIGHT(size);
   SHORT bits = 1, colours = 2;
   if (drf)
     TAVIMG_GetDRFColorInfo(record, &bits, &colours);
-  size_t stride = drf ? (w + 15) / 16 * 16 * (size_t)bits / 8 : (w + 31) / 32 * 4;
-  return std::vector<BYTE>(40 + 4 * (size_t)colours + stride * h, 0);
+  return std::vector<BYTE>(drf ? TAVIMG_DRF_DIB_SIZE(w, h, bits, colours) : TAVIMG_TIFF_DIB_SIZE(w, h), 0);
 }
 
 } // namespace

@@ -94,7 +94,7 @@ static void PrintLastError(const char* what) {
   LONG result;
   text.m_pchData = empty.text;
   result = TAVIMG_GetLastError(&text);
-  printf("%s: error %ld: %s\n", what, 1 - (long)result, text.m_pchData);
+  printf("%s: error %ld: %s\n", what, (long)TAVIMG_ERROR_CODE(result), text.m_pchData);
   if (text.m_pchData != empty.text) {
     LONG* header = (LONG*)text.m_pchData - 3;
     if (--header[0] == 0)
@@ -122,6 +122,7 @@ int main(int argc, char** argv) {
   HWND window;
   HotspotDataRecord hotspot;
   TavDoublePair fitted;
+  LONGLONG size;
   char version[256];
   MSG msg;
 
@@ -154,8 +155,9 @@ int main(int argc, char** argv) {
     return 1;
   }
   DeliverPending();
-  printf("loaded %s: %ld x %ld pixels, %ld hotspots\n", drfPath, (long)g_record->DRFSize.x, (long)g_record->DRFSize.y,
-         (long)TAVIMG_GetHotspotCount(g_record));
+  size = TAVIMG_GetDRFSize(g_record); /* width in the low half, height in the high half */
+  printf("loaded %s: %ld x %ld pixels, %ld hotspots\n", drfPath, (long)TAVIMG_SIZE_WIDTH(size),
+         (long)TAVIMG_SIZE_HEIGHT(size), (long)TAVIMG_GetHotspotCount(g_record));
 
   /* The user makes the window larger: the picture follows. */
   fitted = g_record->FitSize;

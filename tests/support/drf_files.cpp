@@ -130,9 +130,8 @@ LONG ExportDib(ImgStruct* record, Dib* dib) {
   if (!TAVIMG_GetDRFColorInfo(record, &bits, &colours))
     return TAVIMG_DecodeDRF2DIB(record, nullptr);
   LONGLONG size = TAVIMG_GetDRFSize(record);
-  const int width = (int)(size & 0xFFFFFFFF), height = (int)(size >> 32);
-  const size_t padded = (size_t)(width + 15) / 16 * 16;
-  const size_t need = 40 + 4 * (size_t)colours + padded * bits / 8 * (size_t)std::max(height, 0);
+  const int width = TAVIMG_SIZE_WIDTH(size), height = TAVIMG_SIZE_HEIGHT(size);
+  const size_t need = TAVIMG_DRF_DIB_SIZE(width, std::max(height, 0), bits, colours);
   const size_t guard = 64;
   std::vector<uint8_t> buffer(need + guard, 0xCD);
   LONG result = TAVIMG_DecodeDRF2DIB(record, buffer.data());
@@ -145,7 +144,7 @@ LONG ExportDib(ImgStruct* record, Dib* dib) {
   const BITMAPINFOHEADER& h = dib->header;
   dib->colours.resize(h.biClrUsed);
   memcpy(dib->colours.data(), buffer.data() + 40, 4 * (size_t)h.biClrUsed);
-  const size_t stride = ((size_t)h.biWidth * h.biBitCount + 31) / 32 * 4;
+  const size_t stride = TAVIMG_DIB_STRIDE(h.biWidth, h.biBitCount);
   const uint8_t* bitsStart = buffer.data() + 40 + 4 * (size_t)h.biClrUsed;
   dib->pixels = UnpackRows(bitsStart, h.biWidth, h.biHeight, h.biBitCount, stride);
   dib->bytes.assign(buffer.begin(), buffer.begin() + (bitsStart - buffer.data()) + stride * (size_t)h.biHeight);

@@ -378,8 +378,8 @@ int TiffRecord::Load(const std::string& path) {
 
 TiffBitmap TiffExport(ImgStruct* record) {
   int width = record->TIFFSize.x & 0xFFFF, height = record->TIFFSize.y & 0xFFFF;
-  size_t stride = (size_t)(width + 31) / 32 * 4;
-  std::vector<uint8_t> dib(48 + stride * height, 0);
+  const size_t stride = TAVIMG_DIB_STRIDE(width, 1);
+  std::vector<uint8_t> dib(TAVIMG_TIFF_DIB_SIZE(width, height), 0);
   if (TAVIMG_DecodeTIFF2DIB(record, dib.data()) != 1)
     return TiffBitmap();
   BITMAPINFOHEADER header;

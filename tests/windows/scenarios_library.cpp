@@ -124,8 +124,8 @@ WINHOST_SCENARIO(layout, "library/layout") {
   context.Check(strcmp((const char*)opened + FieldOffset("DrfPath"), "grey.drf") == 0, "DrfPath is not at its offset");
   context.Check(RawField<DWORD>(opened, "DisplayMode") == 2, "DisplayMode is not at its offset");
   LONGLONG size = TAVIMG_GetDRFSize(opened);
-  context.Check(RawField<LONG>(opened, "DRFSize") == (LONG)(size & 0xFFFFFFFF) &&
-                    RawField<LONG>(opened, "DRFSize", 4) == (LONG)(size >> 32),
+  context.Check(RawField<LONG>(opened, "DRFSize") == TAVIMG_SIZE_WIDTH(size) &&
+                    RawField<LONG>(opened, "DRFSize", 4) == TAVIMG_SIZE_HEIGHT(size),
                 "DRFSize is not at its offset");
   context.Check(RawField<TAVIMG_NOTIFYPROC>(opened, "NotifyCallback") == winhost::NotifyHost,
                 "NotifyCallback is not at its offset");

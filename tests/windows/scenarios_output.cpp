@@ -21,7 +21,7 @@ const uint8_t kGuard = 0xEE;
 // Bytes of a packed DIB: header, colour table and rows.
 size_t PackedDibSize(const BITMAPINFOHEADER& h) {
   DWORD colours = h.biClrUsed != 0 ? h.biClrUsed : (h.biBitCount <= 8 ? 1u << h.biBitCount : 0u);
-  size_t stride = (((size_t)h.biWidth * h.biBitCount + 31) / 32) * 4;
+  size_t stride = TAVIMG_DIB_STRIDE(h.biWidth, h.biBitCount);
   size_t rows = (size_t)(h.biHeight < 0 ? -h.biHeight : h.biHeight);
   return h.biSize + 4 * (size_t)colours + stride * rows;
 }
@@ -102,16 +102,14 @@ void Export(Context& context, const TestPicture& picture) {
   if (record == nullptr)
     return;
   LONGLONG size = drf ? TAVIMG_GetDRFSize(record) : TAVIMG_GetTIFFSize(record);
-  LONG w = (LONG)(size & 0xFFFFFFFF), h = (LONG)(size >> 32);
+  LONG w = TAVIMG_SIZE_WIDTH(size), h = TAVIMG_SIZE_HEIGHT(size);
   SHORT bits = 1, colours = 2;
   LONG info = drf ? TAVIMG_GetDRFColorInfo(record, &bits, &colours) : 1;
   context.ExpectText(
       "info", Format("size %ldx%ld, info %ld, bits %d, colours %d\n", (long)w, (long)h, (long)info, bits, colours));
   if (!context.Check(info != 0 && w > 0 && h > 0 && (bits == 1 || bits == 4 || bits == 8), "no DIB can be asked for"))
     return;
-  // DRF rows are padded to 16 pixels, TIFF rows to 32 bits.
-  const size_t stride = drf ? (size_t)((w + 15) / 16 * 16) * bits / 8 : (size_t)((w + 31) / 32) * 4;
-  const size_t need = 40 + 4 * (size_t)colours + stride * h;
+  const size_t need = drf ? TAVIMG_DRF_DIB_SIZE(w, h, bits, colours) : TAVIMG_TIFF_DIB_SIZE(w, h);
   std::vector<uint8_t> buffer(need + 64, kGuard);
   LONG result = drf ? TAVIMG_DecodeDRF2DIB(record, buffer.data()) : TAVIMG_DecodeTIFF2DIB(record, buffer.data());
   context.Check(result == 1, "the export returned %ld", (long)result);

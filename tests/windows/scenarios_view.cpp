@@ -19,7 +19,7 @@ namespace {
 const int kWindowWidth = 240, kWindowHeight = 180;
 
 std::string Pair(LONGLONG value) {
-  return Format("%ld,%ld", (long)(LONG)(value & 0xFFFFFFFF), (long)(LONG)(value >> 32));
+  return Format("%ld,%ld", (long)TAVIMG_PAIR_X(value), (long)TAVIMG_PAIR_Y(value));
 }
 
 HotspotDataRecord Spot(ImgStruct* record, LONG number) {

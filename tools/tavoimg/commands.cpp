@@ -79,10 +79,10 @@ PictureSource SourceFrom(const ParsedArgs& args, const char* what) {
 }
 
 LONG Low(LONGLONG pair) {
-  return static_cast<LONG>(pair & 0xFFFFFFFF);
+  return TAVIMG_PAIR_X(pair);
 }
 LONG High(LONGLONG pair) {
-  return static_cast<LONG>(pair >> 32);
+  return TAVIMG_PAIR_Y(pair);
 }
 std::string SizeText(LONGLONG pair) {
   return std::to_string(Low(pair)) + "x" + std::to_string(High(pair));
@@ -371,8 +371,7 @@ std::vector<uint8_t> ExportDib(ImgStruct* r, const std::string& path, bool tiff)
     if (w < 1 || h < 1) {
       throw Failure(path + ": the DRF picture is empty (" + SizeText(size) + ")");
     }
-    // The size a host gives the buffer: rows of the width rounded up to 16.
-    AllocateDib(dib, 40 + 4 * static_cast<size_t>(colours) + static_cast<size_t>((w + 15) / 16 * 16) * bits / 8 * h);
+    AllocateDib(dib, TAVIMG_DRF_DIB_SIZE(w, h, bits, colours));
     done = TAVIMG_DecodeDRF2DIB(r, dib.data());
   } else {
     LONGLONG size = TAVIMG_GetTIFFSize(r);
@@ -380,7 +379,7 @@ std::vector<uint8_t> ExportDib(ImgStruct* r, const std::string& path, bool tiff)
     if (w < 1 || h < 1) {
       throw Failure(path + ": the TIFF picture is empty (" + SizeText(size) + ")");
     }
-    AllocateDib(dib, 48 + static_cast<size_t>((w + 31) / 32 * 4) * h);
+    AllocateDib(dib, TAVIMG_TIFF_DIB_SIZE(w, h));
     done = TAVIMG_DecodeTIFF2DIB(r, dib.data());
   }
   if (!done) {
