@@ -24,7 +24,7 @@ uint64_t Fnv(uint64_t hash, const void* data, size_t size) {
 }
 
 std::string Pair(LONGLONG v) {
-  return std::to_string((LONG)(v & 0xFFFFFFFF)) + "," + std::to_string((LONG)(v >> 32));
+  return std::to_string(TAVIMG_PAIR_X(v)) + "," + std::to_string(TAVIMG_PAIR_Y(v));
 }
 
 // Everything a host can read of the view after a step.
