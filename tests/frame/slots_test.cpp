@@ -2,7 +2,7 @@
 // global memory that unloading gives back with everything they hold.
 #include "frame/frame.h"
 #include "frame_records.h"
-#include "view_host.h"
+#include "host_window.h"
 
 #include <tavwin_test.h>
 

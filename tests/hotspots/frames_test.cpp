@@ -3,7 +3,7 @@
 #include "frame/frame.h"
 #include "frame_records.h"
 #include "hotspots/hotspots.h"
-#include "view_host.h"
+#include "pixel_checks.h"
 
 #include <tavwin_test.h>
 

@@ -82,3 +82,36 @@ std::vector<uint32_t> ReadClientPixels(HWND window, int* width, int* height) {
 }
 
 } // namespace host
+
+namespace viewtest {
+
+std::vector<Notification>& Notifications() {
+  static std::vector<Notification> log;
+  return log;
+}
+
+void CALLBACK RecordNotification(DWORD zero, UINT message, char* hotspotName) {
+  Notifications().emplace_back(zero, message, hotspotName ? std::string(hotspotName) : std::string());
+}
+
+HostWindow::~HostWindow() {
+  if (hwnd_ != nullptr) {
+    host::AttachRecord(hwnd_, nullptr);
+    DestroyWindow(hwnd_);
+  }
+}
+
+std::pair<int, int> HostWindow::ScrollRange(int bar) {
+  std::pair<int, int> range(-12345, -12345);
+  GetScrollRange(hwnd_, bar, &range.first, &range.second);
+  return range;
+}
+
+Pixels ReadClient(HWND window) {
+  Pixels p;
+  for (uint32_t v : host::ReadClientPixels(window, &p.width, &p.height)) // 0x00RRGGBB to COLORREF
+    p.colours.push_back(RGB((v >> 16) & 0xFF, (v >> 8) & 0xFF, v & 0xFF));
+  return p;
+}
+
+} // namespace viewtest

@@ -50,6 +50,12 @@ std::vector<DWORD> Table(HGLOBAL table, DWORD count) {
   return result;
 }
 
+std::vector<uint8_t> WithEntry(uint16_t tag, uint16_t type, uint32_t count, uint32_t value) {
+  TiffFileBuilder file = Picture(false);
+  file.Entry(tag, type, count, value);
+  return file.Build();
+}
+
 TEST(TiffReader, MemoryCopyInWholeBlocks) {
   // A file of exactly 10240 bytes is followed by a further block of zeros.
   std::vector<uint8_t> bytes = Picture(false).Build();
@@ -96,6 +102,13 @@ TEST(TiffReader, NumbersInEitherByteOrderAndEntryType) {
   EXPECT_EQ(Numbers(record), (std::vector<long>{100, 20, 2, 0, 1, 2}));
   EXPECT_EQ(Table(record->TiffStripOffsets, 1), (std::vector<DWORD>{8}));
   EXPECT_EQ(Table(record->TiffStripByteCounts, 2), (std::vector<DWORD>{11, 22}));
+  // A table may end at the last byte of the memory copy (10240), not after it.
+  for (uint16_t type : {3, 4})
+    for (uint32_t beyond : {0u, 1u}) {
+      const uint32_t bytes = type == 3 ? 6 : 12;
+      ASSERT_EQ(record.Load(Write("table-end.tif", WithEntry(279, type, 3, 10240 - bytes + beyond))), beyond ? 0 : 1)
+          << type;
+    }
   // Without tag 279 there is no byte count table.
   ASSERT_EQ(record.Load(Write("no-counts.tif", Picture(false).Build())), 1);
   EXPECT_EQ(+record->TiffStripByteCounts, nullptr);
@@ -127,12 +140,6 @@ TEST(TiffReader, RepeatedTagsReplaceAndNothingLeaks) {
     TiffExport(record.get());
   }
   EXPECT_EQ(tavwin::LiveGlobalBlocks(), before);
-}
-
-std::vector<uint8_t> WithEntry(uint16_t tag, uint16_t type, uint32_t count, uint32_t value) {
-  TiffFileBuilder file = Picture(false);
-  file.Entry(tag, type, count, value);
-  return file.Build();
 }
 
 // Every failing load: 0, its error code and message box; a failure of the

@@ -80,6 +80,9 @@ std::vector<uint32_t> SourcePicture(int kind, int w, int h) {
   return rgb;
 }
 
+// The tool's side of a round trip: its colours for each kind, both raster
+// tables, hotspot texts and PNG files (the library's decoding of every kind
+// and form is the DRF suite's).
 TEST(ToolMakeDrf, ExportGivesBackTheSourcePictureForEveryKind) {
   const int w = 53, h = 37;
   std::string spots = TempPath("roundtrip.json");
@@ -89,35 +92,31 @@ TEST(ToolMakeDrf, ExportGivesBackTheSourcePictureForEveryKind) {
       << "[{\"name\": \"left\", \"text\": \"caf\\u00e9 \xe2\x82\xac\", \"kind\": 3, \"rect\": [1, 2, 11, 12]},\n"
          " {\"name\": \"right\", \"kind\": 3, \"rect\": [30, 20, 40, 30]}]\n";
   for (int kind : {5, 6, 7}) {
-    for (bool compact : {false, true}) {
-      SCOPED_TRACE("kind " + std::to_string(kind) + (compact ? ", compact raster table" : ", full raster table"));
-      std::string stem = "roundtrip" + std::to_string(kind) + (compact ? "c" : "f");
-      std::string source = TempPath(stem + ".bmp"), drf = TempPath(stem + ".drf"), back = TempPath(stem + ".out.bmp");
-      std::vector<uint32_t> rgb = SourcePicture(kind, w, h);
-      WriteBmp24(source, w, h, rgb);
-      std::vector<std::string> args = {"make-drf", source, "--kind", std::to_string(kind), "--hotspots",
-                                       spots,      "-o",   drf,      "--compact"};
-      RunToolOk({args.begin(), args.end() - (compact ? 0 : 1)});
-      RunToolOk({"export", drf, "-o", back});
-      BmpPicture picture;
-      ASSERT_TRUE(ReadBmp(back, picture));
-      ASSERT_EQ(picture.width, w);
-      ASSERT_EQ(picture.height, h);
-      EXPECT_TRUE(picture.rgb == rgb);
-      // The raster table comes back, the 8-bit text included, and as UTF-8 in
-      // JSON.
-      EXPECT_EQ(RunToolOk({"hotspots", drf}), "0\tleft\tcaf\xe9 \x80\t3\t1,2,11,12\n1\tright\t\t3\t30,20,40,30\n");
-      EXPECT_NE(RunToolOk({"hotspots", drf, "--json"}).find("\"text\":\"caf\xc3\xa9 \xe2\x82\xac\""),
-                std::string::npos);
-
-      // The same picture through PNG files: export to PNG, encode again, and
-      // the DIB is the same to the byte.
-      std::string png = TempPath(stem + ".png"), drf2 = TempPath(stem + "2.drf"), back2 = TempPath(stem + "2.bmp");
-      RunToolOk({"export", drf, "-o", png});
-      RunToolOk({"make-drf", png, "--kind", std::to_string(kind), "-o", drf2});
-      RunToolOk({"export", drf2, "-o", back2});
-      EXPECT_EQ(ReadFile(back2), ReadFile(back));
-    }
+    SCOPED_TRACE("kind " + std::to_string(kind));
+    std::string stem = "roundtrip" + std::to_string(kind);
+    std::string source = TempPath(stem + ".bmp"), drf = TempPath(stem + ".drf"), back = TempPath(stem + ".out.bmp");
+    std::vector<uint32_t> rgb = SourcePicture(kind, w, h);
+    WriteBmp24(source, w, h, rgb);
+    std::vector<std::string> args = {"make-drf", source, "--kind", std::to_string(kind), "--hotspots",
+                                     spots,      "-o",   drf,      "--compact"};
+    RunToolOk({args.begin(), args.end() - (kind == 6 ? 0 : 1)});
+    RunToolOk({"export", drf, "-o", back});
+    BmpPicture picture;
+    ASSERT_TRUE(ReadBmp(back, picture));
+    ASSERT_EQ(picture.width, w);
+    ASSERT_EQ(picture.height, h);
+    EXPECT_TRUE(picture.rgb == rgb);
+    // The raster table comes back, the 8-bit text included, and as UTF-8 in
+    // JSON.
+    EXPECT_EQ(RunToolOk({"hotspots", drf}), "0\tleft\tcaf\xe9 \x80\t3\t1,2,11,12\n1\tright\t\t3\t30,20,40,30\n");
+    EXPECT_NE(RunToolOk({"hotspots", drf, "--json"}).find("\"text\":\"caf\xc3\xa9 \xe2\x82\xac\""), std::string::npos);
+    // The same picture through PNG files: export to PNG, encode again, and
+    // the DIB is the same to the byte.
+    std::string png = TempPath(stem + ".png"), drf2 = TempPath(stem + "2.drf"), back2 = TempPath(stem + "2.bmp");
+    RunToolOk({"export", drf, "-o", png});
+    RunToolOk({"make-drf", png, "--kind", std::to_string(kind), "-o", drf2});
+    RunToolOk({"export", drf2, "-o", back2});
+    EXPECT_EQ(ReadFile(back2), ReadFile(back));
   }
 }
 

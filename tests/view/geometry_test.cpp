@@ -4,7 +4,7 @@
 #include "view/view.h"
 
 #include "frame_records.h"
-#include "view_host.h"
+#include "host_window.h"
 
 #include <gtest/gtest.h>
 

@@ -39,8 +39,9 @@ std::string State(HostWindow& host, ImgStruct* r) {
     << host.ScrollRange(SB_HORZ).second << "@" << GetScrollPos(host.hwnd(), SB_HORZ) << ","
     << host.ScrollRange(SB_VERT).second << "@" << GetScrollPos(host.hwnd(), SB_VERT) << " centre "
     << Pair(TAVIMG_GetBildMitte(r)) << " start " << Pair(TAVIMG_GetZoomStart(r)) << " offset "
-    << Pair(TAVIMG_GetDRFSpotOffset(r)) << " scaled " << Pair(TAVIMG_GetScaledClientSize(r)) << " " << numbers << " '"
-    << r->CurrentHotspotName << "' told " << Notifications().size() << "\n";
+    << Pair(TAVIMG_GetDRFSpotOffset(r)) << " spots " << Pair(TAVIMG_GetHotspotOffset(r)) << " scaled "
+    << Pair(TAVIMG_GetScaledClientSize(r)) << " " << numbers << " '" << r->CurrentHotspotName << "' told "
+    << Notifications().size() << "\n";
   for (LONG i = 0; i < r->HotspotCount && i < 12; ++i)
     s << " " << Sides(r->Hotspots[i].ScreenRect) << "/" << r->Hotspots[i].HotspotState;
   return s.str();
@@ -50,7 +51,8 @@ std::string State(HostWindow& host, ImgStruct* r) {
 // vC,P send a scroll code with a position; sW,H resizes the window; mNAME
 // marks a hotspot by name, m* all and u unmarks all; fMODE,PEN sets the
 // frame style and redraws; oX,Y moves the mouse; dM switches the display
-// mode; r sends a right click where the mouse was last.
+// mode; r sends a right click where the mouse was last; x resets the view
+// (command 2), k sets the host's fit switch to 2, l lays the view out again.
 void Step(HostWindow& host, ImgStruct* r, const std::string& step, POINT& mouse) {
   int a = 0, b = 0, c = 0, d = 0;
   const char* args = step.c_str() + 1;
@@ -94,6 +96,15 @@ void Step(HostWindow& host, ImgStruct* r, const std::string& step, POINT& mouse)
   case 'r':
     host.Mouse(WM_RBUTTONDOWN, mouse.x, mouse.y, MK_RBUTTON);
     break;
+  case 'x':
+    TAVIMG_MAIN(2, r, host.hwnd(), 0, 0, 0);
+    break;
+  case 'k':
+    r->FitMode = 2;
+    break;
+  case 'l':
+    TAVIMG_RecalcLayout(host.hwnd(), r);
+    break;
   }
 }
 
@@ -108,22 +119,22 @@ TEST_F(ViewSteps, EveryModeOfTheSamples) {
     uint64_t digest;
   } const cases[] = {
       {"drive-unit.tif", "drive-unit.drf", 0, 500, 400, "o507,90 r o100,100 mitem-06 f1,2 m* f0,3 u s300,200",
-       0xbbe6bb7fd45268d9},
+       0x33ef811240f75e7f},
       {"drive-unit.tif", "drive-unit.drf", 1, 300, 380, "o60,60 mitem-06 z50,60,150,140 v1,0 h3,0 v5,200 d0",
-       0x25d5ae8ca9f6a5f4},
-      {"drive-unit.tif", "drive-unit.drf", 2, 260, 200, "o40,40 mitem-02 s400,300 d1 z10,10,90,70", 0xa51443af2526a6b3},
-      {"drive-unit.tif", "drive-unit.drf", 3, 300, 250, "z20,20,120,100 o60,60 h1,0 v3,0 s200,300 d4",
-       0x07fb22d4f9c5b2f1},
+       0x709bf35a31dea5fe},
+      {"drive-unit.tif", "drive-unit.drf", 2, 260, 200, "o40,40 mitem-02 s400,300 d1 z10,10,90,70", 0x9a46ef1b14e6feab},
+      {"drive-unit.tif", "drive-unit.drf", 3, 300, 250, "z20,20,120,100 o60,60 h1,0 v3,0 s200,300 d4 x k x l",
+       0xa162c5921e4ee771},
       {"drive-unit.tif", "drive-unit.drf", 4, 317, 267, "v1,0 v3,0 v5,700 o50,50 mitem-06 z30,30,90,80 s250,300",
-       0xab181117ab087855},
+       0xd8a3365fb07ab53d},
       {"drive-unit-hotspots.tif", "", 1, 432, 550, "m* o120,200 z100,150,300,300 h5,600 v5,900 z50,50,150,150",
-       0xc583dc43d35a0ec0},
-      {"drive-unit-hotspots.tif", "", 4, 300, 500, "v3,0 h1,0 s400,300 o90,90 m* f1,1", 0xbeccbecbde37c066},
-      {"", "control-panel.drf", 0, 480, 320, "o100,100 r m* f1,2 u s200,150 o10,10", 0xe2cbf10452d4c438},
-      {"", "control-panel.drf", 2, 300, 200, "o200,100 z10,10,100,100 d3 o50,50", 0x8078cf1ffe8112f2},
-      {"", "control-panel.drf", 3, 250, 250, "m* s480,320 d0", 0x560ac4bd03732328},
-      {"", "bearing-cap.drf", 0, 400, 300, "o50,50 m* d2 s200,120", 0x722bcee3753e6192},
-      {"", "bearing-cap.drf", 3, 350, 350, "o150,150 r d0", 0x24e38a8c2691847c},
+       0xdfd3ef02ea8e688c},
+      {"drive-unit-hotspots.tif", "", 4, 300, 500, "v3,0 h1,0 s400,300 o90,90 m* f1,1 x l", 0x945689e333887f32},
+      {"", "control-panel.drf", 0, 480, 320, "o100,100 r m* f1,2 u s200,150 o10,10", 0x6e1c4a5515d4a23c},
+      {"", "control-panel.drf", 2, 300, 200, "o200,100 z10,10,100,100 d3 o50,50 x k d0 x", 0x230c831bf5f4829a},
+      {"", "control-panel.drf", 3, 250, 250, "m* s480,320 d0", 0x38c04935e59a0fb8},
+      {"", "bearing-cap.drf", 0, 400, 300, "o50,50 m* d2 s200,120", 0x5e0e0c93769217b5},
+      {"", "bearing-cap.drf", 3, 350, 350, "o150,150 r d0 k x l", 0x8314004fa19e55aa},
   };
   for (const Case& c : cases) {
     const std::string tiff = *c.tiff ? samples + c.tiff : "", drf = *c.drf ? samples + c.drf : "";

@@ -4,7 +4,7 @@
 #define TAV_TESTS_VIEW_VIEW_PICTURES_H
 
 #include "drf_files.h"
-#include "view_host.h"
+#include "pixel_checks.h"
 
 #include <gtest/gtest.h>
 

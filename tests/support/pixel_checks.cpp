@@ -1,4 +1,4 @@
-#include "view_host.h"
+#include "pixel_checks.h"
 
 #include "drf_files.h"
 
@@ -6,45 +6,12 @@
 
 namespace viewtest {
 
-std::vector<Notification>& Notifications() {
-  static std::vector<Notification> log;
-  return log;
-}
-
-void CALLBACK RecordNotification(DWORD zero, UINT message, char* hotspotName) {
-  Notifications().emplace_back(zero, message, hotspotName ? std::string(hotspotName) : std::string());
-}
-
-HostWindow::HostWindow(int x, int y, int width, int height) : hwnd_(host::CreateTestWindow(x, y, width, height)) {
-  EXPECT_NE(hwnd_, nullptr);
-}
-
-HostWindow::~HostWindow() {
-  if (hwnd_ != nullptr) {
-    host::AttachRecord(hwnd_, nullptr);
-    DestroyWindow(hwnd_);
-  }
-}
-
-std::pair<int, int> HostWindow::ScrollRange(int bar) {
-  std::pair<int, int> range(-12345, -12345);
-  GetScrollRange(hwnd_, bar, &range.first, &range.second);
-  return range;
-}
-
 std::string WriteTiff(const std::string& name, const TiffBitmap& picture) {
   const std::string path = drftest::TempPath(name);
   TiffWriteOptions options;
   options.rowsPerStrip = 64;
   EXPECT_TRUE(TiffWriteWithLibtiff(path, picture, options)) << "libtiff could not write " << path;
   return path;
-}
-
-Pixels ReadClient(HWND window) {
-  Pixels p;
-  for (uint32_t v : host::ReadClientPixels(window, &p.width, &p.height)) // 0x00RRGGBB to COLORREF
-    p.colours.push_back(RGB((v >> 16) & 0xFF, (v >> 8) & 0xFF, v & 0xFF));
-  return p;
 }
 
 ::testing::AssertionResult PixelsAre(const Pixels& pixels, int x0, int y0, int x1, int y1,

@@ -1,0 +1,37 @@
+// Checks of what a host window shows: pixels against a rule, frames drawn
+// by inversion, and the bilevel TIFF files the view and hotspot suites show.
+#ifndef TAV_TESTS_SUPPORT_PIXEL_CHECKS_H
+#define TAV_TESTS_SUPPORT_PIXEL_CHECKS_H
+
+#include "host_window.h"
+#include "tiff_files.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace viewtest {
+
+// A bilevel picture (1 = black) written as a TIFF with compression 2 and 64
+// rows a strip into a fresh file; fails the test when libtiff cannot.
+std::string WriteTiff(const std::string& name, const TiffBitmap& picture);
+
+// Every pixel of [x0, x1) x [y0, y1) has the colour that expected gives it;
+// the failure names the first wrong pixels.
+::testing::AssertionResult PixelsAre(const Pixels& pixels, int x0, int y0, int x1, int y1,
+                                     const std::function<COLORREF(int x, int y)>& expected);
+
+// A set of window pixels.
+using Region = std::function<bool(int x, int y)>;
+// What Rectangle(l, t, r, b) inverts with R2_NOT for each of rects (a pixel
+// inverted twice is back): the whole covered area, or with hollow only the
+// outline of the pen. Pen widths 0 and 1 cover l..r-1 by t..b-1 with a
+// one-pixel outline; width 2 covers one more column and row to the left and
+// top, with a two-pixel outline.
+Region Inverts(const std::vector<RECT>& rects, bool hollow = false, int penWidth = 1);
+// after equals before but for the pixels of inverted, which are inverted.
+::testing::AssertionResult InvertedWhere(const Pixels& before, const Pixels& after, const Region& inverted);
+
+} // namespace viewtest
+
+#endif
