@@ -19,7 +19,7 @@
 #include <drfenc.h>
 
 #include "drf/drf.h"
-#include "frame/frame.h"
+#include "core/core.h"
 
 #include <stdio.h>
 #include <string.h>

@@ -5,8 +5,8 @@
 // below DRFDataSize and inside the stripes the loader filled; every write
 // stays inside the row being decoded.
 #include "drf/drf.h"
-#include "frame/frame.h"
-#include "output/output.h"
+#include "core/core.h"
+#include "drawing/palette.h"
 #include "tiff/tiff.h"
 
 #include <stdint.h>
@@ -583,21 +583,6 @@ extern "C" LONG WINAPI TAVIMG_GetDRFColorInfo(ImgStruct* record, SHORT* bitCount
   if (record == nullptr)
     return 0;
   return DRFKindInfo(record->DRFColorType, bitCount, colorCount);
-}
-
-void FreeDRFBands(ImgStruct* record) {
-  if (record == nullptr)
-    return;
-  for (int b = 0; b < TAV_MAX_BANDS; ++b) {
-    if (record->BandHandles[b] != nullptr)
-      GlobalFree(record->BandHandles[b]);
-    record->BandHandles[b] = nullptr;
-    record->BandBits[b] = nullptr;
-  }
-  if (record->BitmapInfoHandle != nullptr)
-    GlobalFree(record->BitmapInfoHandle);
-  record->BitmapInfoHandle = nullptr;
-  record->BitmapInfo = nullptr;
 }
 
 int DecodeDRFKind6(HWND window, ImgStruct* record, BYTE fillIndex) {

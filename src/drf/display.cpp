@@ -2,7 +2,7 @@
 // context, or packed into one DIB. Every call decodes anew from the stripes
 // and frees the bands and the bitmap header before it returns.
 #include "drf/drf.h"
-#include "frame/frame.h"
+#include "core/core.h"
 
 #include <string.h>
 

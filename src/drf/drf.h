@@ -11,9 +11,6 @@ enum { TAV_STRIPE_BYTES = 65536, TAV_MAX_STRIPES = 16, TAV_MAX_BANDS = 16 };
 int LoadDRFPicture(ImgStruct* record);
 int ReadDRFRasterTable(CFile& file, const BYTE* header, ImgStruct* record);
 void ReadDRFString(CFile& file, char* destination, int maxChars);
-void FreeDRFStripes(ImgStruct* record);
-// Frees the decoded picture: every band and the bitmap header.
-void FreeDRFBands(ImgStruct* record);
 
 // Bits per pixel and colours of a picture kind (5 to 8); 0 for other kinds.
 int DRFKindInfo(int kind, SHORT* bitCount, SHORT* colorCount);

@@ -5,7 +5,7 @@
 // (header pointing to the new directory, PhotometricInterpretation 1 made 0),
 // then one 32-bit byte count per strip, then the hotspot records, then the
 // new first directory with tag 279 (StripByteCounts) and tag 65024 set.
-#include "frame/frame.h"
+#include "core/core.h"
 #include <afx.h>
 #include "drf/drf.h"
 #include "view/view.h"

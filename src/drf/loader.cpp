@@ -2,7 +2,7 @@
 // picture record, keeps the compressed picture data in stripes of 65,536
 // bytes and fills the hotspot table from the raster table.
 #include "drf/drf.h"
-#include "frame/frame.h"
+#include "core/core.h"
 
 #include <afx.h>
 
@@ -102,16 +102,6 @@ UINT ReadStripes(CFile& file, ImgStruct* record) {
 }
 
 } // namespace
-
-void FreeDRFStripes(ImgStruct* record) {
-  if (record == nullptr)
-    return;
-  for (int i = 0; i < TAV_MAX_STRIPES; ++i) {
-    if (record->DRFStripeHandles[i] != nullptr)
-      GlobalFree(record->DRFStripeHandles[i]);
-    record->DRFStripeHandles[i] = nullptr;
-  }
-}
 
 void ReadDRFString(CFile& file, char* destination, int maxChars) {
   if (destination == nullptr || maxChars <= 0)

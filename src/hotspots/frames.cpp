@@ -1,7 +1,7 @@
 // Drawing of hotspot frames: every frame is inverted (R2_NOT), so drawing it
 // a second time takes it off the screen again; DrawnBit tells which frames
 // are on the screen now.
-#include "frame/frame.h"
+#include "core/core.h"
 #include "hotspots/hotspots.h"
 
 #include <stdint.h>

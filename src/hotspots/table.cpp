@@ -1,6 +1,6 @@
 // The hotspot table of a picture record and its exports: counts, whole
 // entries, marking (selection by the host), activation and drawing mode.
-#include "frame/frame.h"
+#include "core/core.h"
 #include "hotspots/hotspots.h"
 
 #include <string.h>

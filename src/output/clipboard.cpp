@@ -1,6 +1,6 @@
 // Clipboard copy: a DRF picture as a packed DIB (CF_DIB), a TIFF picture, or
 // the section of it that a zoom shows, as a monochrome bitmap (CF_BITMAP).
-#include "frame/frame.h"
+#include "core/core.h"
 #include "output/output.h"
 #include "drf/drf.h"
 #include "tiff/tiff.h"

@@ -4,7 +4,7 @@
 #ifndef _WIN32
 
 #  include "resources/resources.h"
-#  include "frame/frame.h"
+#  include "core/core.h"
 
 #  include <tavwin_module.h>
 

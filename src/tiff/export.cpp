@@ -1,6 +1,6 @@
 // 1-bit export: a window of the picture at full resolution into a DIB in the
 // caller's memory.
-#include "frame/frame.h"
+#include "core/core.h"
 #include "tiff/tiff.h"
 
 #include <string.h>

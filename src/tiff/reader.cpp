@@ -1,5 +1,5 @@
 // TIFF file reader: the memory copy of the file, the header and the load.
-#include "frame/frame.h"
+#include "core/core.h"
 #include "tiff/tiff.h"
 
 #include <afx.h>
@@ -125,18 +125,4 @@ int LoadTIFF(ImgStruct* record) {
     return 0;
   }
   return 1;
-}
-
-void FreeTIFFTables(ImgStruct* record) {
-  if (record == nullptr)
-    return;
-  // Packed fields: named one by one, never pointed to.
-  if (record->TiffStripOffsets != nullptr)
-    GlobalFree(record->TiffStripOffsets);
-  if (record->TiffStripByteCounts != nullptr)
-    GlobalFree(record->TiffStripByteCounts);
-  record->TiffStripOffsets = nullptr;
-  record->TiffStripByteCounts = nullptr;
-  record->TiffStripCount = 0;
-  record->TiffStripOffsetsCount = 0;
 }

@@ -1,6 +1,6 @@
 // Reduced rendering: a window of the picture drawn at any size in five
 // levels (background, three greys, black), band by band as 4-bit DIBs.
-#include "output/output.h"
+#include "drawing/palette.h"
 #include "tiff/tiff.h"
 
 #include <string.h>

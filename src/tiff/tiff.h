@@ -10,8 +10,6 @@
 // Opens TiffPath of the record: memory copy, header, first directory.
 int LoadTIFF(ImgStruct* record);
 int ReadFileToMemory(const char* path, ImgStruct* record);
-// Frees the strip offset and byte count tables of the record.
-void FreeTIFFTables(ImgStruct* record);
 
 // Draws a reduced window of the picture (see the renderer for the rules).
 void DrawTIFF(int insetX, int insetY, int srcX0, int srcX1, int srcY0, int srcY1, int destWidth, int destHeight,

@@ -4,7 +4,8 @@
 // the hotspot under the mouse. Messages not handled here go to the host's
 // callback. Also the view reset of the command entry.
 #include "view/view.h"
-#include "frame/frame.h"
+#include "core/core.h"
+#include "core/numbers.h"
 #include "drf/drf.h"
 #include "tiff/tiff.h"
 #include "hotspots/hotspots.h"

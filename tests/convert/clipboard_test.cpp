@@ -7,7 +7,7 @@
 #include <tavwin_test.h>
 
 #include "drf_files.h"
-#include "frame/frame.h"
+#include "core/core.h"
 #include "output/output.h"
 #include "tiff/tiff.h"
 #include "tiff_files.h"

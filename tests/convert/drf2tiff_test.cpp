@@ -7,7 +7,7 @@
 #include <tavoimg/tavoimg.h>
 
 #include "drf/drf.h"
-#include "frame/frame.h"
+#include "core/core.h"
 #include "tiff_files.h"
 #include "write_limits.h"
 

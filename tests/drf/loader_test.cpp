@@ -3,7 +3,7 @@
 #include "drf_files.h"
 
 #include "drf/drf.h"
-#include "frame/frame.h"
+#include "core/core.h"
 
 #include <gtest/gtest.h>
 

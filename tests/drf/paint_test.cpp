@@ -8,7 +8,7 @@
 #include "host_window.h"
 
 #include "drf/drf.h"
-#include "frame/frame.h"
+#include "core/core.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // Error reporting and the library's resources: the last error code, the
 // boxes and their switch, the version text, and the zoom cursor the library
 // finds under its own module.
-#include "frame/frame.h"
+#include "core/core.h"
 #include "frame_records.h"
 
 #include <afx.h>

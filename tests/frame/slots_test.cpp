@@ -1,6 +1,6 @@
 // The slot table: one record per window, twenty windows at most, records in
 // global memory that unloading gives back with everything they hold.
-#include "frame/frame.h"
+#include "core/core.h"
 #include "frame_records.h"
 #include "host_window.h"
 

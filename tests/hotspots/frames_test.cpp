@@ -1,6 +1,6 @@
 // Hotspot frames on a real (stand-in) window, checked pixel by pixel: every
 // frame is an inversion, so what is drawn can be told from what lay below.
-#include "frame/frame.h"
+#include "core/core.h"
 #include "frame_records.h"
 #include "hotspots/hotspots.h"
 #include "pixel_checks.h"

@@ -1,6 +1,6 @@
 // The hotspot table through its exports: counts, whole entries, selection,
 // activation, drawing mode, and what each refuses.
-#include "frame/frame.h"
+#include "core/core.h"
 #include "frame_records.h"
 #include "hotspots/hotspots.h"
 

@@ -4,8 +4,8 @@
 // colours.
 #include "drf_files.h"
 
-#include "frame/frame.h"
-#include "output/output.h"
+#include "core/core.h"
+#include "drawing/palette.h"
 
 #include <gtest/gtest.h>
 

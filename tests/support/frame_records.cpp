@@ -1,6 +1,6 @@
 #include "frame_records.h"
 
-#include "frame/frame.h"
+#include "core/core.h"
 
 #include <gtest/gtest.h>
 

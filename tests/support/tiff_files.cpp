@@ -1,7 +1,7 @@
 #include "tiff_files.h"
 
 #include "drf_files.h"
-#include "frame/frame.h"
+#include "core/core.h"
 #include "tiff/tiff.h"
 
 #include <gtest/gtest.h>

@@ -2,7 +2,7 @@
 // directory and its numbers, and every error the load reports.
 #include "tiff_files.h"
 
-#include "frame/frame.h"
+#include "core/core.h"
 #include "tiff/tiff.h"
 
 #include <afx.h>

@@ -1,7 +1,7 @@
 // The host's side of a shown picture: hover frames and the callback, resizing
 // before the first paint, switching display modes, the commands of
 // TAVIMG_MAIN, and unloading without leaving anything behind.
-#include "frame/frame.h"
+#include "core/core.h"
 
 #include "view_pictures.h"
 

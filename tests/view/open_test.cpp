@@ -1,7 +1,7 @@
 // Opening pictures into a window's record: file types, paths of one
 // character, paths that do not fit, the companion TIFF of a kind-5 DRF, and
 // opening again into a record that still holds a picture.
-#include "frame/frame.h"
+#include "core/core.h"
 #include "frame_records.h"
 
 #include "view_pictures.h"

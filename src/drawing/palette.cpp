@@ -2,8 +2,8 @@
 // from the decoded bitmap's colour table or as a full 256-entry palette that
 // keeps the 20 system colours in place; and the module-wide table of colours
 // that the host sets and a full DRF palette fills.
-#include "frame/frame.h"
-#include "output/output.h"
+#include "core/core.h"
+#include "drawing/palette.h"
 
 #include <string.h>
 

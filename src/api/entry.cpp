@@ -1,7 +1,7 @@
-// The library's entry: keeps the module instance, registers the library as
-// an MFC extension module so that its string table joins the resource
-// search, and loads the zoom cursor on first use.
-#include "frame/frame.h"
+// The library's entry: keeps the module instance and registers the library
+// as an MFC extension module so that its string table joins the resource
+// search.
+#include "core/core.h"
 #include "resources/resources.h"
 
 #include <afx.h>
@@ -12,8 +12,6 @@
 
 namespace {
 
-HINSTANCE g_instance = nullptr;
-HCURSOR g_zoomCursor = nullptr;
 AFX_EXTENSION_MODULE g_extensionModule = {FALSE, nullptr, nullptr};
 
 void AttachLibrary(HINSTANCE instance) {
@@ -26,19 +24,6 @@ void DetachLibrary() {
 }
 
 } // namespace
-
-HINSTANCE LibraryInstance() {
-  return g_instance;
-}
-void SetLibraryInstance(HINSTANCE instance) {
-  g_instance = instance;
-}
-
-HCURSOR ZoomCursor() {
-  if (g_zoomCursor == nullptr)
-    g_zoomCursor = LoadCursorA(g_instance, MAKEINTRESOURCEA(TAV_ZOOM_CURSOR_ID));
-  return g_zoomCursor;
-}
 
 #ifdef _WIN32
 

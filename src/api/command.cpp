@@ -3,7 +3,8 @@
 // the display mode, and TAVIMG_MAIN, through which the host reaches message
 // handling, record initialisation, view reset, reloading, painting and the
 // view refreshes by number.
-#include "frame/frame.h"
+#include "core/core.h"
+#include "core/numbers.h"
 #include "drf/drf.h"
 #include "view/view.h"
 

@@ -1,7 +1,8 @@
-// Library frame: error reporting, the slot table of picture records, the
-// module's instance and cursor. Shared by every subsystem.
-#ifndef TAV_FRAME_FRAME_H
-#define TAV_FRAME_FRAME_H
+// What every subsystem may use: error reporting, the slot table of picture
+// records and their defaults, the module's instance and cursor. Includes no
+// other part of the library.
+#ifndef TAV_CORE_CORE_H
+#define TAV_CORE_CORE_H
 
 #include <tavoimg/tavoimg.h>
 
@@ -65,6 +66,11 @@ bool IsSlotRecord(const ImgStruct* record);
 // bands, strip tables, bitmap header) and clears the handles; used before a
 // picture is opened again into a record that still holds one.
 void ReleasePictureData(ImgStruct* record);
+// The parts of that release: the DRF stripes; the decoded DRF picture (every
+// band and the bitmap header); the TIFF strip offset and byte count tables.
+void FreeDRFStripes(ImgStruct* record);
+void FreeDRFBands(ImgStruct* record);
+void FreeTIFFTables(ImgStruct* record);
 
 // Module instance and the zoom cursor (resource 103).
 HINSTANCE LibraryInstance();

@@ -1,6 +1,6 @@
 // Error reporting: the module-wide last error code, the switch for error
 // boxes, and the version text that captions them.
-#include "frame/frame.h"
+#include "core/core.h"
 
 #include <afx.h>
 

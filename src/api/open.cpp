@@ -1,7 +1,7 @@
 // Opening a picture into a host window: the window's record is found or
 // created, reset, given the host's paths and settings, and the loader of the
 // picture's format runs. Nothing is drawn here.
-#include "frame/frame.h"
+#include "core/core.h"
 #include "drf/drf.h"
 #include "tiff/tiff.h"
 

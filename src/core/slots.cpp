@@ -1,10 +1,7 @@
 // The slot table: one picture record per host window, in movable global
 // memory locked for the record's whole life; the record's defaults; the
 // release of what a record holds.
-#include "frame/frame.h"
-#include "drf/drf.h"
-#include "hotspots/hotspots.h"
-#include "tiff/tiff.h"
+#include "core/core.h"
 
 #include <afx.h>
 
@@ -23,6 +20,10 @@ int g_slotCount = 0; // slots ever taken; never decreases
 
 const UINT kRecordAllocFlags = GMEM_MOVEABLE | GMEM_ZEROINIT;
 
+// Handles the record has room for: DRF stripes, and decoded bands.
+constexpr int kRecordStripes = sizeof(ImgStruct::DRFStripeHandles) / sizeof(ImgStruct::DRFStripeHandles[0]);
+constexpr int kRecordBands = sizeof(ImgStruct::BandHandles) / sizeof(ImgStruct::BandHandles[0]);
+
 void DeleteIfSet(HGDIOBJ object) {
   if (object != nullptr)
     DeleteObject(object);
@@ -32,6 +33,14 @@ void FreeGlobal(HGLOBAL& block) {
   if (block != nullptr)
     GlobalFree(block);
   block = nullptr;
+}
+
+// Frees a record's block and gives the null handle to store in its place
+// (the record's fields are packed: assigned, never referred to).
+HGLOBAL FreedBlock(HGLOBAL block) {
+  if (block != nullptr)
+    GlobalFree(block);
+  return nullptr;
 }
 
 HBRUSH CreateSolidBackground(COLORREF colour) {
@@ -100,6 +109,33 @@ ImgStruct* GetImgStructForWindow(HWND window) {
   slot.memory = memory;
   slot.record = record;
   return record;
+}
+
+void FreeDRFStripes(ImgStruct* record) {
+  if (record == nullptr)
+    return;
+  for (int i = 0; i < kRecordStripes; ++i)
+    record->DRFStripeHandles[i] = FreedBlock(record->DRFStripeHandles[i]);
+}
+
+void FreeDRFBands(ImgStruct* record) {
+  if (record == nullptr)
+    return;
+  for (int b = 0; b < kRecordBands; ++b) {
+    record->BandHandles[b] = FreedBlock(record->BandHandles[b]);
+    record->BandBits[b] = nullptr;
+  }
+  record->BitmapInfoHandle = FreedBlock(record->BitmapInfoHandle);
+  record->BitmapInfo = nullptr;
+}
+
+void FreeTIFFTables(ImgStruct* record) {
+  if (record == nullptr)
+    return;
+  record->TiffStripOffsets = FreedBlock(record->TiffStripOffsets);
+  record->TiffStripByteCounts = FreedBlock(record->TiffStripByteCounts);
+  record->TiffStripCount = 0;
+  record->TiffStripOffsetsCount = 0;
 }
 
 void ReleasePictureData(ImgStruct* record) {
