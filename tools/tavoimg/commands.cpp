@@ -647,11 +647,13 @@ const std::vector<Command>& Commands() {
       {"html",
        "html PICTURE [--tiff TIFF] [--as drf|tiff] -o DIR | html FOLDER [-j N] -o SITE",
        "A picture as a web page that works offline, from a folder without a server:\n"
-       "DIR/index.html and the picture as PNG (a TIFF picture also reduced to grey\n"
-       "by the library for the first view). The page fits the picture to the\n"
-       "window, zooms (wheel, buttons, + and -) and pans (drag, arrow keys); hovering\n"
-       "a hotspot shows its name and text, clicking marks every hotspot of that\n"
-       "name, and so does the address's #NAME.\n\n"
+       "DIR/index.html, the picture as tiles in the IIIF Image API 3.0 static layout\n"
+       "(DIR/NAME.iiif/info.json) and a IIIF Presentation 3 manifest with its hotspots\n"
+       "(DIR/NAME.manifest.json). The page fits the picture to the window, zooms\n"
+       "(wheel, buttons, + and -, pinch, double-tap) and pans (drag, arrow keys);\n"
+       "hovering or tapping a hotspot shows its name and text, clicking marks every\n"
+       "hotspot of that name. The address holds the marks and the view\n"
+       "(#marks=NAME,NAME&view=SCALE,X,Y; #NAME marks one name).\n\n"
        "A FOLDER is converted with everything below it (.drf, .tif and .tiff files;\n"
        "a kind-5 DRF takes the TIFF of the same name as its companion): one page per\n"
        "picture, SITE/index.html with thumbnails and a search over file names and\n"

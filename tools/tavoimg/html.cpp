@@ -4,8 +4,10 @@
 // state and takes no lock.
 #include "html.h"
 
+#include "iiif.h"
 #include "output_file.h"
 #include "page.h"
+#include "pyramid.h"
 #include "site.h"
 #include "web_assets.h"
 
@@ -73,7 +75,16 @@ PageFiles::~PageFiles() {
     for (const std::string& path : created_) {
       std::remove(path.c_str());
     }
+    for (const std::string& path : folders_) {
+      std::error_code ignored;
+      fs::remove_all(path, ignored);
+    }
   }
+}
+
+void PageFiles::Folder(const std::string& path) {
+  folders_.push_back(path);
+  written_.push_back(path);
 }
 
 void PageFiles::Text(const std::string& path, const std::string& text) {
@@ -104,7 +115,6 @@ void PageFiles::Check(const std::string& path, bool written) {
 
 namespace {
 
-const int kViewWidth = 800;  // the widest reduced picture for the first view
 const int kThumbWidth = 200; // thumbnails of the site's index
 
 // A smaller copy, each pixel the mean of the source pixels it covers.
@@ -177,23 +187,14 @@ Json WritePage(const PagePlan& plan, PageFiles& files) {
   std::string description = Describe(source, r);
 
   fs::path folder = plan.folder;
-  std::string fullName = plan.base + ".png", viewName;
-  std::string error;
-  files.Dib((folder / fullName).string(), dib);
-  int viewWidth = 0, viewHeight = 0;
-  Image shown;
-  if (tiffPicture) {
-    // The library's own fitted rendering, grey levels and all.
-    Reduced(width, height, kViewWidth, viewWidth, viewHeight);
-    HostWindow view(viewWidth, viewHeight);
-    OpenOrFail(view, source, 1, true);
-    view.Paint();
-    if (!view.ReadBack(shown, error)) {
-      throw Failure(source.path + ": " + error);
-    }
-    viewName = plan.base + ".view.png";
-    files.Picture((folder / viewName).string(), shown);
-  }
+  // The picture as tiles, and its manifest beside the page.
+  std::string tilesName = plan.base + ".iiif", manifestName = plan.base + ".manifest.json";
+  int threads = plan.threads > 0 ? plan.threads : static_cast<int>(std::max(1L, sysconf(_SC_NPROCESSORS_ONLN)));
+  Pyramid pyramid = WritePyramid(dib.data(), dib.size(), (folder / tilesName).string(), UrlPath(tilesName), threads);
+  files.Folder((folder / tilesName).string());
+  ManifestPlan manifest{"",          manifestName,   tilesName,      ValidUtf8(plan.base),
+                        description, Low(spaceSize), High(spaceSize)};
+  files.Text((folder / manifestName).string(), ManifestJson(manifest, pyramid, spots));
 
   Json hotspots = Json::array(), indexSpots = Json::array();
   for (const HotspotSpec& s : spots) {
@@ -203,29 +204,29 @@ Json WritePage(const PagePlan& plan, PageFiles& files) {
     indexSpots.push_back({name, text});
   }
   fs::path sitePath(plan.sitePath);
-  auto href = [&](const std::string& name) { return name.empty() ? name : UrlPath(name); };
   Json data = {{"title", ValidUtf8(plan.base)},
                {"description", description},
-               {"full", href(fullName)},
                {"width", width},
                {"height", height},
-               {"view", href(viewName)},
-               {"viewWidth", viewWidth},
-               {"viewHeight", viewHeight},
+               {"tiles", ImageInfo(pyramid, UrlPath(tilesName))},
+               {"manifest", UrlPath(manifestName)},
                {"space", {Low(spaceSize), High(spaceSize)}},
                {"index", plan.indexHref},
                {"hotspots", hotspots}};
   files.Text((folder / plan.pageName).string(), FillTemplate("page.html", {{"title", HtmlEscape(ValidUtf8(plan.base))},
                                                                            {"style", WebAsset("page.css")},
                                                                            {"script", WebAsset("page.js")},
+                                                                           {"viewer", WebAsset("openseadragon.min.js")},
+                                                                           {"viewer-license", WebAsset("LICENSE.txt")},
                                                                            {"data", JsonText(data)}}));
   if (plan.sitePath.empty()) {
     return nullptr;
   }
-  // The thumbnail from the reduced view where there is one.
+  // The thumbnail from the pyramid's smallest level.
   Image picture;
-  if (!shown.rgb.empty()) {
-    picture = std::move(shown);
+  std::string error;
+  if (pyramid.levels > 1) {
+    picture = std::move(pyramid.smallest);
   } else if (!DecodeDib(dib.data(), dib.size(), picture, error)) {
     throw Failure(source.path + ": " + error);
   }
@@ -237,6 +238,7 @@ Json WritePage(const PagePlan& plan, PageFiles& files) {
   return {{"page", UrlPath(sitePath.string())},
           {"file", ValidUtf8(inSite(plan.base))},
           {"thumb", UrlPath(inSite(thumbName))},
+          {"manifest", UrlPath(inSite(manifestName))},
           {"description", description},
           {"width", width},
           {"height", height},

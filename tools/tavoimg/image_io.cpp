@@ -34,18 +34,7 @@ std::string Lower(std::string s) {
   return s;
 }
 
-// What a DIB header says, checked against the bytes that hold it.
-struct DibLayout {
-  int width = 0, height = 0; // height > 0
-  bool topDown = false;
-  int bits = 0;
-  uint32_t compression = 0;
-  uint32_t colours = 0;    // colour table entries
-  size_t colourOffset = 0; // from the start of the DIB
-  size_t packedBitsOffset = 0;
-  size_t stride = 0;
-  uint32_t masks[3] = {0, 0, 0};
-};
+} // namespace
 
 bool ReadDibLayout(const uint8_t* dib, size_t size, DibLayout& d, std::string& error) {
   if (size < 40) {
@@ -111,6 +100,8 @@ bool ReadDibLayout(const uint8_t* dib, size_t size, DibLayout& d, std::string& e
   d.stride = (static_cast<size_t>(d.width) * d.bits + 31) / 32 * 4;
   return true;
 }
+
+namespace {
 
 int MaskShift(uint32_t mask) {
   int shift = 0;

@@ -38,6 +38,22 @@ bool ReadImageFile(const std::string& path, Image& image, std::string& error);
 // Writes image as a 24-bit .bmp or an RGB .png, by the extension of path.
 bool WriteImageFile(const std::string& path, const Image& image, std::string& error);
 
+// What a DIB header says.
+struct DibLayout {
+  int width = 0, height = 0; // height > 0
+  bool topDown = false;
+  int bits = 0;
+  uint32_t compression = 0;
+  uint32_t colours = 0;    // colour table entries
+  size_t colourOffset = 0; // from the start of the DIB
+  size_t packedBitsOffset = 0;
+  size_t stride = 0;
+  uint32_t masks[3] = {0, 0, 0};
+};
+
+// Reads a DIB header and checks it against the size bytes that hold it.
+bool ReadDibLayout(const uint8_t* dib, size_t size, DibLayout& layout, std::string& error);
+
 // The number of bytes of a packed DIB: its header, colour table and rows;
 // 0 when the header is not one that this tool understands or size is short.
 size_t PackedDibSize(const uint8_t* dib, size_t size);

@@ -16,7 +16,7 @@ namespace tool {
 
 // Changes whenever the pages would come out differently: a site's page
 // written under another format is written again.
-constexpr char kPageFormat[] = "page-2";
+constexpr char kPageFormat[] = "page-3";
 
 // What one page shows and what the site's index says of it.
 struct PagePlan {
@@ -27,6 +27,7 @@ struct PagePlan {
   std::string indexHref;        // the site's index from the page; "" for a single picture
   std::string sitePath;         // the page's path below the site ("" for a single picture)
   std::string stamp;            // sizes and times of the files it is made from
+  int threads = 0;              // that compress the picture's tiles; 0: one per processor
 };
 
 // The files of one page. Each is replaced only by a complete one, and those
@@ -39,13 +40,15 @@ public:
   void Text(const std::string& path, const std::string& text);
   void Picture(const std::string& path, const Image& image);
   void Dib(const std::string& path, const std::vector<uint8_t>& dib);
+  // A folder written whole (and removed whole).
+  void Folder(const std::string& path);
   // Every file written, in the order written.
   const std::vector<std::string>& Written() const { return written_; }
 
 private:
   const std::string& Note(const std::string& path);
   void Check(const std::string& path, bool written);
-  std::vector<std::string> created_, written_;
+  std::vector<std::string> created_, written_, folders_;
   std::string error_;
   bool kept_ = false;
 };

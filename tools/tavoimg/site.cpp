@@ -285,6 +285,9 @@ int RunSite(const fs::path& input, const fs::path& site, int jobs) {
     throw Failure("cannot create " + site.string() + ": " + failure.message());
   }
   std::vector<PagePlan> plans = PlanSite(input, site);
+  for (PagePlan& plan : plans) {
+    plan.threads = jobs > 1 ? 1 : 0; // the processes share the processors
+  }
   std::vector<size_t> todo;
   for (size_t i = 0; i < plans.size(); ++i) {
     if (!UpToDate(plans[i])) {

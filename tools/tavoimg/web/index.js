@@ -30,6 +30,15 @@
     a.appendChild(file);
     a.appendChild(about);
     li.appendChild(a);
+    if (p.manifest) {
+      // The picture with its hotspots for any IIIF viewer.
+      var iiif = document.createElement('a');
+      iiif.className = 'manifest';
+      iiif.href = p.manifest;
+      iiif.textContent = 'IIIF manifest';
+      iiif.title = p.file + ' with its hotspots as a IIIF Presentation 3 manifest';
+      li.appendChild(iiif);
+    }
     var matches = document.createElement('ul');
     matches.className = 'matches';
     li.appendChild(matches);
