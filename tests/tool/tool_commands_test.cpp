@@ -2,6 +2,7 @@
 // info, hotspots, render, drf2tiff, and its answers to bad input.
 #include "drf_files.h"
 #include "tool_run.h"
+#include "write_limits.h"
 
 #include <tavoimg/tavoimg.h>
 
@@ -95,20 +96,6 @@ std::vector<std::string> FilesBelow(const std::string& folder) {
   return files;
 }
 
-// A 64 KiB file system mounted for the test's life, where this user may mount.
-struct SmallDisk {
-  std::string folder = TempPath("full-disk");
-  bool mounted = false;
-  SmallDisk() {
-    std::filesystem::create_directories(folder);
-    mounted = std::system(("mount -t tmpfs -o size=64k tmpfs '" + folder + "' 2>/dev/null").c_str()) == 0;
-  }
-  ~SmallDisk() {
-    if (mounted && std::system(("umount '" + folder + "'").c_str()) != 0)
-      ADD_FAILURE() << "cannot unmount " << folder;
-  }
-};
-
 // Every command that writes, on a full file system and past the file size
 // limit (SIGXFSZ ignored, so that writes fail with EFBIG): exit status 1 with
 // the system's reason, no file left behind, and a file that was there before
@@ -130,15 +117,15 @@ TEST(ToolWrites, FullDiskAndFileSizeLimitLeaveNoPartOfAFile) {
       {{"make-drf", noisy, "--kind", "7"}, "out.drf", "out.drf"},
       {{"html", unit, "--tiff", page}, "page", "page/index.html"},
   };
-  SmallDisk disk;
+  writelimits::SmallTmpfs disk("tool-full");
   struct Limit {
     std::string folder, before, reason;
   };
   std::vector<Limit> limits = {{TempPath("limited"), "trap '' XFSZ; ulimit -f 16; ", "File too large"}};
-  if (disk.mounted)
-    limits.push_back({disk.folder, "", "No space left on device"});
+  if (disk.Mounted())
+    limits.push_back({disk.Folder(), "", "No space left on device"});
   else
-    std::cout << "[  SKIPPED ] the full file system cases: a 64 KiB tmpfs cannot be mounted here\n";
+    std::cout << "[  SKIPPED ] the full file system cases: " << disk.Why() << "\n";
   for (const Limit& limit : limits) {
     for (const Command& c : commands) {
       for (bool existing : {false, true}) {
