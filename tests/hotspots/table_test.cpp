@@ -147,6 +147,11 @@ TEST_F(HotspotTable, TheKindBytesBufferNeverReadsPastTheEntry) {
   memset(&record->Hotspots[1], 0x42, sizeof(HotspotEntry));
   EXPECT_EQ(TAVIMG_GetHotspot(record.get(), out1, nullptr), +record->CurrentHotspotName);
   EXPECT_EQ(std::string(out1), "\x05" + std::string(16, 'A'));
+  // The current hotspot is read from the table's 600 entries only.
+  for (LONG current : {599, 600, -1}) {
+    record->CurrentHotspot = current;
+    EXPECT_EQ(TAVIMG_GetHotspotNr(record.get(), out1, nullptr), current == 599 ? 599 : -1) << current;
+  }
 }
 
 TEST_F(HotspotTable, ActivationByNumberByNameAndAll) {

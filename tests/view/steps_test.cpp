@@ -41,7 +41,8 @@ std::string State(HostWindow& host, ImgStruct* r) {
     << Pair(TAVIMG_GetBildMitte(r)) << " start " << Pair(TAVIMG_GetZoomStart(r)) << " offset "
     << Pair(TAVIMG_GetDRFSpotOffset(r)) << " spots " << Pair(TAVIMG_GetHotspotOffset(r)) << " scaled "
     << Pair(TAVIMG_GetScaledClientSize(r)) << " " << numbers << " '" << r->CurrentHotspotName << "' told "
-    << Notifications().size() << "\n";
+    << Notifications().size() << " captured " << (GetCapture() == host.hwnd()) << " arrow "
+    << (GetCursor() == LoadCursorA(nullptr, IDC_ARROW)) << "\n";
   for (LONG i = 0; i < r->HotspotCount && i < 12; ++i)
     s << " " << Sides(r->Hotspots[i].ScreenRect) << "/" << r->Hotspots[i].HotspotState;
   return s.str();
@@ -52,7 +53,8 @@ std::string State(HostWindow& host, ImgStruct* r) {
 // marks a hotspot by name, m* all and u unmarks all; fMODE,PEN sets the
 // frame style and redraws; oX,Y moves the mouse; dM switches the display
 // mode; r sends a right click where the mouse was last; x resets the view
-// (command 2), k sets the host's fit switch to 2, l lays the view out again.
+// (command 2), k sets the host's fit switch to 2, l lays the view out again,
+// a arms the zoom.
 void Step(HostWindow& host, ImgStruct* r, const std::string& step, POINT& mouse) {
   int a = 0, b = 0, c = 0, d = 0;
   const char* args = step.c_str() + 1;
@@ -105,6 +107,9 @@ void Step(HostWindow& host, ImgStruct* r, const std::string& step, POINT& mouse)
   case 'l':
     TAVIMG_RecalcLayout(host.hwnd(), r);
     break;
+  case 'a':
+    TAVIMG_SetZoomMode(r);
+    break;
   }
 }
 
@@ -119,22 +124,25 @@ TEST_F(ViewSteps, EveryModeOfTheSamples) {
     uint64_t digest;
   } const cases[] = {
       {"drive-unit.tif", "drive-unit.drf", 0, 500, 400, "o507,90 r o100,100 mitem-06 f1,2 m* f0,3 u s300,200",
-       0x33ef811240f75e7f},
+       0xc7bdc30c4c94bb2b},
       {"drive-unit.tif", "drive-unit.drf", 1, 300, 380, "o60,60 mitem-06 z50,60,150,140 v1,0 h3,0 v5,200 d0",
-       0x709bf35a31dea5fe},
-      {"drive-unit.tif", "drive-unit.drf", 2, 260, 200, "o40,40 mitem-02 s400,300 d1 z10,10,90,70", 0x9a46ef1b14e6feab},
+       0xc29f4c7fcfb4b8aa},
+      {"drive-unit.tif", "drive-unit.drf", 2, 260, 200, "o40,40 mitem-02 s400,300 d1 z10,10,90,70", 0x03bc6faa1ac72c6d},
       {"drive-unit.tif", "drive-unit.drf", 3, 300, 250, "z20,20,120,100 o60,60 h1,0 v3,0 s200,300 d4 x k x l",
-       0xa162c5921e4ee771},
+       0x706efea4db2a8bbe},
       {"drive-unit.tif", "drive-unit.drf", 4, 317, 267, "v1,0 v3,0 v5,700 o50,50 mitem-06 z30,30,90,80 s250,300",
-       0xd8a3365fb07ab53d},
+       0x273ae573da473343},
       {"drive-unit-hotspots.tif", "", 1, 432, 550, "m* o120,200 z100,150,300,300 h5,600 v5,900 z50,50,150,150",
-       0xdfd3ef02ea8e688c},
-      {"drive-unit-hotspots.tif", "", 4, 300, 500, "v3,0 h1,0 s400,300 o90,90 m* f1,1 x l", 0x945689e333887f32},
-      {"", "control-panel.drf", 0, 480, 320, "o100,100 r m* f1,2 u s200,150 o10,10", 0x6e1c4a5515d4a23c},
-      {"", "control-panel.drf", 2, 300, 200, "o200,100 z10,10,100,100 d3 o50,50 x k d0 x", 0x230c831bf5f4829a},
-      {"", "control-panel.drf", 3, 250, 250, "m* s480,320 d0", 0x38c04935e59a0fb8},
-      {"", "bearing-cap.drf", 0, 400, 300, "o50,50 m* d2 s200,120", 0x5e0e0c93769217b5},
-      {"", "bearing-cap.drf", 3, 350, 350, "o150,150 r d0 k x l", 0x8314004fa19e55aa},
+       0x094a2d10972f80f1},
+      {"drive-unit-hotspots.tif", "", 4, 300, 500, "v3,0 h1,0 s400,300 o90,90 m* f1,1 x l", 0x023fb2929b94d8db},
+      {"", "control-panel.drf", 0, 480, 320, "o100,100 r m* f1,2 u s200,150 o10,10", 0xb706d1165821b404},
+      {"", "control-panel.drf", 2, 300, 200, "o200,100 z10,10,100,100 d3 o50,50 x k d0 x", 0xe488b6d6c6c4d3a3},
+      {"", "control-panel.drf", 3, 250, 250, "m* s480,320 d0", 0xaf9389a008db5c5e},
+      {"", "bearing-cap.drf", 0, 400, 300, "o50,50 m* d2 s200,120", 0x1c83114d55a08270},
+      {"drive-unit.tif", "drive-unit.drf", 0, 1000, 1200, "z5,5,30,30 z40,30,300,400 x z100,100,500,600 h1,0 v3,0",
+       0xec09c1b395affa22},
+      {"", "bearing-cap.drf", 3, 350, 350, "a o0,50 o350,50 o50,0 o50,350 o50,50", 0x9fa96ca344a02d09},
+      {"", "bearing-cap.drf", 3, 350, 350, "o150,150 r d0 k x l", 0xa63ce23e917b8cf5},
   };
   for (const Case& c : cases) {
     const std::string tiff = *c.tiff ? samples + c.tiff : "", drf = *c.drf ? samples + c.drf : "";
