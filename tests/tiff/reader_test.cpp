@@ -152,6 +152,11 @@ TEST(TiffReader, FailedLoadsReportTheirErrors) {
   cut[4] = 0xFC; // IFD at 10236: count 1, and only two bytes of its entry
   cut[5] = 0x27;
   cut[10236] = 1;
+  std::vector<uint8_t> lastTwo(10239, 0); // IFD of no entries in the copy's last two bytes
+  lastTwo[0] = lastTwo[1] = 'I';
+  lastTwo[2] = 42;
+  lastTwo[4] = 0xFE;
+  lastTwo[5] = 0x27;
   const std::string missing = TiffScratchPath("no-such-file.tif");
   struct Case {
     const char* what;
@@ -165,6 +170,7 @@ TEST(TiffReader, FailedLoadsReportTheirErrors) {
       {"compression 4", Picture(true, 4).Build(), "", 13, "Unsupported TIFF-Compression (4)"},
       {"compression 32773", Picture(false, 32773).Build(), "", 13, "Unsupported TIFF-Compression (-32763)"},
       {"no compression tag", TiffFileBuilder().Build(), "", 13, "Unsupported TIFF-Compression (0)"},
+      {"IFD at the copy's end", lastTwo, "", 13, "Unsupported TIFF-Compression (0)"},
       {"short", {'I', 'I', 42, 0}, "", 12, "Error while displaying TIFF-File"},
       {"not a TIFF", std::vector<uint8_t>(100, 'x'), "", 12, "Error while displaying TIFF-File"},
       {"mixed byte order", {'I', 'M', 42, 0, 8, 0, 0, 0, 0, 0}, "", 12, "Error while displaying TIFF-File"},
