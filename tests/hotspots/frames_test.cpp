@@ -131,6 +131,9 @@ TEST_F(HotspotFrames, APaintRedrawsTheFramesInsideItsBoxOnly) {
   ASSERT_EQ(TAVIMG_SetHotspotMode(TAVIMG_HOLLOW_FRAMES, 2, 0, 0, record()), 1);
   ASSERT_EQ(TAVIMG_SetAllHotspots(hwnd(), 1, record()), 1);
   const viewtest::Pixels framed = Shot();
+  // An entry beyond the count is never drawn, whatever its state.
+  record()->Hotspots[2] = record()->Hotspots[0];
+  record()->Hotspots[2].ScreenRect = TavRect{12, 2, 20, 10};
 
   // The box cuts frame A and misses frame B; the paint draws the picture
   // over the old frames, then the frames again.
