@@ -8,7 +8,7 @@
 #include "core/core.h"
 #include <afx.h>
 #include "drf/drf.h"
-#include "view/view.h"
+#include "hotspots/hotspots.h"
 
 #include <stdint.h>
 #include <string.h>
@@ -229,26 +229,15 @@ LONG Convert(ImgStruct* record, const char* outputPath) {
   if (record->TIFFSize.x <= 0 || record->TIFFSize.y <= 0)
     return 0;
 
-  // Place the hotspots in TIFF pixels.
-  record->ZoomStart.x = 0;
-  record->ZoomStart.y = 0;
-  record->ScaledClientSize = record->TIFFSize;
-  record->PictureMode = 0;
-  record->TiffShown = 1;
-  // What TAVIMG_GetNewHotspotPositions(1.0, 1.0) does, keeping the last
-  // error code as this export does.
-  PlaceHotspots(1.0, 1.0, record);
+  // The last error code is kept, as this export does.
+  PlaceHotspotsInTiffPixels(record);
 
   std::vector<BYTE> source;
   if (!ReadSource(record, source))
     return 0;
   const DWORD fileSize = (DWORD)source.size();
 
-  LONG spotCount = record->HotspotCount;
-  if (spotCount < 0)
-    spotCount = 0;
-  if (spotCount > TAVIMG_MAX_HOTSPOTS)
-    spotCount = TAVIMG_MAX_HOTSPOTS;
+  const LONG spotCount = UsableHotspotCount(record);
   std::vector<BYTE> hotspots;
   hotspots.reserve(50000);
   for (LONG i = 0; i < spotCount; i++)

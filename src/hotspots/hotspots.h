@@ -15,6 +15,15 @@ DWORD PaintMarkedHotspots(ImgStruct* record, HDC dc, const RECT* clipBox);
 // loop over the entries may go, whatever the host wrote into the count.
 int UsableHotspotCount(const ImgStruct* record);
 
+// Places every hotspot's ScreenRect for the scale (fx, fy); what
+// TAVIMG_GetNewHotspotPositions does, without touching the last error code.
+DWORD PlaceHotspots(double fx, double fy, ImgStruct* record);
+// Places the hotspots in pixels of the TIFF picture, as the DRF-to-TIFF
+// converter writes them: the view is set to show the TIFF picture at its own
+// size from the window's corner (ZoomStart 0, 0; ScaledClientSize TIFFSize;
+// PictureMode 0; TiffShown 1), and the record keeps that view.
+void PlaceHotspotsInTiffPixels(ImgStruct* record);
+
 // The tools every hotspot frame is drawn with (clip to the drawing area,
 // black or null brush, pen of HotspotPenWidth, R2_NOT); shared with the
 // hover test. BeginFrameDrawing selects them into dc, keeping what was

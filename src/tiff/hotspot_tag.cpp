@@ -1,5 +1,6 @@
 // The private hotspot tag (65024): one variable-length record per hotspot,
 // read into the record's hotspot table.
+#include "core/numbers.h"
 #include "tiff/tiff.h"
 
 #include <afx.h>
@@ -10,18 +11,6 @@ namespace {
 
 // Longest name and text the entry holds, without the terminator.
 enum { kNameChars = sizeof(HotspotEntry::HotspotName) - 1, kTextChars = sizeof(HotspotEntry::HotspotText) - 1 };
-
-// trunc of a double into a LONG; values outside the range (and NaN) cannot
-// come from a sane picture and are pinned to the range.
-LONG TruncToLong(double value) {
-  if (!(value == value))
-    return 0;
-  if (value >= 2147483647.0)
-    return 2147483647;
-  if (value <= -2147483648.0)
-    return (LONG)-2147483647 - 1;
-  return (LONG)value;
-}
 
 double ViewFactor(LONG viewSize, LONG pictureSize) {
   return pictureSize != 0 ? (double)viewSize / pictureSize : 0.0;

@@ -11,6 +11,7 @@
 #include "view/view.h"
 #include "core/core.h"
 #include "core/numbers.h"
+#include "hotspots/hotspots.h"
 
 #include <algorithm>
 #include <cmath>
@@ -61,51 +62,6 @@ void FitPictureToView(ImgStruct* record, double ratio) {
     if (ch / ratio > cw)
       record->FitSize = TavDoublePair{cw, cw * ratio};
   }
-}
-
-DWORD PlaceHotspots(double fx, double fy, ImgStruct* record) {
-  if (record == nullptr || record->HotspotCount <= 0)
-    return 0;
-
-  LONG ox, oy;
-  if (record->PictureMode == 2) {
-    ox = record->BildMitte.x;
-    oy = record->BildMitte.y;
-  } else {
-    ox = record->ZoomStart.x;
-    oy = record->ZoomStart.y;
-    if (record->PictureMode == 0) {
-      ox += record->DRFSpotOffset[0];
-      oy += record->DRFSpotOffset[1];
-    }
-  }
-
-  // Base scale: the picture's zoom-1 pixels per hotspot unit. DRF hotspot
-  // coordinates are taken to the scale of the TIFF picture first.
-  double bx = 1.0, by = 1.0;
-  const TavPair& picture = record->TIFFSize;
-  if (record->TiffShown && picture.x > 0 && picture.y > 0) {
-    bx = static_cast<double>(record->ScaledClientSize.x) / picture.x;
-    by = static_cast<double>(record->ScaledClientSize.y) / picture.y;
-    if (record->DRFSize.x != 0 || record->DRFSize.y != 0) {
-      bx *= Quotient(picture.x, record->DRFSize.x);
-      by *= Quotient(picture.y, record->DRFSize.y);
-    }
-  }
-
-  const double sx = bx * fx;
-  const double sy = by * fy;
-  const LONG hotspots = record->HotspotCount;
-  const int count = hotspots < (LONG)TAVIMG_MAX_HOTSPOTS ? hotspots : (LONG)TAVIMG_MAX_HOTSPOTS;
-  for (int i = 0; i < count; ++i) {
-    HotspotEntry& entry = record->Hotspots[i];
-    const TavRect& p = entry.PictureRect;
-    entry.ScreenRect.left = ClampToLong(static_cast<long long>(NearToLong(p.left * sx)) + ox);
-    entry.ScreenRect.top = ClampToLong(static_cast<long long>(NearToLong(p.top * sy)) + oy);
-    entry.ScreenRect.right = ClampToLong(static_cast<long long>(NearToLong(p.right * sx)) + ox);
-    entry.ScreenRect.bottom = ClampToLong(static_cast<long long>(NearToLong(p.bottom * sy)) + oy);
-  }
-  return 1;
 }
 
 int ComputeZoomFromRect(ImgStruct* record) {

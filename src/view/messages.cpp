@@ -356,7 +356,7 @@ int TrackHoverHotspot(HWND window, ImgStruct* record, LPARAM lParam, LONG dx, LO
   // wins a tie.
   LONG candidate = TAVIMG_NO_HOTSPOT;
   double nearest = 100000.0;
-  const int count = record->HotspotCount < (LONG)TAVIMG_MAX_HOTSPOTS ? record->HotspotCount : (LONG)TAVIMG_MAX_HOTSPOTS;
+  const int count = UsableHotspotCount(record);
   for (int i = 0; i < count; ++i) {
     const TavRect& r = record->Hotspots[i].ScreenRect;
     if (!(r.left < px && px < r.right && r.top < py && py < r.bottom))

@@ -9,9 +9,6 @@ int ComputeZoomFromRect(ImgStruct* record);
 void UpdateDrawSize(ImgStruct* record);
 int UpdateScrollRanges(HWND window, ImgStruct* record, LONG pictureWidth, LONG pictureHeight);
 void FitPictureToView(ImgStruct* record, double ratio);
-// Places every hotspot's ScreenRect for the scale (fx, fy); what
-// TAVIMG_GetNewHotspotPositions does, without touching the last error code.
-DWORD PlaceHotspots(double fx, double fy, ImgStruct* record);
 // True when the record holds a picture with a TIFF part that the scaled view
 // can show and zoom (TiffReady set and a TIFFSize of at least one pixel).
 bool HasTiffView(const ImgStruct* record);

@@ -2,6 +2,7 @@
 // scroll ranges after a resize, hotspot placement and the getters (whose
 // refusals of records no slot holds are the slot suite's).
 #include "view/view.h"
+#include "hotspots/hotspots.h"
 
 #include "frame_records.h"
 #include "host_window.h"
