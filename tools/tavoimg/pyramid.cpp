@@ -409,8 +409,10 @@ private:
               int below = Under(level.bandTop + r, level.scale, p_.height);
               const uint16_t* counts = &level.band[static_cast<size_t>(r) * level.width + x];
               for (int i = 0; i < width; ++i) {
-                uint8_t grey = GreyLevel(counts[i], below * Under(x + i, level.scale, p_.width));
-                out[i / 2] |= static_cast<uint8_t>(i % 2 ? grey : grey << 4);
+                if (counts[i]) { // most of a drawing is background
+                  uint8_t grey = GreyLevel(counts[i], below * Under(x + i, level.scale, p_.width));
+                  out[i / 2] |= static_cast<uint8_t>(i % 2 ? grey : grey << 4);
+                }
               }
             });
   }

@@ -44,7 +44,9 @@
     minZoomImageRatio: 0.5,
     maxZoomPixelRatio: 16,
     zoomPerScroll: 1.25,
-    imageLoaderLimit: 6,
+    imageLoaderLimit: 12,
+    immediateRender: true,
+    maxImageCacheCount: 40,
     gestureSettingsMouse: { clickToZoom: false, dblClickToZoom: true, flickEnabled: false },
     gestureSettingsTouch: { clickToZoom: false, dblClickToZoom: true, pinchToZoom: true, flickEnabled: true },
     gestureSettingsPen: { clickToZoom: false, dblClickToZoom: true }
@@ -337,8 +339,9 @@
 
   $('zoom-in').addEventListener('click', function () { zoomBy(1.25); });
   $('zoom-out').addEventListener('click', function () { zoomBy(0.8); });
-  $('fit').addEventListener('click', function () { fit(); });
-  $('actual').addEventListener('click', function () { actual(); });
+  // Fit and 1:1 jump there: the tiles of the new view load at once.
+  $('fit').addEventListener('click', function () { fit(true); });
+  $('actual').addEventListener('click', function () { actual(true); });
   $('clear').addEventListener('click', clearMarks);
   $('frames').addEventListener('click', function () {
     var hollow = document.body.classList.toggle('hollow');
@@ -348,10 +351,10 @@
     var open = document.body.classList.toggle('drawer-open');
     this.setAttribute('aria-expanded', open ? 'true' : 'false');
   });
-  function actual() {
+  function actual(immediately) {
     var c = centre();
     fitted = false;
-    show(1, c.x, c.y);
+    show(1, c.x, c.y, immediately);
   }
 
   document.addEventListener('keydown', function (e) {
@@ -360,8 +363,8 @@
     switch (e.key) {
       case '+': case '=': zoomBy(1.25); break;
       case '-': case '_': zoomBy(0.8); break;
-      case '0': fit(); break;
-      case '1': actual(); break;
+      case '0': fit(true); break;
+      case '1': actual(true); break;
       case 'Escape': clearMarks(); break;
       default: done = false;
     }
