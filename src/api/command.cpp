@@ -5,6 +5,7 @@
 // view refreshes by number.
 #include "core/core.h"
 #include "core/numbers.h"
+#include "core/states.h"
 #include "drf/drf.h"
 #include "view/view.h"
 
@@ -26,7 +27,9 @@ LONG ReloadDRF(ImgStruct* record) {
     return 0;
   record->TiffShown = 0;
   record->DrfShown = 1;
-  record->ClientSize = (record->DisplayMode == 3 || record->FitMode == 2) ? record->AltSize : record->ScaledClientSize;
+  record->ClientSize = (record->DisplayMode == TAV_DISPLAY_DRF_IN_WINDOW || record->FitMode == TAV_FIT_KEEP_WINDOW)
+                           ? record->AltSize
+                           : record->ScaledClientSize;
   return 1;
 }
 
@@ -42,13 +45,14 @@ LONG RefreshHover(HWND window, ImgStruct* record) {
   if (record->HotspotCount < 1)
     return 0;
   LONG dx = 0, dy = 0;
-  if (record->Zoomed == 1) {
+  if (record->Zoomed == TAV_ZOOM_IN_FORCE) {
     dx = HoverOffset(record->ZoomOrigin[0], record->ZoomOrigin[2], record->ScrollPos.x, record->ScaledClientSize.x,
                      record->TIFFSize.x, record->ZoomFactor.x);
     dy = HoverOffset(record->ZoomOrigin[1], record->ZoomOrigin[3], record->ScrollPos.y, record->ScaledClientSize.y,
                      record->TIFFSize.y, record->ZoomFactor.y);
   }
-  return TrackHoverHotspot(window, record, 0, dx, dy);
+  TrackHoverHotspot(window, record, 0, dx, dy);
+  return 1;
 }
 
 } // namespace
@@ -72,7 +76,7 @@ extern "C" DWORD WINAPI TAVIMG_RedrawPicture(HWND window, ImgStruct* record) {
   if (!IsSlotRecord(record))
     return 0;
   TAVIMG_RecalcLayout(window, record);
-  if (record->DisplayMode == 0 || record->DisplayMode == 1)
+  if (record->DisplayMode == TAV_DISPLAY_DRF || record->DisplayMode == TAV_DISPLAY_FITTED)
     InvalidateRect(window, nullptr, TRUE);
   if (record->InPaint)
     return 1;
@@ -100,7 +104,9 @@ extern "C" DWORD WINAPI TAVIMG_DisplayPicture(HWND window, ImgStruct* record, DW
   for (int i = 0; i < 4; ++i)
     record->ZoomOrigin[i] = 0;
   record->ZoomedSizeFactor = TavDoublePair{0.0, 0.0};
-  record->Zoomed = record->Painted = record->InZoomAction = record->TiffReady = 0;
+  record->Zoomed = TAV_ZOOM_NONE;
+  record->InZoomAction = TAV_ZOOM_ACTION_NONE;
+  record->Painted = record->TiffReady = 0;
 
   const LONG hover = record->HoverHotspot;
   TAVIMG_RecalcLayout(window, record);
@@ -130,7 +136,7 @@ extern "C" LONG WINAPI TAVIMG_MAIN(DWORD command, ImgStruct* record, HWND window
   case kCommandHoverRefresh:
     return RefreshHover(window, record);
   case kCommandScrollRanges:
-    if (record->Zoomed != 0)
+    if (record->Zoomed != TAV_ZOOM_NONE)
       UpdateScrollRanges(window, record, record->TIFFSize.x, record->TIFFSize.y);
     return 1;
   default: // 4, 6, 8 to 13 and everything above 14 do nothing

@@ -2,6 +2,7 @@
 // created, reset, given the host's paths and settings, and the loader of the
 // picture's format runs. Nothing is drawn here.
 #include "core/core.h"
+#include "core/states.h"
 #include "drf/drf.h"
 #include "tiff/tiff.h"
 
@@ -73,7 +74,7 @@ extern "C" ImgStruct* WINAPI TAVIMG_OpenImage(HWND window, DWORD hostValue, TAVI
   record->CentringOffset = TavPair{0, 0};
   record->AltSize = TavPair{0, 0};
   record->ZoomStart = TavPair{0, 0};
-  record->InZoomAction = 0;
+  record->InZoomAction = TAV_ZOOM_ACTION_NONE;
 
   PathState tiffState = StorePath(record->TiffPath, tiffPath);
   PathState drfState = StorePath(record->DrfPath, drfPath);

@@ -2,6 +2,7 @@
 // memory locked for the record's whole life; the record's defaults; the
 // release of what a record holds.
 #include "core/core.h"
+#include "core/states.h"
 
 #include <afx.h>
 
@@ -208,8 +209,10 @@ void InitImgStruct(ImgStruct* record) {
   record->ScrollPos = {0, 0};
   record->ScrollRange = {0, 0};
   record->SelectedHotspotName[0] = 0;
-  record->PictureMode = 0;
-  record->Zoomed = record->ZoomedShown = record->Painted = record->TiffReady = record->InZoomAction = 0;
+  record->PictureMode = TAV_PICTURE_DRF;
+  record->Zoomed = TAV_ZOOM_NONE;
+  record->InZoomAction = TAV_ZOOM_ACTION_NONE;
+  record->ZoomedShown = record->Painted = record->TiffReady = 0;
   record->InPaint = 0;
   record->PaletteSet = 0;
   for (int i = 0; i < 16; ++i) {

@@ -3,6 +3,7 @@
 // bytes and fills the hotspot table from the raster table.
 #include "drf/drf.h"
 #include "core/core.h"
+#include "core/states.h"
 
 #include <afx.h>
 
@@ -221,8 +222,8 @@ int LoadDRFPicture(ImgStruct* record) {
   record->DRFColorType = (signed char)info[9];
 
   const DWORD mode = record->DisplayMode;
-  if (mode != 1 && mode != 4) {
-    if (record->AltSize.x != 0 && mode != 3) {
+  if (mode != TAV_DISPLAY_FITTED && mode != TAV_DISPLAY_FIT_WIDTH) {
+    if (record->AltSize.x != 0 && mode != TAV_DISPLAY_DRF_IN_WINDOW) {
       const double dx = record->AltSize.x * 0.5 - width * 0.5;
       const double dy = record->AltSize.y * 0.5 - height * 0.5;
       record->CentringOffset.x += (SHORT)(LONG)dx;

@@ -2,6 +2,7 @@
 // a second time takes it off the screen again; DrawnBit tells which frames
 // are on the screen now.
 #include "core/core.h"
+#include "core/states.h"
 #include "hotspots/hotspots.h"
 
 #include <stdint.h>
@@ -37,7 +38,7 @@ LONG ZoomedOffset(LONG scaledSize, LONG pictureSize, LONG origin, LONG reference
 // The offset that frames are drawn with: the display offset, or one pixel
 // right and down of ScreenRect in picture mode 0.
 void FrameOffset(const ImgStruct* record, LONG* dx, LONG* dy) {
-  if (record->PictureMode == 0) {
+  if (record->PictureMode == TAV_PICTURE_DRF) {
     *dx = *dy = -1;
     return;
   }
@@ -72,7 +73,7 @@ int UsableHotspotCount(const ImgStruct* record) {
 }
 
 void HotspotDisplayOffset(const ImgStruct* record, LONG* dx, LONG* dy) {
-  if (record->Zoomed == 0) {
+  if (record->Zoomed == TAV_ZOOM_NONE) {
     *dx = *dy = 0;
     return;
   }

@@ -2,6 +2,7 @@
 // pixels of the DRF or TIFF picture, scaled into the view and moved to where
 // the picture is drawn, gives its ScreenRect.
 #include "core/numbers.h"
+#include "core/states.h"
 #include "hotspots/hotspots.h"
 
 DWORD PlaceHotspots(double fx, double fy, ImgStruct* record) {
@@ -9,13 +10,13 @@ DWORD PlaceHotspots(double fx, double fy, ImgStruct* record) {
     return 0;
 
   LONG ox, oy;
-  if (record->PictureMode == 2) {
+  if (record->PictureMode == TAV_PICTURE_FITTED) {
     ox = record->BildMitte.x;
     oy = record->BildMitte.y;
   } else {
     ox = record->ZoomStart.x;
     oy = record->ZoomStart.y;
-    if (record->PictureMode == 0) {
+    if (record->PictureMode == TAV_PICTURE_DRF) {
       ox += record->DRFSpotOffset[0];
       oy += record->DRFSpotOffset[1];
     }
@@ -51,7 +52,7 @@ DWORD PlaceHotspots(double fx, double fy, ImgStruct* record) {
 void PlaceHotspotsInTiffPixels(ImgStruct* record) {
   record->ZoomStart = TavPair{0, 0};
   record->ScaledClientSize = record->TIFFSize;
-  record->PictureMode = 0;
+  record->PictureMode = TAV_PICTURE_DRF;
   record->TiffShown = 1;
   PlaceHotspots(1.0, 1.0, record);
 }

@@ -1,6 +1,7 @@
 // Clipboard copy: a DRF picture as a packed DIB (CF_DIB), a TIFF picture, or
 // the section of it that a zoom shows, as a monochrome bitmap (CF_BITMAP).
 #include "core/core.h"
+#include "core/states.h"
 #include "output/output.h"
 #include "drf/drf.h"
 #include "tiff/tiff.h"
@@ -52,7 +53,7 @@ ClipboardObject MakeClipboardObject(ImgStruct* record) {
   if (record->DrfShown != 0)
     return {CF_DIB, CopyDRFToGlobal(record)};
   HBITMAP bitmap;
-  if (record->Zoomed != 0) {
+  if (record->Zoomed != TAV_ZOOM_NONE) {
     WORD x0 = (WORD)record->ScrollPos.x, y0 = (WORD)record->ScrollPos.y;
     bitmap = TiffToBitmap(x0, (WORD)(x0 + record->ScrollPage.x), y0, (WORD)(y0 + record->ScrollPage.y), record);
   } else {

@@ -127,7 +127,8 @@ int ApplyTIFFEntry(CMemFile* file, BOOL littleEndian, const TiffEntry* entry, Im
       return 1;
     // The low 16 bits of the count, sign-extended: 0xFFFF is -1, no hotspots.
     record->HotspotCount = (SHORT)(WORD)entry->Count;
-    return ReadTIFFHotspots(file, entry->Value, littleEndian, record);
+    ReadTIFFHotspots(file, entry->Value, littleEndian, record);
+    return 1;
   default:
     return 1;
   }

@@ -1,6 +1,7 @@
 // The private hotspot tag (65024): one variable-length record per hotspot,
 // read into the record's hotspot table.
 #include "core/numbers.h"
+#include "core/states.h"
 #include "tiff/tiff.h"
 
 #include <afx.h>
@@ -20,10 +21,10 @@ void PlaceOnScreen(const ImgStruct* record, HotspotEntry& entry) {
   double fx = ViewFactor(record->AltSize.x, record->TIFFSize.x);
   double fy = ViewFactor(record->AltSize.y, record->TIFFSize.y);
   LONG ox = record->ZoomStart.x, oy = record->ZoomStart.y;
-  if (record->PictureMode == 2) {
+  if (record->PictureMode == TAV_PICTURE_FITTED) {
     ox = record->BildMitte.x;
     oy = record->BildMitte.y;
-  } else if (record->PictureMode == 0) {
+  } else if (record->PictureMode == TAV_PICTURE_DRF) {
     ox += record->DRFSpotOffset[0];
     oy += record->DRFSpotOffset[1];
   }
@@ -81,10 +82,10 @@ void ReadTIFFHotspot(CMemFile* file, int index, BOOL littleEndian, ImgStruct* re
   PlaceOnScreen(record, entry);
 }
 
-int ReadTIFFHotspots(CMemFile* file, DWORD offset, BOOL littleEndian, ImgStruct* record) {
+void ReadTIFFHotspots(CMemFile* file, DWORD offset, BOOL littleEndian, ImgStruct* record) {
   LONG count = record->HotspotCount;
   if (count <= 0)
-    return 1; // nothing to read; a negative count stays as the tag gave it
+    return; // nothing to read; a negative count stays as the tag gave it
   if (count > TAVIMG_MAX_HOTSPOTS)
     count = TAVIMG_MAX_HOTSPOTS;
   record->HotspotCount = count;
@@ -101,5 +102,4 @@ int ReadTIFFHotspots(CMemFile* file, DWORD offset, BOOL littleEndian, ImgStruct*
   for (LONG i = 0; i < count; ++i)
     record->Hotspots[i].HotspotState = 0;
   file->Seek((LONG)resume, CFile::begin);
-  return 1;
 }

@@ -1,6 +1,7 @@
 // Reduced rendering: a window of the picture drawn at any size in five
 // levels (background, three greys, black), band by band as 4-bit DIBs.
 #include "drawing/palette.h"
+#include "core/states.h"
 #include "tiff/tiff.h"
 
 #include <string.h>
@@ -373,7 +374,7 @@ void DrawTIFF(int insetX, int insetY, int srcX0, int srcX1, int srcY0, int srcY1
   }
   FindVisibleRows(d, fillRect);
   if (d.band != nullptr && d.counts != nullptr) {
-    if (record->PictureMode != 2)
+    if (record->PictureMode != TAV_PICTURE_FITTED)
       SetBkMode(dc, TRANSPARENT);
     if (d.visibleTop < d.visibleBottom)
       DrawRows(d);

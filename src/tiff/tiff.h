@@ -71,7 +71,7 @@ DWORD TiffLongAt(const BYTE* bytes, BOOL littleEndian);
 
 // ---- Hotspot tag (hotspot_tag.cpp) ----
 
-int ReadTIFFHotspots(CMemFile* file, DWORD offset, BOOL littleEndian, ImgStruct* record);
+void ReadTIFFHotspots(CMemFile* file, DWORD offset, BOOL littleEndian, ImgStruct* record);
 void ReadTIFFHotspot(CMemFile* file, int index, BOOL littleEndian, ImgStruct* record);
 // Appends n bytes, one at a time, to the zero-terminated string (a zero byte
 // appends nothing); the string must have room for n more characters.

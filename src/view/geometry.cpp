@@ -11,6 +11,7 @@
 #include "view/view.h"
 #include "core/core.h"
 #include "core/numbers.h"
+#include "core/states.h"
 #include "hotspots/hotspots.h"
 
 #include <algorithm>
@@ -30,8 +31,9 @@ bool IsUsableScale(double value) {
 // The view falls back from a zoom: to the fitted picture in the scaled
 // display modes, to the DRF at its own size otherwise.
 int RefuseZoom(ImgStruct* record) {
-  record->Zoomed = 0;
-  record->PictureMode = (record->DisplayMode == 1 || record->DisplayMode == 4) ? 2 : 0;
+  record->Zoomed = TAV_ZOOM_NONE;
+  const bool scaled = record->DisplayMode == TAV_DISPLAY_FITTED || record->DisplayMode == TAV_DISPLAY_FIT_WIDTH;
+  record->PictureMode = scaled ? TAV_PICTURE_FITTED : TAV_PICTURE_DRF;
   return 0;
 }
 
@@ -149,8 +151,8 @@ int ComputeZoomFromRect(ImgStruct* record) {
 
   record->ZoomOrigin[0] = record->ZoomOrigin[2] = record->ScrollPos.x;
   record->ZoomOrigin[1] = record->ZoomOrigin[3] = record->ScrollPos.y;
-  record->Zoomed = 1;
-  record->PictureMode = 1;
+  record->Zoomed = TAV_ZOOM_IN_FORCE;
+  record->PictureMode = TAV_PICTURE_ZOOMED;
   return 1;
 }
 
@@ -166,17 +168,17 @@ void UpdateDrawSize(ImgStruct* record) {
 }
 
 void ApplyZoomState(ImgStruct* record) {
-  if (record->Zoomed == 0)
+  if (record->Zoomed == TAV_ZOOM_NONE)
     return;
-  if (record->Zoomed == 2) {
+  if (record->Zoomed == TAV_ZOOM_WAITING) {
     if (ComputeZoomFromRect(record) == 1)
-      record->Zoomed = 1;
-    if (record->PictureMode == 1) {
+      record->Zoomed = TAV_ZOOM_IN_FORCE;
+    if (record->PictureMode == TAV_PICTURE_ZOOMED) {
       UpdateDrawSize(record);
       PlaceHotspots(record->ZoomFactor.x, record->ZoomFactor.y, record);
     }
   }
-  if (record->Zoomed == 1) {
+  if (record->Zoomed == TAV_ZOOM_IN_FORCE) {
     record->ScrollPos.y = ClampScroll(record->ScrollPos.y, record->ScrollRange.y);
     record->ScrollPos.x = ClampScroll(record->ScrollPos.x, record->ScrollRange.x);
     PlaceHotspots(record->ZoomFactor.x, record->ZoomFactor.y, record);
@@ -257,7 +259,7 @@ void UpdateScrollAxis(ScrollAxis& a, LONG picture) {
 
 } // namespace
 
-int UpdateScrollRanges(HWND window, ImgStruct* record, LONG pictureWidth, LONG pictureHeight) {
+void UpdateScrollRanges(HWND window, ImgStruct* record, LONG pictureWidth, LONG pictureHeight) {
   ScrollAxis x = LoadAxis(record, false), y = LoadAxis(record, true);
   UpdateZoomedSize(x);
   UpdateZoomedSize(y);
@@ -272,7 +274,6 @@ int UpdateScrollRanges(HWND window, ImgStruct* record, LONG pictureWidth, LONG p
     SetScrollPos(window, SB_HORZ, record->ScrollPos.x, TRUE);
   if (record->ScrollPos.y != 0)
     SetScrollPos(window, SB_VERT, record->ScrollPos.y, TRUE);
-  return 1;
 }
 
 extern "C" LONG WINAPI TAVIMG_RecalcLayout(HWND window, ImgStruct* record) {
@@ -285,24 +286,24 @@ extern "C" LONG WINAPI TAVIMG_RecalcLayout(HWND window, ImgStruct* record) {
   const LONG w = outer.right - outer.left;
   const LONG h = outer.bottom - outer.top;
   const double ratio = Quotient(record->TIFFSize.y, record->TIFFSize.x);
-  if (record->DisplayMode != 0 && record->DisplayMode != 3)
+  if (record->DisplayMode != TAV_DISPLAY_DRF && record->DisplayMode != TAV_DISPLAY_DRF_IN_WINDOW)
     record->ScaledClientSize = TavPair{w, TruncToLong(w * ratio)};
 
   switch (record->DisplayMode) {
-  case 1:
+  case TAV_DISPLAY_FITTED:
     record->TiffShown = 1;
     record->TiffReady = 1;
     record->DrfShown = 0;
-    record->PictureMode = 2;
+    record->PictureMode = TAV_PICTURE_FITTED;
     record->DRFRasterFlag = 1;
     record->AltSize = record->ClientSize = record->DrawSize = TavPair{w, h};
     break;
-  case 4: {
+  case TAV_DISPLAY_FIT_WIDTH: {
     record->TiffShown = 1;
     record->TiffReady = 1;
     record->DrfShown = 0;
-    record->PictureMode = 2;
-    record->Zoomed = 2;
+    record->PictureMode = TAV_PICTURE_FITTED;
+    record->Zoomed = TAV_ZOOM_WAITING;
     record->AltSize = TavPair{w - GetSystemMetrics(SM_CXVSCROLL), h - GetSystemMetrics(SM_CYHSCROLL)};
     record->ClientSize = record->DrawSize = record->AltSize;
     // Fit to width from the top: a rectangle one pixel short of the whole
@@ -317,10 +318,10 @@ extern "C" LONG WINAPI TAVIMG_RecalcLayout(HWND window, ImgStruct* record) {
     record->TiffShown = 0;
     record->DrfShown = 1;
     record->TiffReady = 1;
-    record->PictureMode = 0;
-    record->Zoomed = 0;
+    record->PictureMode = TAV_PICTURE_DRF;
+    record->Zoomed = TAV_ZOOM_NONE;
     record->AltSize = record->ClientSize = record->DrawSize = TavPair{w, h};
-    if (record->DisplayMode != 3 && record->FitMode != 2)
+    if (record->DisplayMode != TAV_DISPLAY_DRF_IN_WINDOW && record->FitMode != TAV_FIT_KEEP_WINDOW)
       record->ScaledClientSize = record->DRFSize;
     PlaceHotspots(1.0, 1.0, record);
     break;
@@ -335,7 +336,7 @@ extern "C" DWORD WINAPI TAVIMG_UpdateBars(HWND window, ImgStruct* record) {
     return 0;
   ShowScrollBar(window, SB_BOTH, FALSE);
   ApplyZoomState(record);
-  if (record->DisplayMode == 4) {
+  if (record->DisplayMode == TAV_DISPLAY_FIT_WIDTH) {
     SetScrollRange(window, SB_HORZ, 0, record->ScrollRange.x, FALSE);
     SetScrollPos(window, SB_HORZ, record->ScrollPos.x, FALSE);
     SetScrollRange(window, SB_VERT, 0, record->ScrollRange.y, FALSE);
@@ -348,12 +349,12 @@ extern "C" DWORD WINAPI TAVIMG_UpdateBars(HWND window, ImgStruct* record) {
 extern "C" void WINAPI TAVIMG_SetZoomMode(ImgStruct* record) {
   TAV_ENTER_EXPORT();
   if (IsSlotRecord(record))
-    record->InZoomAction = 1;
+    record->InZoomAction = TAV_ZOOM_ACTION_ARMED;
 }
 
 extern "C" DWORD WINAPI TAVIMG_InZoomAction(ImgStruct* record) {
   TAV_ENTER_EXPORT();
-  return (IsSlotRecord(record) && record->InZoomAction != 0) ? 1 : 0;
+  return (IsSlotRecord(record) && record->InZoomAction != TAV_ZOOM_ACTION_NONE) ? 1 : 0;
 }
 
 extern "C" DWORD WINAPI TAVIMG_GetNewHotspotPositions(double fx, double fy, ImgStruct* record) {

@@ -6,6 +6,7 @@
 #include "view/view.h"
 #include "core/core.h"
 #include "core/numbers.h"
+#include "core/states.h"
 #include "drf/drf.h"
 #include "tiff/tiff.h"
 #include "hotspots/hotspots.h"
@@ -95,37 +96,6 @@ void DrawFittedPicture(ImgStruct* record, HDC dc, const RECT* clipBox) {
              NearToLong(record->FitSize.x), NearToLong(record->FitSize.y));
 }
 
-void OnMessageSize(HWND window, WPARAM, LPARAM, ImgStruct* record) {
-  OnSize(window, record);
-}
-void OnMessagePaint(HWND window, WPARAM, LPARAM, ImgStruct* record) {
-  PaintPicture(window, record, nullptr);
-}
-void OnMessageHScroll(HWND window, WPARAM wParam, LPARAM lParam, ImgStruct* record) {
-  OnScroll(window, SB_HORZ, wParam, lParam, record);
-}
-void OnMessageVScroll(HWND window, WPARAM wParam, LPARAM lParam, ImgStruct* record) {
-  OnScroll(window, SB_VERT, wParam, lParam, record);
-}
-void OnMessageButtonDown(HWND, WPARAM, LPARAM lParam, ImgStruct* record) {
-  OnLButtonDown(lParam, record);
-}
-void OnMessageButtonUp(HWND window, WPARAM, LPARAM, ImgStruct* record) {
-  OnLButtonUp(window, record);
-}
-void OnMessageIgnored(HWND, WPARAM, LPARAM, ImgStruct*) {}
-
-// The messages the view handles itself; each answers 1.
-struct MessageHandler {
-  UINT message;
-  void (*handle)(HWND window, WPARAM wParam, LPARAM lParam, ImgStruct* record);
-};
-const MessageHandler kMessageTable[] = {
-    {WM_SIZE, OnMessageSize},          {WM_PAINT, OnMessagePaint},       {WM_HSCROLL, OnMessageHScroll},
-    {WM_VSCROLL, OnMessageVScroll},    {WM_MOUSEMOVE, OnMouseMove},      {WM_LBUTTONDOWN, OnMessageButtonDown},
-    {WM_LBUTTONUP, OnMessageButtonUp}, {WM_RBUTTONUP, OnMessageIgnored}, {WM_PALETTECHANGED, OnMessagePaint},
-};
-
 } // namespace
 
 void PaintPicture(HWND window, ImgStruct* record, HDC dc) {
@@ -146,21 +116,21 @@ void PaintPicture(HWND window, ImgStruct* record, HDC dc) {
     return;
   }
 
-  if (record->Zoomed != 0) {
+  if (record->Zoomed != TAV_ZOOM_NONE) {
     ApplyZoomState(record);
-    if (record->Zoomed == 1) {
+    if (record->Zoomed == TAV_ZOOM_IN_FORCE) {
       if (record->ScrollRange.y == 0 && record->ScrollRange.x == 0) {
         // The section has become the whole picture.
-        record->PictureMode = 2;
-        record->Zoomed = 0;
+        record->PictureMode = TAV_PICTURE_FITTED;
+        record->Zoomed = TAV_ZOOM_NONE;
       } else {
         DrawZoomedSection(record, dc, &clipBox);
       }
     }
   }
-  if (record->PictureMode == 2 && record->Zoomed == 0 && record->TiffReady != 0)
+  if (record->PictureMode == TAV_PICTURE_FITTED && record->Zoomed == TAV_ZOOM_NONE && record->TiffReady != 0)
     DrawFittedPicture(record, dc, &clipBox);
-  if (record->PictureMode == 0 && record->Zoomed == 0)
+  if (record->PictureMode == TAV_PICTURE_DRF && record->Zoomed == TAV_ZOOM_NONE)
     DrawDRFPicture(window, record, dc, &clipBox);
   PaintMarkedHotspots(record, dc, &clipBox);
 
@@ -179,7 +149,7 @@ void OnSize(HWND window, ImgStruct* record) {
           TavDoublePair{static_cast<double>(record->ClientSize.x), static_cast<double>(record->ClientSize.y)};
       record->ClientSize = TavPair{client.right - record->ZoomStart.x, client.bottom - record->ZoomStart.y};
       record->DrawSize = record->ClientSize;
-      if (record->Zoomed != 0)
+      if (record->Zoomed != TAV_ZOOM_NONE)
         UpdateScrollRanges(window, record, record->TIFFSize.x, record->TIFFSize.y);
     }
   }
@@ -226,7 +196,7 @@ void OnScroll(HWND window, int bar, WPARAM wParam, LPARAM, ImgStruct* record) {
 
 void OnLButtonDown(LPARAM lParam, ImgStruct* record) {
   const LONG x = MouseX(lParam), y = MouseY(lParam);
-  if (record->InZoomAction) {
+  if (record->InZoomAction != TAV_ZOOM_ACTION_NONE) {
     SetCursor(ZoomCursor());
     ShowCursor(TRUE);
   }
@@ -237,7 +207,9 @@ void OnMouseMove(HWND window, WPARAM wParam, LPARAM lParam, ImgStruct* record) {
   const LONG x = MouseX(lParam), y = MouseY(lParam);
   const bool inside =
       record->ZoomStart.x < x && x < record->ClientSize.x && record->ZoomStart.y < y && y < record->ClientSize.y;
-  const bool zoomCursor = record->InZoomAction != 0 && (record->DisplayMode != 3 || record->PictureMode == 1 || inside);
+  const bool zoomCursor =
+      record->InZoomAction != TAV_ZOOM_ACTION_NONE &&
+      (record->DisplayMode != TAV_DISPLAY_DRF_IN_WINDOW || record->PictureMode == TAV_PICTURE_ZOOMED || inside);
   if (zoomCursor) {
     SetCapture(window);
     SetCursor(ZoomCursor());
@@ -247,12 +219,12 @@ void OnMouseMove(HWND window, WPARAM wParam, LPARAM lParam, ImgStruct* record) {
   const TavRect& band = record->ZoomRect;
   const bool anchorInside = record->ZoomStart.x < band.left && band.left < record->ClientSize.x &&
                             record->ZoomStart.y < band.top && band.top < record->ClientSize.y;
-  if ((wParam & MK_LBUTTON) != 0 && HasTiffView(record) && record->InZoomAction != 0 && anchorInside)
+  if ((wParam & MK_LBUTTON) != 0 && HasTiffView(record) && record->InZoomAction != TAV_ZOOM_ACTION_NONE && anchorInside)
     DragZoomRect(window, record, lParam);
 
-  if (record->HotspotCount != 0 && record->InZoomAction != 1) {
+  if (record->HotspotCount != 0 && record->InZoomAction != TAV_ZOOM_ACTION_ARMED) {
     LONG dx = 0, dy = 0;
-    if (record->Zoomed == 1)
+    if (record->Zoomed == TAV_ZOOM_IN_FORCE)
       HotspotDisplayOffset(record, &dx, &dy);
     TrackHoverHotspot(window, record, lParam, dx, dy);
   }
@@ -261,7 +233,7 @@ void OnMouseMove(HWND window, WPARAM wParam, LPARAM lParam, ImgStruct* record) {
     ShowCursor(FALSE);
 }
 
-int DragZoomRect(HWND window, ImgStruct* record, LPARAM lParam) {
+void DragZoomRect(HWND window, ImgStruct* record, LPARAM lParam) {
   BandDrawing drawing(window, record);
   drawing.Draw(record->ZoomRect); // erases the band at its old place
   const LONG x = MouseX(lParam), y = MouseY(lParam);
@@ -271,12 +243,11 @@ int DragZoomRect(HWND window, ImgStruct* record, LPARAM lParam) {
   record->ZoomRect.right = right < 1 ? 1 : right;
   record->ZoomRect.bottom = bottom < 1 ? 1 : bottom;
   drawing.Draw(record->ZoomRect);
-  return 1;
 }
 
 void OnLButtonUp(HWND window, ImgStruct* record) {
   ReleaseCapture();
-  if (record->InZoomAction == 0)
+  if (record->InZoomAction == TAV_ZOOM_ACTION_NONE)
     return;
 
   CRect band(record->ZoomRect.left, record->ZoomRect.top, record->ZoomRect.right, record->ZoomRect.bottom);
@@ -289,24 +260,25 @@ void OnLButtonUp(HWND window, ImgStruct* record) {
   const bool click = band.left == band.right && band.top == band.bottom;
   if (click || band.left >= cw || band.top >= ch || band.left <= record->ZoomStart.x ||
       band.top <= record->ZoomStart.y || !HasTiffView(record)) {
-    record->InZoomAction = 0;
+    record->InZoomAction = TAV_ZOOM_ACTION_NONE;
     return;
   }
 
   // A band wholly in the margin beside the picture is erased and dropped.
-  const LONG mx = record->PictureMode == 0 ? record->DRFSpotOffset[0] : record->BildMitte.x;
-  const LONG my = record->PictureMode == 0 ? record->DRFSpotOffset[1] : record->BildMitte.y;
+  const bool drf = record->PictureMode == TAV_PICTURE_DRF;
+  const LONG mx = drf ? record->DRFSpotOffset[0] : record->BildMitte.x;
+  const LONG my = drf ? record->DRFSpotOffset[1] : record->BildMitte.y;
   const bool beside = (band.left < mx && band.right < mx) || (band.left > cw - mx && band.right > cw - mx) ||
                       (band.top < my && band.bottom < my) || (band.top > ch - my && band.bottom > ch - my);
   if (beside) {
     BandDrawing(window, record).Draw(record->ZoomRect);
-    record->InZoomAction = 0;
+    record->InZoomAction = TAV_ZOOM_ACTION_NONE;
     return;
   }
 
   // Into picture-area coordinates.
   TavRect& rect = record->ZoomRect;
-  if (record->PictureMode == 0) {
+  if (record->PictureMode == TAV_PICTURE_DRF) {
     const LONG sw = record->ScaledClientSize.x, sh = record->ScaledClientSize.y;
     if (mx != 0) {
       rect.left = rect.left > mx ? rect.left - mx : 1;
@@ -332,19 +304,19 @@ void OnLButtonUp(HWND window, ImgStruct* record) {
     }
   }
 
-  if (record->Zoomed == 0) {
+  if (record->Zoomed == TAV_ZOOM_NONE) {
     record->ZoomFactor = TavDoublePair{1.0, 1.0};
     record->ZoomOrigin[0] = record->ZoomOrigin[1] = 0;
   }
-  record->DisplayMode = 4;
-  record->Zoomed = 2;
+  record->DisplayMode = TAV_DISPLAY_FIT_WIDTH;
+  record->Zoomed = TAV_ZOOM_WAITING;
   record->Painted = 0;
   TAVIMG_UpdateBars(window, record);
   RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
-  record->InZoomAction = 0;
+  record->InZoomAction = TAV_ZOOM_ACTION_NONE;
 }
 
-int TrackHoverHotspot(HWND window, ImgStruct* record, LPARAM lParam, LONG dx, LONG dy) {
+void TrackHoverHotspot(HWND window, ImgStruct* record, LPARAM lParam, LONG dx, LONG dy) {
   const double px = static_cast<double>(MouseX(lParam)) + dx;
   const double py = static_cast<double>(MouseY(lParam)) + dy;
 
@@ -401,34 +373,34 @@ int TrackHoverHotspot(HWND window, ImgStruct* record, LPARAM lParam, LONG dx, LO
   EndFrameDrawing(tools);
   if (dc != nullptr)
     ReleaseDC(window, dc);
-  return 1;
 }
 
 void ResetView(HWND window, ImgStruct* record) {
-  if (record->DisplayMode == 0 || record->DisplayMode == 2 || record->DisplayMode == 3)
+  if (record->DisplayMode == TAV_DISPLAY_DRF || record->DisplayMode == TAV_DISPLAY_DRF_KEEP_BACKGROUND ||
+      record->DisplayMode == TAV_DISPLAY_DRF_IN_WINDOW)
     FreeDRFBands(record);
 
-  record->Zoomed = 0;
+  record->Zoomed = TAV_ZOOM_NONE;
   record->Painted = 0;
   record->ZoomRect = TavRect{0, 0, 0, 0};
   record->BildMitte = TavPair{0, 0};
   switch (record->DisplayMode) {
-  case 1:
-    record->PictureMode = 2;
+  case TAV_DISPLAY_FITTED:
+    record->PictureMode = TAV_PICTURE_FITTED;
     break;
-  case 4: // the fit-to-width zoom, applied at the next paint
-    record->Zoomed = 2;
+  case TAV_DISPLAY_FIT_WIDTH: // the fit-to-width zoom, applied at the next paint
+    record->Zoomed = TAV_ZOOM_WAITING;
     record->ZoomRect = TavRect{1, 0, record->ScaledClientSize.x, 10};
     record->ClientSize = record->DrawSize = record->AltSize;
-    record->PictureMode = 2;
+    record->PictureMode = TAV_PICTURE_FITTED;
     break;
   default:
-    record->PictureMode = 0;
+    record->PictureMode = TAV_PICTURE_DRF;
     break;
   }
 
   record->HoverHotspot = TAVIMG_NO_HOTSPOT;
-  record->InZoomAction = 0;
+  record->InZoomAction = TAV_ZOOM_ACTION_NONE;
   record->ScrollPos = TavPair{0, 0};
   for (int i = 0; i < 4; ++i)
     record->ZoomOrigin[i] = 0;
@@ -442,7 +414,7 @@ void ResetView(HWND window, ImgStruct* record) {
 
   const TavPair& offset = record->CentringOffset;
   const TavPair& alt = record->AltSize;
-  if (record->FitMode == 2) {
+  if (record->FitMode == TAV_FIT_KEEP_WINDOW) {
     MoveWindow(window, offset.x, offset.y, alt.x, alt.y, TRUE);
     RECT area{offset.x, offset.y, offset.x + alt.x, offset.y + alt.y};
     InvalidateRect(window, &area, FALSE);
@@ -450,7 +422,8 @@ void ResetView(HWND window, ImgStruct* record) {
   }
   const LONG x = record->WindowOrigin.x + offset.x;
   const LONG y = record->WindowOrigin.y + offset.y;
-  if (record->DisplayMode == 1 || record->DisplayMode == 3 || record->DisplayMode == 4)
+  if (record->DisplayMode == TAV_DISPLAY_FITTED || record->DisplayMode == TAV_DISPLAY_DRF_IN_WINDOW ||
+      record->DisplayMode == TAV_DISPLAY_FIT_WIDTH)
     MoveWindow(window, x, y, alt.x, alt.y, TRUE);
   else
     MoveWindow(window, x, y, record->ScaledClientSize.x + 1, record->ScaledClientSize.y + 1, TRUE);
@@ -486,15 +459,38 @@ extern "C" DWORD WINAPI TAVIMG_OnMessage(HWND window, UINT message, WPARAM wPara
   TAV_ENTER_EXPORT();
   if (!IsSlotRecord(record))
     return 0;
-  for (const MessageHandler& handler : kMessageTable) {
-    if (handler.message == message) {
-      handler.handle(window, wParam, lParam, record);
-      return 1;
-    }
+  // The messages the view handles itself; each answers 1.
+  switch (message) {
+  case WM_SIZE:
+    OnSize(window, record);
+    return 1;
+  case WM_PAINT:
+  case WM_PALETTECHANGED:
+    PaintPicture(window, record, nullptr);
+    return 1;
+  case WM_HSCROLL:
+    OnScroll(window, SB_HORZ, wParam, lParam, record);
+    return 1;
+  case WM_VSCROLL:
+    OnScroll(window, SB_VERT, wParam, lParam, record);
+    return 1;
+  case WM_MOUSEMOVE:
+    OnMouseMove(window, wParam, lParam, record);
+    return 1;
+  case WM_LBUTTONDOWN:
+    OnLButtonDown(lParam, record);
+    return 1;
+  case WM_LBUTTONUP:
+    OnLButtonUp(window, record);
+    return 1;
+  case WM_RBUTTONUP: // not passed on to the host; nothing to do
+    return 1;
+  default:
+    break;
   }
   // Everything else goes to the host, with the name of the hotspot under the
   // mouse, unless a zoom is armed.
-  if (record->InZoomAction == 0 && record->NotifyCallback != nullptr)
+  if (record->InZoomAction == TAV_ZOOM_ACTION_NONE && record->NotifyCallback != nullptr)
     CallHostCallback(record->NotifyCallback, 0, message, record->CurrentHotspotName);
   return 0;
 }

@@ -7,7 +7,7 @@
 void ApplyZoomState(ImgStruct* record);
 int ComputeZoomFromRect(ImgStruct* record);
 void UpdateDrawSize(ImgStruct* record);
-int UpdateScrollRanges(HWND window, ImgStruct* record, LONG pictureWidth, LONG pictureHeight);
+void UpdateScrollRanges(HWND window, ImgStruct* record, LONG pictureWidth, LONG pictureHeight);
 void FitPictureToView(ImgStruct* record, double ratio);
 // True when the record holds a picture with a TIFF part that the scaled view
 // can show and zoom (TiffReady set and a TIFFSize of at least one pixel).
@@ -19,8 +19,8 @@ void OnScroll(HWND window, int bar, WPARAM wParam, LPARAM lParam, ImgStruct* rec
 void OnMouseMove(HWND window, WPARAM wParam, LPARAM lParam, ImgStruct* record);
 void OnLButtonDown(LPARAM lParam, ImgStruct* record);
 void OnLButtonUp(HWND window, ImgStruct* record);
-int DragZoomRect(HWND window, ImgStruct* record, LPARAM lParam);
-int TrackHoverHotspot(HWND window, ImgStruct* record, LPARAM lParam, LONG dx, LONG dy);
+void DragZoomRect(HWND window, ImgStruct* record, LPARAM lParam);
+void TrackHoverHotspot(HWND window, ImgStruct* record, LPARAM lParam, LONG dx, LONG dy);
 void ResetView(HWND window, ImgStruct* record);
 
 #endif
