@@ -309,6 +309,7 @@ TEST(ToolErrors, MissingFilesNonPicturesAndBadOptions) {
       {{"make-drf", "x.bmp", "--kind", "8", "-o", "x.drf"}, 2, "--kind takes 5, 6 or 7"},
       {{"html", TAV_SOURCE_DIR "/samples", "--tiff", "a.tif", "-o", "site"}, 2, "--tiff and --as name one picture"},
       {{"html", panel, "-j0", "-o", "site"}, 2, "-j: '0' is not a whole number"},
+      {{"html", panel, "--url", "file:///x", "-o", "site"}, 2, "not an http:// or https:// address"},
       {{"info"}, 2, "tavoimg info: missing FILE\ntry 'tavoimg info --help'\n"},
       {{"info", "a.drf", "b.drf"}, 2, "unexpected argument 'b.drf'"},
       {{"info", "a.drf", "--as", "gif"}, 2, "--as takes drf or tiff"},

@@ -645,7 +645,7 @@ const std::vector<Command>& Commands() {
        {kOutput, {"--kind", true, false}, {"--hotspots", true, false}, {"--compact", false, false}},
        RunMakeDrf},
       {"html",
-       "html PICTURE [--tiff TIFF] [--as drf|tiff] -o DIR | html FOLDER [-j N] -o SITE",
+       "html PICTURE [--tiff TIFF] [--as drf|tiff] [--url URL] -o DIR | html FOLDER [-j N] [--url URL] -o SITE",
        "A picture as a web page that works offline, from a folder without a server:\n"
        "DIR/index.html, the picture as tiles in the IIIF Image API 3.0 static layout\n"
        "(DIR/NAME.iiif/info.json) and a IIIF Presentation 3 manifest with its hotspots\n"
@@ -660,8 +660,11 @@ const std::vector<Command>& Commands() {
        "hotspot names and texts, and SITE/index.json. Pictures that have not\n"
        "changed since the last run are not converted again. A picture that fails is\n"
        "reported and skipped; the exit status is then 1.\n\n"
-       "  -j N   convert N pictures at once (default: one per processor)\n",
-       {kTiff, kAs, kOutput, {"-j", true, false}},
+       "  -j N      convert N pictures at once (default: one per processor)\n"
+       "  --url URL the address at which DIR or SITE will be served (http:// or\n"
+       "            https://): the IIIF ids of info.json and the manifests become\n"
+       "            absolute, as IIIF viewers want them (default: relative ids)\n",
+       {kTiff, kAs, kOutput, {"-j", true, false}, {"--url", true, false}},
        RunHtml},
   };
   return commands;

@@ -187,12 +187,17 @@ Json WritePage(const PagePlan& plan, PageFiles& files) {
   std::string description = Describe(source, r);
 
   fs::path folder = plan.folder;
-  // The picture as tiles, and its manifest beside the page.
+  // The picture as tiles, and its manifest beside the page. Their IIIF ids
+  // are absolute when the site's address is known.
   std::string tilesName = plan.base + ".iiif", manifestName = plan.base + ".manifest.json";
+  std::string pageFolder = fs::path(plan.sitePath).parent_path().string();
+  std::string base =
+      plan.url.empty() ? "" : plan.url + "/" + (pageFolder.empty() ? "" : UrlPath(pageFolder).substr(2) + "/");
   int threads = plan.threads > 0 ? plan.threads : static_cast<int>(std::max(1L, sysconf(_SC_NPROCESSORS_ONLN)));
-  Pyramid pyramid = WritePyramid(dib.data(), dib.size(), (folder / tilesName).string(), UrlPath(tilesName), threads);
+  Pyramid pyramid = WritePyramid(dib.data(), dib.size(), (folder / tilesName).string(),
+                                 base.empty() ? UrlPath(tilesName) : base + UrlPath(tilesName).substr(2), threads);
   files.Folder((folder / tilesName).string());
-  ManifestPlan manifest{"",          manifestName,   tilesName,      ValidUtf8(plan.base),
+  ManifestPlan manifest{base,        manifestName,   tilesName,      ValidUtf8(plan.base),
                         description, Low(spaceSize), High(spaceSize)};
   files.Text((folder / manifestName).string(), ManifestJson(manifest, pyramid, spots));
 
@@ -249,12 +254,19 @@ int RunHtml(const ParsedArgs& args) {
   std::string input = OnlyPositional(args, "PICTURE or FOLDER");
   fs::path out = RequiredOption(args, "-o");
   int jobs = args.Has("-j") ? ParseInt("-j", args.Get("-j"), 1, 256) : std::max(1L, sysconf(_SC_NPROCESSORS_ONLN));
+  std::string url = args.Has("--url") ? args.Get("--url") : "";
+  if (!url.empty() && url.rfind("http://", 0) != 0 && url.rfind("https://", 0) != 0) {
+    throw UsageError("--url: '" + url + "' is not an http:// or https:// address");
+  }
+  while (!url.empty() && url.back() == '/') {
+    url.pop_back();
+  }
   struct stat about;
   if (stat(input.c_str(), &about) == 0 && S_ISDIR(about.st_mode)) {
     if (args.Has("--tiff") || args.Has("--as")) {
       throw UsageError("--tiff and --as name one picture; a folder's kind-5 DRFs take the TIFF of the same name");
     }
-    return RunSite(input, out, jobs);
+    return RunSite(input, out, jobs, url);
   }
   PagePlan plan;
   plan.source = SourceFrom(args, "PICTURE or FOLDER");
@@ -266,6 +278,7 @@ int RunHtml(const ParsedArgs& args) {
   plan.folder = out;
   plan.pageName = "index.html";
   plan.base = fs::path(plan.source.path).filename().string();
+  plan.url = url;
   PageFiles files;
   WritePage(plan, files);
   files.Keep();

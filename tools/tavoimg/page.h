@@ -28,6 +28,7 @@ struct PagePlan {
   std::string sitePath;         // the page's path below the site ("" for a single picture)
   std::string stamp;            // sizes and times of the files it is made from
   int threads = 0;              // that compress the picture's tiles; 0: one per processor
+  std::string url;              // where the site (or DIR) is served, for IIIF ids; "" for relative ids
 };
 
 // The files of one page. Each is replaced only by a complete one, and those

@@ -278,7 +278,7 @@ std::vector<std::string> ConvertAll(const std::vector<PagePlan>& plans, const st
 
 } // namespace
 
-int RunSite(const fs::path& input, const fs::path& site, int jobs) {
+int RunSite(const fs::path& input, const fs::path& site, int jobs, const std::string& url) {
   std::error_code failure;
   fs::create_directories(site, failure);
   if (failure) {
@@ -287,6 +287,8 @@ int RunSite(const fs::path& input, const fs::path& site, int jobs) {
   std::vector<PagePlan> plans = PlanSite(input, site);
   for (PagePlan& plan : plans) {
     plan.threads = jobs > 1 ? 1 : 0; // the processes share the processors
+    plan.url = url;
+    plan.stamp += " " + url; // the ids that the pyramid and the manifest hold
   }
   std::vector<size_t> todo;
   for (size_t i = 0; i < plans.size(); ++i) {

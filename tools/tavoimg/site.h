@@ -8,7 +8,7 @@ namespace tool {
 
 // Converts input and everything below it into site with up to jobs
 // processes at once; returns the exit status.
-int RunSite(const std::filesystem::path& input, const std::filesystem::path& site, int jobs);
+int RunSite(const std::filesystem::path& input, const std::filesystem::path& site, int jobs, const std::string& url);
 
 } // namespace tool
 
