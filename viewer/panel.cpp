@@ -3,7 +3,9 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <set>
 
@@ -15,35 +17,61 @@ namespace {
 // selection and change no marks.
 bool g_selectingByHover = false;
 
-void SetCell(HWND list, int row, int column, const char* text) {
+void SetCell(HWND list, int row, int column, const char* text, LPARAM hotspot = 0) {
   LVITEMA item{};
-  item.mask = LVIF_TEXT;
+  item.mask = LVIF_TEXT | (column == 0 ? LVIF_PARAM : 0);
   item.iItem = row;
   item.iSubItem = column;
   item.pszText = const_cast<char*>(text);
+  item.lParam = hotspot;
   if (column == 0)
     SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
   else
     SendMessageA(list, LVM_SETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
 }
 
-void SetRowsSelected(HWND list, int row, bool selected) {
+void SetRowsState(HWND list, int row, UINT mask, UINT state) {
   LVITEMA item{};
-  // Only one row can have the focus: it goes with a single row.
-  UINT focus = selected && row >= 0 ? LVIS_FOCUSED : 0;
-  item.stateMask = LVIS_SELECTED | focus;
-  item.state = (selected ? LVIS_SELECTED : 0) | focus;
+  item.stateMask = mask;
+  item.state = state;
   SendMessageA(list, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
 }
 
-std::string RowName(HWND list, int row) {
-  char name[40] = "";
+int RowOf(HWND list, LONG hotspot) {
+  LVFINDINFOA find{};
+  find.flags = LVFI_PARAM;
+  find.lParam = hotspot;
+  return static_cast<int>(SendMessageA(list, LVM_FINDITEMA, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&find)));
+}
+
+std::string CellText(HWND list, int row, int column) {
+  char text[64] = "";
   LVITEMA item{};
-  item.iSubItem = 1;
-  item.pszText = name;
-  item.cchTextMax = sizeof name;
+  item.iSubItem = column;
+  item.pszText = text;
+  item.cchTextMax = sizeof text;
   SendMessageA(list, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
-  return name;
+  return text;
+}
+
+struct SortBy {
+  HWND list;
+  int column;
+};
+
+// Numbers (No., Kind) by value, names and texts alphabetically; equal
+// cells keep the table's order.
+int CALLBACK CompareRows(LPARAM a, LPARAM b, LPARAM by) {
+  const SortBy& sort = *reinterpret_cast<const SortBy*>(by);
+  std::string x = CellText(sort.list, static_cast<int>(a), sort.column);
+  std::string y = CellText(sort.list, static_cast<int>(b), sort.column);
+  int order = sort.column == 0 || sort.column == 3 ? std::atoi(x.c_str()) - std::atoi(y.c_str())
+                                                   : lstrcmpiA(x.c_str(), y.c_str());
+  return order != 0 ? order : static_cast<int>(a - b);
+}
+
+std::string RowName(HWND list, int row) {
+  return CellText(list, row, 1);
 }
 
 const char* KindName(ImgStruct* record) {
@@ -60,15 +88,12 @@ HWND CreateHotspotList(HWND frame) {
       WS_EX_CLIENTEDGE, WC_LISTVIEWA, "", WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS, 0, 0, 0,
       0, frame, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kIdHotspotList)), GetModuleHandleA(nullptr), nullptr);
   SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
-  const struct {
-    const char* title;
-    int width;
-  } columns[] = {{"No.", 36}, {"Name", 70}, {"Text", 130}, {"Kind", 36}};
+  const char* titles[] = {"No.", "Name", "Text", "Kind"};
   for (int i = 0; i < 4; ++i) {
     LVCOLUMNA column{};
     column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
-    column.pszText = const_cast<char*>(columns[i].title);
-    column.cx = columns[i].width;
+    column.pszText = const_cast<char*>(titles[i]);
+    column.cx = 60;
     column.iSubItem = i;
     SendMessageA(list, LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&column));
   }
@@ -87,22 +112,44 @@ void FillHotspotList(HWND list, ImgStruct* record) {
     std::snprintf(number, sizeof number, "%ld", static_cast<long>(data.Number));
     std::snprintf(kind, sizeof kind, "%ld", static_cast<long>(data.Kind));
     int row = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
-    SetCell(list, row, 0, number);
+    SetCell(list, row, 0, number, i);
     SetCell(list, row, 1, data.Name);
     SetCell(list, row, 2, data.Text);
     SetCell(list, row, 3, kind);
   }
+  // Each column as wide as its widest cell or its title.
+  for (int column = 0; column < 4; ++column) {
+    int widest = 0;
+    for (int fit : {LVSCW_AUTOSIZE, LVSCW_AUTOSIZE_USEHEADER}) {
+      SendMessageA(list, LVM_SETCOLUMNWIDTH, column, fit);
+      widest = std::max(widest, static_cast<int>(SendMessageA(list, LVM_GETCOLUMNWIDTH, column, 0)));
+    }
+    SendMessageA(list, LVM_SETCOLUMNWIDTH, column, widest + 6);
+  }
   g_selectingByHover = false;
 }
 
-void SelectHoverRow(HWND list, LONG hotspot) {
-  if (hotspot < 0 || hotspot >= SendMessageA(list, LVM_GETITEMCOUNT, 0, 0))
+void SortRows(HWND list, int column) {
+  SortBy by{list, column};
+  SendMessageA(list, LVM_SORTITEMSEX, reinterpret_cast<WPARAM>(&by), reinterpret_cast<LPARAM>(CompareRows));
+}
+
+LONG RowHotspot(HWND list, int row) {
+  LVITEMA item{};
+  item.mask = LVIF_PARAM;
+  item.iItem = row;
+  if (!SendMessageA(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item)))
+    return TAVIMG_NO_HOTSPOT;
+  return static_cast<LONG>(item.lParam);
+}
+
+void ShowHoverRow(HWND list, LONG hotspot) {
+  SetRowsState(list, -1, LVIS_DROPHILITED, 0);
+  int row = hotspot == TAVIMG_NO_HOTSPOT ? -1 : RowOf(list, hotspot);
+  if (row < 0)
     return;
-  g_selectingByHover = true;
-  SetRowsSelected(list, -1, false);
-  SetRowsSelected(list, hotspot, true);
-  SendMessageA(list, LVM_ENSUREVISIBLE, hotspot, FALSE);
-  g_selectingByHover = false;
+  SetRowsState(list, row, LVIS_DROPHILITED, LVIS_DROPHILITED);
+  SendMessageA(list, LVM_ENSUREVISIBLE, row, FALSE);
 }
 
 bool IsUserSelectionChange() {
@@ -111,7 +158,7 @@ bool IsUserSelectionChange() {
 
 void SelectAllRows(HWND list) {
   g_selectingByHover = true;
-  SetRowsSelected(list, -1, true);
+  SetRowsState(list, -1, LVIS_SELECTED, LVIS_SELECTED);
   g_selectingByHover = false;
 }
 
@@ -172,20 +219,24 @@ void ShowHotspotStatus(HWND status, ImgStruct* record) {
 }
 
 void ShowPictureStatus(HWND status, const Picture& picture) {
-  char text[128] = "";
+  std::wstring text;
   ImgStruct* record = picture.record;
   if (record) {
     LONGLONG size = picture.isTiff ? TAVIMG_GetTIFFSize(record) : TAVIMG_GetDRFSize(record);
-    std::snprintf(text, sizeof text, "%s, %ld x %ld", picture.isTiff ? "TIFF, bilevel" : KindName(record),
+    char line[128];
+    std::snprintf(line, sizeof line, "%s, %ld x %ld", picture.isTiff ? "TIFF, bilevel" : KindName(record),
                   static_cast<long>(TAVIMG_SIZE_WIDTH(size)), static_cast<long>(TAVIMG_SIZE_HEIGHT(size)));
+    text = Widen(line);
+    if (!picture.notice.empty())
+      text += L" - " + picture.notice;
   }
-  SendMessageA(status, SB_SETTEXTA, kStatusPicture, reinterpret_cast<LPARAM>(text));
+  SendMessageW(status, SB_SETTEXTW, kStatusPicture, reinterpret_cast<LPARAM>(text.c_str()));
+  // The scale shown: window pixels per picture pixel, as a percentage.
   char zoom[64] = "";
-  if (record) {
-    TavDoublePair factor = record->Zoomed ? TAVIMG_GetZoomFactor(record) : TAVIMG_GetBildFactor(record);
-    std::snprintf(zoom, sizeof zoom, "Zoom %.2f", factor.x);
-  }
+  if (record)
+    std::snprintf(zoom, sizeof zoom, "Zoom %.0f%%", TrueScale(picture) * 100);
   SendMessageA(status, SB_SETTEXTA, kStatusZoom, reinterpret_cast<LPARAM>(zoom));
+  PublishState(GetParent(status), picture);
 }
 
 } // namespace tavoview

@@ -1,7 +1,8 @@
 // What the viewer remembers between runs, under
 // HKEY_CURRENT_USER\Software\TavoIMG\TavoView: the window's place and size
 // (Left, Top, Width, Height, Maximized) and the recent files (Recent1 to
-// Recent4, newest first).
+// Recent4, newest first, each with the companion TIFF chosen for it in
+// Recent1Tiff to Recent4Tiff).
 #include "viewer.h"
 
 #include <cstdio>
@@ -35,13 +36,15 @@ public:
     value = static_cast<LONG>(data);
     return true;
   }
-  std::string ReadText(const char* name) const {
-    char text[MAX_PATH + 1] = "";
-    DWORD size = MAX_PATH, type = 0;
-    if (!key_ || RegQueryValueExA(key_, name, nullptr, &type, reinterpret_cast<BYTE*>(text), &size) != ERROR_SUCCESS ||
+  std::wstring ReadText(const char* name) const {
+    wchar_t text[1024] = L"";
+    DWORD size = sizeof text - sizeof(wchar_t), type = 0;
+    if (!key_ ||
+        RegQueryValueExW(key_, Widen(name).c_str(), nullptr, &type, reinterpret_cast<BYTE*>(text), &size) !=
+            ERROR_SUCCESS ||
         type != REG_SZ)
-      return "";
-    text[size < MAX_PATH ? size : MAX_PATH] = 0;
+      return L"";
+    text[size / sizeof(wchar_t)] = 0;
     return text;
   }
   void WriteNumber(const char* name, LONG value) const {
@@ -49,10 +52,10 @@ public:
     if (key_)
       RegSetValueExA(key_, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data), sizeof data);
   }
-  void WriteText(const char* name, const std::string& text) const {
+  void WriteText(const char* name, const std::wstring& text) const {
     if (key_)
-      RegSetValueExA(key_, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
-                     static_cast<DWORD>(text.size() + 1));
+      RegSetValueExW(key_, Widen(name).c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                     static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
   }
   void Delete(const char* name) const {
     if (key_)
@@ -63,8 +66,8 @@ private:
   HKEY key_ = nullptr;
 };
 
-void RecentName(int i, char (&name)[16]) {
-  std::snprintf(name, sizeof name, "Recent%d", i + 1);
+void RecentName(int i, char (&name)[16], const char* suffix = "") {
+  std::snprintf(name, sizeof name, "Recent%d%s", i + 1, suffix);
 }
 
 } // namespace
@@ -96,28 +99,35 @@ void SavePlacement(HWND frame) {
   key.WriteNumber("Maximized", wp.showCmd == SW_SHOWMAXIMIZED ? 1 : 0);
 }
 
-std::vector<std::string> LoadRecentFiles() {
+std::vector<RecentFile> LoadRecentFiles() {
   SettingsKey key(false);
-  std::vector<std::string> files;
+  std::vector<RecentFile> files;
   for (int i = 0; i < kRecentCount; ++i) {
-    char name[16];
+    char name[16], tiff[16];
     RecentName(i, name);
-    std::string file = key.ReadText(name);
-    if (!file.empty())
+    RecentName(i, tiff, "Tiff");
+    RecentFile file{key.ReadText(name), key.ReadText(tiff)};
+    if (!file.path.empty())
       files.push_back(file);
   }
   return files;
 }
 
-void SaveRecentFiles(const std::vector<std::string>& files) {
+void SaveRecentFiles(const std::vector<RecentFile>& files) {
   SettingsKey key(true);
   for (int i = 0; i < kRecentCount; ++i) {
-    char name[16];
+    char name[16], tiff[16];
     RecentName(i, name);
-    if (i < static_cast<int>(files.size()))
-      key.WriteText(name, files[i]);
+    RecentName(i, tiff, "Tiff");
+    bool kept = i < static_cast<int>(files.size());
+    if (kept)
+      key.WriteText(name, files[i].path);
     else
       key.Delete(name);
+    if (kept && !files[i].tiff.empty())
+      key.WriteText(tiff, files[i].tiff);
+    else
+      key.Delete(tiff);
   }
 }
 

@@ -67,8 +67,11 @@ TEST_F(ViewDisplay, FitToWidthScrollsVertically) {
   EXPECT_EQ(+record->ScrollRange.x, 0); // 2 picture pixels are not worth a scroll bar
   EXPECT_DOUBLE_EQ(TAVIMG_GetZoomFactor(record).x, 200.0 / 216);
   EXPECT_EQ(host->ScrollRange(SB_VERT), std::make_pair(0, 1200 - 298));
+  // Both bars are shown, the horizontal one with nothing to scroll.
   EXPECT_EQ(host->Rect(GetClientRect), "0,0,200,150");
 
+  // A line is 10 picture pixels and a page the area's 150, of the 298 shown:
+  // the viewer turns its steps into thumb positions.
   auto expectSection = [&](int position) {
     host->Pump();
     EXPECT_TRUE(ShowsStripes(Shown(), position, 298, 150)) << "at " << position;

@@ -135,6 +135,36 @@ TEST_F(ViewInteraction, DisplayPictureSwitchesModesKeepingTheHoveredHotspot) {
   EXPECT_EQ(TAVIMG_GetBildMitte(record), 0);
 }
 
+// What a viewer has to add on its side (docs/decisions.md, TavoView): a
+// kind-5 DRF of 120 x 80 over its 240 x 160 TIFF, opened fitted.
+TEST_F(ViewInteraction, SwitchingModesLeavesSizingAndRasterToTheHost) {
+  const std::string drf = PictureDrf(drfenc::kKindFourColourTiff, 120, 80, 37);
+  const std::string tiff = PictureTiff(BlockBlack, 240, 160);
+  // The zoom factors count against the window's width: fitted by height, the
+  // picture keeps its 1.25 window pixels per picture pixel while BildFactor
+  // halves in a window twice as wide.
+  for (int width : {600, 300}) {
+    ASSERT_TRUE(Show(width, 200, tiff, drf, 1, TAVIMG_FILE_DRF));
+    EXPECT_DOUBLE_EQ(TAVIMG_GetBildFactor(record).x, 300.0 / width);
+    EXPECT_DOUBLE_EQ(record->FitSize.x / 240, 1.25);
+  }
+  // Opened fitted, the DRF's raster was not read: at its own size it shows
+  // only the background, in a window that keeps its size.
+  auto blank = [&] { return PixelsAre(Shown(), 0, 0, 300, 200, [](int, int) { return Grey(255); }); };
+  EXPECT_EQ(TAVIMG_DisplayPicture(host->hwnd(), record, 0), 1u);
+  host->Pump();
+  EXPECT_EQ(record->DRFStripeHandles[0], nullptr);
+  EXPECT_TRUE(blank());
+  EXPECT_EQ(host->Rect(GetWindowRect), "0,0,300,200");
+  // Reloaded, it is drawn; the view reset sizes and centres the window.
+  EXPECT_EQ(TAVIMG_MAIN(3, record, host->hwnd(), 0, 0, 0), 1);
+  TAVIMG_DisplayPicture(host->hwnd(), record, 0);
+  host->Pump();
+  EXPECT_FALSE(blank());
+  TAVIMG_MAIN(2, record, host->hwnd(), 0, 0, 0);
+  EXPECT_EQ(host->Rect(GetWindowRect), "90,60,211,141");
+}
+
 TEST_F(ViewInteraction, CommandsOfTheCommandEntry) {
   ASSERT_TRUE(Show(300, 200, "", HotspotDrf(), 0, TAVIMG_FILE_DRF, false));
   HWND window = host->hwnd();

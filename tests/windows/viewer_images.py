@@ -6,6 +6,8 @@
       `tavoimg render`; prints "same" or how many pixels differ and where
       (and writes the shot's rectangle to DIFF.png); exits 1 on a difference.
   viewer_images.py crop SHOT.xwd X,Y,W,H OUT.png
+  viewer_images.py ink SHOT.xwd X,Y,W,H
+      prints the per mille of that rectangle's pixels that are not white
 """
 import struct
 import sys
@@ -68,7 +70,7 @@ def write_png(path, width, height, pixel):
 
 
 def main(argv):
-    if len(argv) < 5 or argv[1] not in ("compare", "crop"):
+    if len(argv) < 4 or argv[1] not in ("compare", "crop", "ink"):
         sys.exit(__doc__)
     shot = read_xwd(argv[2])[2]
     x0, y0, w, h = (int(v) for v in argv[3].split(","))
@@ -76,6 +78,10 @@ def main(argv):
     def crop(x, y):
         return shot(x0 + x, y0 + y)
 
+    if argv[1] == "ink":
+        inked = sum(1 for y in range(h) for x in range(w) if crop(x, y) != 0xFFFFFF)
+        print(inked * 1000 // max(1, w * h))
+        return 0
     if argv[1] == "crop":
         write_png(argv[4], w, h, crop)
         return 0

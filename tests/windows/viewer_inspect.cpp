@@ -7,11 +7,17 @@
 // command N (from 1) as ANSWERS/N.txt, key=value lines, made whole at once.
 // Commands:
 //   start PROGRAM [ARGS...]   starts the viewer
-//   state                     title, status bar parts, info line, rows,
-//                             selected rows, picture and frame rectangles
+//   state                     title (UTF-8), status bar parts, info line,
+//                             rows, selected rows, the row under the mouse,
+//                             the display mode shown,
+//                             view, picture, list and frame rectangles, and
+//                             the picture's scroll bars (position, page,
+//                             maximum)
 //   row N                     screen point in the middle of row N
 //   box                       waits for a message box of the viewer, gives
 //                             its caption and text, presses OK
+//   drop PATH                 drops the file on the viewer's frame (a Unix
+//                             path is taken as Wine's Z: drive shows it)
 //   exit                      waits for the viewer to end, gives its status
 //   settings                  the viewer's registry values
 //   set-number NAME N, set-text NAME TEXT, clear-settings
@@ -19,6 +25,7 @@
 #include <windows.h>
 
 #include <commctrl.h>
+#include <shlobj.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -32,7 +39,7 @@ namespace {
 // Must match the viewer's identifiers and settings key.
 const char kFrameClass[] = "TavoViewFrame";
 const char kSettingsKey[] = "Software\\TavoIMG\\TavoView";
-enum { kIdPicture = 100, kIdHotspotList = 101, kIdInfoLine = 102, kIdStatusBar = 103 };
+enum { kIdPicture = 100, kIdHotspotList = 101, kIdInfoLine = 102, kIdStatusBar = 103, kIdView = 104 };
 
 PROCESS_INFORMATION g_viewer{};
 
@@ -40,6 +47,14 @@ std::string TextOf(HWND window) {
   char text[512] = "";
   SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 5000, nullptr);
   return text;
+}
+
+std::string Utf8TextOf(HWND window) {
+  wchar_t text[512] = L"";
+  SendMessageTimeoutW(window, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 5000, nullptr);
+  char utf8[2048] = "";
+  WideCharToMultiByte(CP_UTF8, 0, text, -1, utf8, sizeof utf8, nullptr, nullptr);
+  return utf8;
 }
 
 // A buffer in the viewer's process, for the messages whose answer is
@@ -95,8 +110,25 @@ void PutRect(std::ostream& out, const char* key, HWND window, bool client) {
   out << key << '=' << r.left << ',' << r.top << ',' << r.right - r.left << ',' << r.bottom - r.top << '\n';
 }
 
+// A value the viewer keeps as a property of its frame (plus one; 0: none).
+long Published(HWND frame, const std::string& name) {
+  return static_cast<long>(reinterpret_cast<INT_PTR>(GetPropA(frame, ("TavoView." + name).c_str()))) - 1;
+}
+
+// A scroll bar of the picture (the viewer reads it in its own process):
+// position, page and maximum.
+void PutBar(std::ostream& out, const char* key, HWND frame, const char* bar) {
+  long position = Published(frame, std::string(bar) + "Pos");
+  if (position < 0)
+    out << key << "=none\n";
+  else
+    out << key << '=' << position << ',' << Published(frame, std::string(bar) + "Page") << ','
+        << Published(frame, std::string(bar) + "Max") << '\n';
+}
+
 void PutState(std::ostream& out, HWND frame) {
-  out << "title=" << TextOf(frame) << '\n';
+  out << "title=" << Utf8TextOf(frame) << '\n';
+  out << "visible=" << (IsWindowVisible(frame) ? 1 : 0) << '\n';
   HWND status = GetDlgItem(frame, kIdStatusBar);
   // WM_GETTEXT gives the first part; the others through a shared buffer.
   out << "status0=" << TextOf(status) << '\n';
@@ -116,9 +148,16 @@ void PutState(std::ostream& out, HWND frame) {
   for (LRESULT row = -1; (row = SendMessageA(list, LVM_GETNEXTITEM, row, LVNI_SELECTED)) != -1;)
     selected += (selected.empty() ? "" : ",") + std::to_string(row);
   out << "selected=" << selected << '\n';
-  if (HWND picture = GetDlgItem(frame, kIdPicture)) {
+  out << "hover=" << SendMessageA(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_DROPHILITED) << '\n';
+  PutRect(out, "list", list, false);
+  out << "mode=" << Published(frame, "Mode") << '\n';
+  HWND view = GetDlgItem(frame, kIdView);
+  PutRect(out, "view", view, true);
+  if (HWND picture = GetDlgItem(view, kIdPicture)) {
     PutRect(out, "picture", picture, true);
     PutRect(out, "picture-window", picture, false);
+    PutBar(out, "vbar", frame, "V");
+    PutBar(out, "hbar", frame, "H");
   }
   PutRect(out, "frame", frame, false);
 }
@@ -168,6 +207,33 @@ void PutBox(std::ostream& out) {
       c = ' ';
   out << "box-text=" << text << '\n';
   PostMessageA(box, WM_COMMAND, IDOK, 0);
+}
+
+// A file dropped on the frame: the drop's block is made in the viewer's
+// process, where the frame reads it.
+bool Drop(HWND frame, std::string path) {
+  if (!path.empty() && path[0] == '/') {
+    path = "Z:" + path;
+    for (char& c : path)
+      if (c == '/')
+        c = '\\';
+  }
+  wchar_t wide[MAX_PATH * 2] = L"";
+  int length = MultiByteToWideChar(CP_UTF8, 0, path.c_str(), -1, wide, MAX_PATH * 2);
+  if (length <= 0)
+    return false;
+  std::string block(sizeof(DROPFILES) + (static_cast<size_t>(length) + 1) * sizeof(wchar_t), '\0');
+  DROPFILES files{};
+  files.pFiles = sizeof files;
+  files.fWide = TRUE;
+  std::memcpy(&block[0], &files, sizeof files);
+  std::memcpy(&block[sizeof files], wide, static_cast<size_t>(length) * sizeof(wchar_t));
+  // The block stays with the viewer, which lets it go when it is done.
+  RemoteBuffer* remote = new RemoteBuffer(frame, block.size());
+  bool written = remote->Write(block.data(), block.size());
+  if (written)
+    PostMessageA(frame, WM_DROPFILES, static_cast<WPARAM>(remote->Address()), 0);
+  return written;
 }
 
 // ---- Settings.
@@ -243,6 +309,8 @@ void Run(const std::string& line, std::ostream& out) {
   } else if (HWND frame = FindFrame()) {
     if (command == "state")
       PutState(out, frame);
+    else if (command == "drop")
+      out << "dropped=" << (Drop(frame, rest) ? 1 : 0) << '\n';
     else if (command == "row")
       PutRow(out, frame, std::atoi(rest.c_str()));
     else
