@@ -95,10 +95,6 @@ void PageFiles::Picture(const std::string& path, const Image& image) {
   Check(path, WriteImageFile(Note(path), image, error_));
 }
 
-void PageFiles::Dib(const std::string& path, const std::vector<uint8_t>& dib) {
-  Check(path, WriteDibFile(Note(path), dib.data(), dib.size(), error_));
-}
-
 const std::string& PageFiles::Note(const std::string& path) {
   if (access(path.c_str(), F_OK) != 0) {
     created_.push_back(path);

@@ -70,7 +70,7 @@ std::string ManifestJson(const ManifestPlan& plan, const Pyramid& pyramid, const
                       {"height", pyramid.height},
                       {"items", {{{"id", id + "/page"}, {"type", "AnnotationPage"}, {"items", {painting}}}}},
                       {"annotations", {{{"id", id + "/hotspots"}, {"type", "AnnotationPage"}, {"items", notes}}}}}}}};
-  return manifest.dump(1) + "\n";
+  return manifest.dump(1, ' ', false, Json::error_handler_t::replace) + "\n";
 }
 
 } // namespace tool

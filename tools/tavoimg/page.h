@@ -40,7 +40,6 @@ public:
 
   void Text(const std::string& path, const std::string& text);
   void Picture(const std::string& path, const Image& image);
-  void Dib(const std::string& path, const std::vector<uint8_t>& dib);
   // A folder written whole (and removed whole).
   void Folder(const std::string& path);
   // Every file written, in the order written.

@@ -540,7 +540,7 @@ Pyramid WritePyramid(const uint8_t* dib, size_t size, const std::string& folder,
       ColourPyramid(d, dib, size, p, fresh, writer);
     }
     writer.Finish();
-    std::string info = ImageInfo(p, id).dump(1) + "\n";
+    std::string info = ImageInfo(p, id).dump(1, ' ', false, Json::error_handler_t::replace) + "\n";
     WriteNewFile(fresh + "/info.json", std::vector<uint8_t>(info.begin(), info.end()));
   } catch (...) {
     RemoveQuietly(fresh);
