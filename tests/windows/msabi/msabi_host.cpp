@@ -3,9 +3,10 @@
 // out, shared and allocated as MFC 4.2's, whose copy constructor and
 // destructor make the compiler pass it by value the Microsoft way: the
 // caller copies it into the argument slot, the callee destroys it.
-// No C runtime startup and no Windows headers (mingw's do not compile in
-// this mode): the few functions it needs are declared here, the entry point
-// is HostMain, msvcrt.dll gives malloc, free and stdio as it does to MFC42.DLL.
+// Built with cmake/toolchain-clang-msvc-i686.cmake: mingw's Windows and C
+// headers, the public header with TAVIMG_HOST_CSTRING, no C runtime startup
+// (the entry point is HostMain); msvcrt.dll gives malloc, free and stdio as it
+// does to MFC42.DLL.
 // Checks the strings at the boundary (TAVIMG_GetLastError,
 // FILE_DRF2TIFF_Hotspots) block header by block header, the files written,
 // and the host callback.
@@ -13,60 +14,15 @@
 // (PICTURES-DIR holds drive-unit.drf and .tif; EXPECTED-TIFF is what
 // converting it writes). Ends with "N passed, N failed".
 
-typedef unsigned long DWORD;
-typedef long LONG;
-typedef unsigned int UINT;
-typedef unsigned int WPARAM;
-typedef long LPARAM;
-typedef long LRESULT;
-typedef void* HWND;
-typedef void* HINSTANCE;
-typedef decltype(sizeof 0) size_t;
-typedef LRESULT(__stdcall* WNDPROC)(HWND, UINT, WPARAM, LPARAM);
+#include <windows.h>
 
-struct WNDCLASSA {
-  UINT style;
-  WNDPROC lpfnWndProc;
-  int cbClsExtra;
-  int cbWndExtra;
-  HINSTANCE hInstance;
-  void* hIcon;
-  void* hCursor;
-  void* hbrBackground;
-  const char* lpszMenuName;
-  const char* lpszClassName;
-};
+#include <malloc.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
 
-extern "C" {
-__declspec(dllimport) LONG __stdcall InterlockedIncrement(LONG volatile* value);
-__declspec(dllimport) LONG __stdcall InterlockedDecrement(LONG volatile* value);
-__declspec(dllimport) int __stdcall SetCurrentDirectoryA(const char* path);
-__declspec(dllimport) HINSTANCE __stdcall GetModuleHandleA(const char* name);
-__declspec(dllimport) unsigned short __stdcall RegisterClassA(const WNDCLASSA* windowClass);
-__declspec(dllimport) HWND
-    __stdcall CreateWindowExA(DWORD exStyle, const char* className, const char* title, DWORD style, int x, int y,
-                              int width, int height, HWND parent, void* menu, HINSTANCE instance, void* param);
-__declspec(dllimport) LRESULT __stdcall DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-__declspec(dllimport) LRESULT __stdcall SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-__declspec(dllimport) int __stdcall DestroyWindow(HWND window);
-
-struct FILE;
-__declspec(dllimport) void* __cdecl malloc(size_t size);
-__declspec(dllimport) void __cdecl free(void* block);
-__declspec(dllimport) size_t __cdecl _msize(void* block);
-__declspec(dllimport) int __cdecl printf(const char* format, ...);
-__declspec(dllimport) int __cdecl fflush(FILE* file);
-__declspec(dllimport) FILE* __cdecl fopen(const char* path, const char* mode);
-__declspec(dllimport) size_t __cdecl fread(void* buffer, size_t size, size_t count, FILE* file);
-__declspec(dllimport) int __cdecl fclose(FILE* file);
-__declspec(dllimport) int __cdecl remove(const char* path);
-__declspec(dllimport) size_t __cdecl strlen(const char* text);
-__declspec(dllimport) int __cdecl strcmp(const char* a, const char* b);
-__declspec(dllimport) int __cdecl memcmp(const void* a, const void* b, size_t size);
-__declspec(dllimport) void* __cdecl memcpy(void* to, const void* from, size_t size);
-__declspec(dllimport) int __cdecl __getmainargs(int* argc, char*** argv, char*** env, int wildcards, int* startInfo);
-__declspec(dllimport) void __cdecl exit(int status);
-}
+extern "C" __declspec(dllimport) int __cdecl __getmainargs(int* argc, char*** argv, char*** env, int wildcards,
+                                                           int* startInfo);
 
 // ---------------------------------------------------------------- CString
 // MFC 4.2's: the object is the pointer to the characters, with the block's
@@ -171,23 +127,12 @@ private:
 };
 
 // ------------------------------------------------------ the DLL's exports
-// Declared as such a host declares them: CString by value, the callback
-// stdcall as the header has it.
+// The public header, told that the CString above is the host's own: by value
+// it is passed as this compiler passes it, the one pointer.
+#define TAVIMG_HOST_CSTRING
+#include <tavoimg/tavoimg.h>
 
-struct ImgStruct;
-typedef void(__stdcall* NotifyProc)(DWORD zero, UINT message, char* hotspotName);
-
-extern "C" {
-__declspec(dllimport) ImgStruct* __stdcall TAVIMG_OpenImage(HWND window, DWORD hostValue, NotifyProc callback,
-                                                            const char* tiffPath, const char* drfPath,
-                                                            DWORD displayMode, DWORD fileType, DWORD hostValue2);
-__declspec(dllimport) void __stdcall TAVIMG_UnloadPicture(HWND window, ImgStruct* record);
-__declspec(dllimport) LONG __stdcall TAVIMG_GetLastError(CString* text);
-__declspec(dllimport) void __stdcall TAVIMG_ShowErrorMessages(LONG show);
-__declspec(dllimport) LONG __stdcall FILE_DRF2TIFF_Hotspots(DWORD ignored, ImgStruct* record, CString outputPath);
-__declspec(dllimport) DWORD
-    __stdcall TAVIMG_OnMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, ImgStruct* record);
-}
+typedef TAVIMG_NOTIFYPROC NotifyProc;
 
 namespace {
 
