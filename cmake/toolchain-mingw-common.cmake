@@ -14,7 +14,7 @@ set(CMAKE_FIND_ROOT_PATH /usr/${TAV_MINGW_TRIPLE})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE BOTH) # a kit unpacked anywhere
 
 # Nothing of the GoogleTest suites, benchmarks or fuzzers exists for Windows;
 # the Windows tests are the Win32 host in tests/windows.

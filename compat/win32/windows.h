@@ -1,7 +1,7 @@
-// Win32 stand-in for non-Windows builds: the KERNEL32, USER32 and GDI32 subset
-// that TavoIMG, its tests and its tool call, with the real names, signatures,
-// constants and structure layouts. The implementation is a small software
-// windowing and GDI engine (see the .cpp files beside this header).
+/* Win32 stand-in for non-Windows builds: the KERNEL32, USER32 and GDI32 subset
+   that TavoIMG, its tests and its tool call, with the real names, signatures,
+   constants and structure layouts. The implementation is a small software
+   windowing and GDI engine (see the .cpp files beside this header). */
 #ifndef TAVWIN_WINDOWS_H
 #define TAVWIN_WINDOWS_H
 
@@ -12,7 +12,7 @@
 #include <stddef.h>
 #include <stdint.h>
 
-// C linkage, as the system's functions have: C hosts call them too.
+/* C linkage, as the system's functions have: C hosts call them too. */
 #ifdef __cplusplus
 extern "C" {
 #endif
@@ -123,7 +123,7 @@ typedef struct tagSIZE {
   LONG cy;
 } SIZE, *LPSIZE;
 
-// ---- KERNEL32: global memory and strings ----
+/* ---- KERNEL32: global memory and strings ---- */
 #define GMEM_FIXED 0x0000
 #define GMEM_MOVEABLE 0x0002
 #define GMEM_ZEROINIT 0x0040
@@ -156,15 +156,15 @@ HMODULE WINAPI GetModuleHandleA(LPCSTR name);
 void WINAPI Sleep(DWORD ms);
 DWORD WINAPI GetTickCount(void);
 
-// Files: a new file of a unique name in a folder ("<folder>/<prefix>XXXX.TMP",
-// created empty), and putting one file in another's place in one step.
+/* Files: a new file of a unique name in a folder ("<folder>/<prefix>XXXX.TMP",
+   created empty), and putting one file in another's place in one step. */
 #define MAX_PATH 260
 #define MOVEFILE_REPLACE_EXISTING 0x00000001
 UINT WINAPI GetTempFileNameA(LPCSTR pathName, LPCSTR prefix, UINT unique, LPSTR tempFileName);
 BOOL WINAPI MoveFileExA(LPCSTR existingName, LPCSTR newName, DWORD flags);
 BOOL WINAPI DeleteFileA(LPCSTR fileName);
 
-// ---- USER32: windows and messages ----
+/* ---- USER32: windows and messages ---- */
 typedef LRESULT(CALLBACK* WNDPROC)(HWND, UINT, WPARAM, LPARAM);
 
 typedef struct tagWNDCLASSA {
@@ -331,7 +331,7 @@ BOOL WINAPI UnionRect(LPRECT dest, const RECT* a, const RECT* b);
 BOOL WINAPI OffsetRect(LPRECT rect, int dx, int dy);
 BOOL WINAPI PtInRect(const RECT* rect, POINT pt);
 
-// Scroll bars
+/* Scroll bars */
 #define SB_HORZ 0
 #define SB_VERT 1
 #define SB_CTL 2
@@ -356,7 +356,7 @@ BOOL WINAPI SetScrollRange(HWND window, int bar, int minPos, int maxPos, BOOL re
 BOOL WINAPI GetScrollRange(HWND window, int bar, LPINT minPos, LPINT maxPos);
 BOOL WINAPI ShowScrollBar(HWND window, int bar, BOOL show);
 
-// Mouse capture and cursors
+/* Mouse capture and cursors */
 HWND WINAPI SetCapture(HWND window);
 BOOL WINAPI ReleaseCapture(void);
 HWND WINAPI GetCapture(void);
@@ -368,7 +368,7 @@ HCURSOR WINAPI SetCursor(HCURSOR cursor);
 HCURSOR WINAPI GetCursor(void);
 int WINAPI ShowCursor(BOOL show);
 
-// System metrics
+/* System metrics */
 #define SM_CXSCREEN 0
 #define SM_CYSCREEN 1
 #define SM_CXVSCROLL 2
@@ -380,7 +380,7 @@ int WINAPI ShowCursor(BOOL show);
 #define SM_CYFRAME 33
 int WINAPI GetSystemMetrics(int index);
 
-// Message boxes
+/* Message boxes */
 #define MB_OK 0x00000000L
 #define MB_ICONHAND 0x00000010L
 #define MB_ICONEXCLAMATION 0x00000030L
@@ -389,11 +389,11 @@ int WINAPI GetSystemMetrics(int index);
 int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
 #define MessageBox MessageBoxA
 
-// Resources
+/* Resources */
 int WINAPI LoadStringA(HINSTANCE instance, UINT id, LPSTR buffer, int bufferMax);
 #define LoadString LoadStringA
 
-// Clipboard
+/* Clipboard */
 #define CF_TEXT 1
 #define CF_BITMAP 2
 #define CF_DIB 8
@@ -404,7 +404,7 @@ HANDLE WINAPI SetClipboardData(UINT format, HANDLE data);
 HANDLE WINAPI GetClipboardData(UINT format);
 BOOL WINAPI IsClipboardFormatAvailable(UINT format);
 
-// ---- GDI32 ----
+/* ---- GDI32 ---- */
 typedef struct tagRGBQUAD {
   BYTE rgbBlue;
   BYTE rgbGreen;

@@ -93,7 +93,7 @@ template <class T, class = void> struct IsComplete {
 template <class T> struct IsComplete<T, decltype(void(sizeof(T)))> {
   enum { value = 1 };
 };
-} // namespace tavoimg_detail
+} /* namespace tavoimg_detail */
 #    endif
 /* An error on the next line means that the host declared a CString of its own
    before this header: define TAVIMG_HOST_CSTRING before including it. */
