@@ -27,7 +27,7 @@ std::vector<uint8_t> LibraryDib(const std::string& path, bool tiff) {
   }
   TiffRecord record;
   EXPECT_EQ(record.Load(path), 1);
-  std::vector<uint8_t> dib(48 + (size_t)(record->TIFFSize.x + 31) / 32 * 4 * record->TIFFSize.y);
+  std::vector<uint8_t> dib(TAVIMG_TIFF_DIB_SIZE(record->TIFFSize.x, record->TIFFSize.y));
   EXPECT_EQ(TAVIMG_DecodeTIFF2DIB(record.get(), dib.data()), 1);
   return dib;
 }
