@@ -421,11 +421,13 @@
   })();
 
   // ---- Start ----
+  var smooth = null;
   function shown() {
     var s = scale(true);
     viewport.setAttribute('data-scale', String(s));
     scaleOut.value = (s * 100 >= 10 ? Math.round(s * 100) : (s * 100).toFixed(1)) + '%';
-    viewer.drawer.setImageSmoothingEnabled(s < 1);
+    // (Setting it redraws: only when it changes.)
+    if (smooth !== (s < 1)) viewer.drawer.setImageSmoothingEnabled(smooth = s < 1);
     placeSpots();
   }
   viewer.addHandler('update-viewport', shown);
@@ -439,6 +441,9 @@
   viewer.addHandler('canvas-pinch', function () { fitted = false; });
   viewer.addHandler('canvas-double-click', function () { fitted = false; });
   viewer.addHandler('resize', function () { if (fitted) fit(true); });
+  viewer.addHandler('open-failed', function (e) {
+    viewport.textContent = 'The picture\u2019s tiles could not be opened: ' + e.message;
+  });
   viewer.addHandler('open', function () {
     fit(true);
     showAsked();
