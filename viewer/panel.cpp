@@ -13,9 +13,13 @@ namespace tavoview {
 
 namespace {
 
+const char* const kTitles[] = {"No.", "Name", "Text", "Kind"};
+
 // Rows changed by the viewer itself (the hover row) are not the user's
 // selection and change no marks.
 bool g_selectingByHover = false;
+// The row of the hotspot under the mouse, drawn on a colour of its own.
+int g_hoverRow = -1;
 
 void SetCell(HWND list, int row, int column, const char* text, LPARAM hotspot = 0) {
   LVITEMA item{};
@@ -88,11 +92,10 @@ HWND CreateHotspotList(HWND frame) {
       WS_EX_CLIENTEDGE, WC_LISTVIEWA, "", WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS, 0, 0, 0,
       0, frame, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kIdHotspotList)), GetModuleHandleA(nullptr), nullptr);
   SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
-  const char* titles[] = {"No.", "Name", "Text", "Kind"};
   for (int i = 0; i < 4; ++i) {
     LVCOLUMNA column{};
     column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
-    column.pszText = const_cast<char*>(titles[i]);
+    column.pszText = const_cast<char*>(kTitles[i]);
     column.cx = 60;
     column.iSubItem = i;
     SendMessageA(list, LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&column));
@@ -102,6 +105,7 @@ HWND CreateHotspotList(HWND frame) {
 
 void FillHotspotList(HWND list, ImgStruct* record) {
   g_selectingByHover = true;
+  g_hoverRow = -1;
   SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
   LONG count = record ? TAVIMG_GetHotspotCount(record) : 0;
   for (LONG i = 0; i < count; ++i) {
@@ -119,12 +123,10 @@ void FillHotspotList(HWND list, ImgStruct* record) {
   }
   // Each column as wide as its widest cell or its title.
   for (int column = 0; column < 4; ++column) {
-    int widest = 0;
-    for (int fit : {LVSCW_AUTOSIZE, LVSCW_AUTOSIZE_USEHEADER}) {
-      SendMessageA(list, LVM_SETCOLUMNWIDTH, column, fit);
-      widest = std::max(widest, static_cast<int>(SendMessageA(list, LVM_GETCOLUMNWIDTH, column, 0)));
-    }
-    SendMessageA(list, LVM_SETCOLUMNWIDTH, column, widest + 6);
+    SendMessageA(list, LVM_SETCOLUMNWIDTH, column, LVSCW_AUTOSIZE);
+    int cells = static_cast<int>(SendMessageA(list, LVM_GETCOLUMNWIDTH, column, 0));
+    int title = static_cast<int>(SendMessageA(list, LVM_GETSTRINGWIDTHA, 0, reinterpret_cast<LPARAM>(kTitles[column])));
+    SendMessageA(list, LVM_SETCOLUMNWIDTH, column, std::max(cells, title + 16) + 4);
   }
   g_selectingByHover = false;
 }
@@ -145,11 +147,34 @@ LONG RowHotspot(HWND list, int row) {
 
 void ShowHoverRow(HWND list, LONG hotspot) {
   SetRowsState(list, -1, LVIS_DROPHILITED, 0);
-  int row = hotspot == TAVIMG_NO_HOTSPOT ? -1 : RowOf(list, hotspot);
-  if (row < 0)
+  int old = g_hoverRow;
+  g_hoverRow = hotspot == TAVIMG_NO_HOTSPOT ? -1 : RowOf(list, hotspot);
+  if (old >= 0)
+    SendMessageA(list, LVM_REDRAWITEMS, old, old);
+  if (g_hoverRow < 0)
     return;
-  SetRowsState(list, row, LVIS_DROPHILITED, LVIS_DROPHILITED);
-  SendMessageA(list, LVM_ENSUREVISIBLE, row, FALSE);
+  SetRowsState(list, g_hoverRow, LVIS_DROPHILITED, LVIS_DROPHILITED);
+  SendMessageA(list, LVM_ENSUREVISIBLE, g_hoverRow, FALSE);
+  SendMessageA(list, LVM_REDRAWITEMS, g_hoverRow, g_hoverRow);
+}
+
+LRESULT DrawListRow(NMLVCUSTOMDRAW* draw) {
+  if (draw->nmcd.dwDrawStage == CDDS_PREPAINT)
+    return CDRF_NOTIFYITEMDRAW;
+  if (draw->nmcd.dwDrawStage == CDDS_ITEMPREPAINT && static_cast<int>(draw->nmcd.dwItemSpec) == g_hoverRow &&
+      !(SendMessageA(draw->nmcd.hdr.hwndFrom, LVM_GETITEMSTATE, g_hoverRow, LVIS_SELECTED) & LVIS_SELECTED)) {
+    draw->clrTextBk = RGB(255, 236, 160);
+    draw->clrText = RGB(0, 0, 0);
+    return CDRF_NEWFONT;
+  }
+  return CDRF_DODEFAULT;
+}
+
+int ListWidth(HWND list) {
+  int width = GetSystemMetrics(SM_CXVSCROLL) + 2 * GetSystemMetrics(SM_CXEDGE) + 4;
+  for (int column = 0; column < 4; ++column)
+    width += static_cast<int>(SendMessageA(list, LVM_GETCOLUMNWIDTH, column, 0));
+  return width;
 }
 
 bool IsUserSelectionChange() {

@@ -306,6 +306,10 @@ bool LoadFile(const std::wstring& given, const std::wstring& givenTiff) {
   g_app.picture = opened;
   g_app.hover = TAVIMG_NO_HOTSPOT;
   FillHotspotList(g_app.list, opened.record);
+  // The list as wide as its columns, up to 45% of the frame.
+  RECT frame{};
+  GetClientRect(g_app.frame, &frame);
+  g_app.listWidth = std::min(ListWidth(g_app.list), static_cast<int>(frame.right) * 45 / 100);
   Layout();
   ShowView();
   FitFrameToPicture();
@@ -570,6 +574,8 @@ LRESULT OnNotify(const NMHDR* header) {
       g_app.syncPending = true;
       PostMessageA(g_app.frame, kMsgSyncMarks, 0, 0);
     }
+  } else if (header->code == NM_CUSTOMDRAW) {
+    return DrawListRow(reinterpret_cast<NMLVCUSTOMDRAW*>(const_cast<NMHDR*>(header)));
   } else if (header->code == LVN_COLUMNCLICK) {
     SortRows(g_app.list, reinterpret_cast<const NMLISTVIEW*>(header)->iSubItem);
   } else if (header->code == LVN_KEYDOWN) {

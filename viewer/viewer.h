@@ -7,6 +7,8 @@
 
 #include <windows.h>
 
+#include <commctrl.h>
+
 #include <tavoimg/tavoimg.h>
 
 #include <string>
@@ -134,6 +136,10 @@ void FillHotspotList(HWND list, ImgStruct* record);
 // Highlights the row of the hotspot under the mouse (drop-highlight, apart
 // from the selection that marks).
 void ShowHoverRow(HWND list, LONG hotspot);
+// NM_CUSTOMDRAW of the list: the hover row on a colour of its own.
+LRESULT DrawListRow(NMLVCUSTOMDRAW* draw);
+// The width that shows every column beside the list's scroll bar.
+int ListWidth(HWND list);
 // False while the viewer itself changes the rows' selection.
 bool IsUserSelectionChange();
 // Marks exactly the hotspots whose rows are selected.
