@@ -167,7 +167,7 @@ TEST(ToolHtml, FolderPagesFailuresAndRerunsOfWhatChanged) {
   EXPECT_EQ(run.status, 1);
   EXPECT_NE(run.err.find("broken.drf: not a DRF or TIFF picture"), std::string::npos) << run.err;
   EXPECT_NE(run.out.find("4/4 "), std::string::npos) << run.out; // a plain line per picture off a terminal
-  EXPECT_NE(run.out.find("(3 converted, 0 up to date, 1 failed)"), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("(3 converted, 0 up to date, 1 failed, 0 removed)"), std::string::npos) << run.out;
   std::vector<std::string> pages;
   for (const std::string& file : FilesBelow(site))
     if (file.size() > 5 && file.compare(file.size() - 5, 5, ".html") == 0)
@@ -182,11 +182,34 @@ TEST(ToolHtml, FolderPagesFailuresAndRerunsOfWhatChanged) {
   fs::remove(folder + "/broken.drf");
   run = RunTool({"html", folder, "-o", site});
   EXPECT_EQ(run.status, 0) << run.err;
-  EXPECT_NE(run.out.find("(0 converted, 3 up to date, 0 failed)"), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("(0 converted, 3 up to date, 0 failed, 0 removed)"), std::string::npos) << run.out;
   fs::copy_file(Sample("control-panel.drf"), folder + "/bearing-cap.drf", fs::copy_options::overwrite_existing);
   run = RunTool({"html", folder, "-o", site});
-  EXPECT_NE(run.out.find("(1 converted, 2 up to date, 0 failed)"), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("(1 converted, 2 up to date, 0 failed, 0 removed)"), std::string::npos) << run.out;
   EXPECT_NE(ReadFile(site + "/index.json").find("\"description\":\"DRF kind 6\""), std::string::npos);
+
+  // A lost output is made again; a picture gone from the folder takes its
+  // files with it, and only those the site's list names.
+  const std::string thumb = site + "/sub/control-panel.drf.thumb.png";
+  fs::remove(thumb);
+  fs::remove(folder + "/bearing-cap.drf");
+  std::ofstream(site + "/bearing-cap.drf.notes") << "the user's own";
+  run = RunTool({"html", folder, "-o", site});
+  EXPECT_NE(run.out.find("(1 converted, 1 up to date, 0 failed, 3 removed)"), std::string::npos) << run.out;
+  EXPECT_TRUE(fs::exists(thumb));
+  EXPECT_EQ(FilesBelow(site),
+            (std::vector<std::string>{"bearing-cap.drf.notes", "drive-unit.drf.html", "drive-unit.drf.png",
+                                      "drive-unit.drf.thumb.png", "drive-unit.drf.view.png", "index.html", "index.json",
+                                      "sub/control-panel.drf.html", "sub/control-panel.drf.png",
+                                      "sub/control-panel.drf.thumb.png", "tavoimg-site.json", "tavoimg.lock"}));
+  // A list edited to name a file outside the site is refused.
+  std::string list = ReadFile(site + "/tavoimg-site.json");
+  std::ofstream(site + "/tavoimg-site.json")
+      << std::string(list).replace(list.find("sub/control-panel.drf.png"), 25, "sub/../../x.png");
+  fs::remove(folder + "/sub/control-panel.drf");
+  run = RunTool({"html", folder, "-o", site});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("tavoimg-site.json: not a list this tool wrote"), std::string::npos) << run.err;
 }
 
 BmpPicture Render(std::vector<std::string> args, const std::string& name, ToolResult* result = nullptr) {

@@ -87,9 +87,9 @@ TEST(ToolMakeDrf, ExportGivesBackTheSourcePictureForEveryKind) {
   const int w = 53, h = 37;
   std::string spots = TempPath("roundtrip.json");
   // Texts are UTF-8 in JSON and Windows-1252 in a DRF: \u escapes and raw
-  // UTF-8 alike ("caf\u00e9 \u20ac", "café €").
+  // UTF-8 alike ("caf\u00e9 \u20ac", "café €"), and an escape character.
   std::ofstream(spots)
-      << "[{\"name\": \"left\", \"text\": \"caf\\u00e9 \xe2\x82\xac\", \"kind\": 3, \"rect\": [1, 2, 11, 12]},\n"
+      << "[{\"name\": \"left\", \"text\": \"caf\\u00e9 \xe2\x82\xac\\u001b\", \"kind\": 3, \"rect\": [1, 2, 11, 12]},\n"
          " {\"name\": \"right\", \"kind\": 3, \"rect\": [30, 20, 40, 30]}]\n";
   for (int kind : {5, 6, 7}) {
     SCOPED_TRACE("kind " + std::to_string(kind));
@@ -106,10 +106,12 @@ TEST(ToolMakeDrf, ExportGivesBackTheSourcePictureForEveryKind) {
     ASSERT_EQ(picture.width, w);
     ASSERT_EQ(picture.height, h);
     EXPECT_TRUE(picture.rgb == rgb);
-    // The raster table comes back, the 8-bit text included, and as UTF-8 in
-    // JSON.
-    EXPECT_EQ(RunToolOk({"hotspots", drf}), "0\tleft\tcaf\xe9 \x80\t3\t1,2,11,12\n1\tright\t\t3\t30,20,40,30\n");
-    EXPECT_NE(RunToolOk({"hotspots", drf, "--json"}).find("\"text\":\"caf\xc3\xa9 \xe2\x82\xac\""), std::string::npos);
+    // The raster table comes back, the 8-bit text included, as UTF-8 with
+    // the control character shown escaped, and as UTF-8 in JSON.
+    EXPECT_EQ(RunToolOk({"hotspots", drf}),
+              "0\tleft\tcaf\xc3\xa9 \xe2\x82\xac\\x1b\t3\t1,2,11,12\n1\tright\t\t3\t30,20,40,30\n");
+    EXPECT_NE(RunToolOk({"hotspots", drf, "--json"}).find("\"text\":\"caf\xc3\xa9 \xe2\x82\xac\\u001b\""),
+              std::string::npos);
     // The same picture through PNG files: export to PNG, encode again, and
     // the DIB is the same to the byte.
     std::string png = TempPath(stem + ".png"), drf2 = TempPath(stem + "2.drf"), back2 = TempPath(stem + "2.bmp");

@@ -18,13 +18,18 @@ const std::vector<std::string>& ParsedArgs::All(const std::string& name) const {
 
 ParsedArgs ParseArgs(const std::vector<std::string>& args, const std::vector<OptionSpec>& specs) {
   ParsedArgs parsed;
+  bool onlyPositional = false; // after "--", so that a name may start with a dash
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
-    if (arg == "--help" || arg == "-h") {
+    if (!onlyPositional && arg == "--") {
+      onlyPositional = true;
+      continue;
+    }
+    if (!onlyPositional && (arg == "--help" || arg == "-h")) {
       parsed.help = true;
       continue;
     }
-    if (arg.size() < 2 || arg[0] != '-' || arg == "--") {
+    if (onlyPositional || arg.size() < 2 || arg[0] != '-') {
       parsed.positional.push_back(arg);
       continue;
     }

@@ -100,6 +100,14 @@ void OpenOrFail(HostWindow& window, const PictureSource& source, DWORD mode, boo
     }
   }
   if (!opened) {
+    // The library's text for an unsupported compression leaves the value
+    // out; the tool reads it itself.
+    const std::string unsupported = "Unsupported TIFF-Compression ()";
+    long compression = SniffTiffCompression(source.format == PictureFormat::Tiff ? source.path : source.tiffPath);
+    if (error.find(unsupported) != std::string::npos && compression >= 0) {
+      error.replace(error.find(unsupported), unsupported.size(),
+                    "Unsupported TIFF-Compression (" + std::to_string(compression) + ")");
+    }
     throw Failure(source.path + ": " + error);
   }
 }
@@ -154,7 +162,7 @@ int RunInfo(const ParsedArgs& args) {
   OpenOrFail(window, source, QueryMode(source), false);
   ImgStruct* r = window.Record();
   std::string companionError = LibraryErrorText(); // a failed companion TIFF does not fail the opening
-  std::printf("file: %s\n", source.path.c_str());
+  std::printf("file: %s\n", Printable(source.path).c_str());
   if (source.format == PictureFormat::Drf) {
     SHORT bits = 0, colours = 0;
     TAVIMG_GetDRFColorInfo(r, &bits, &colours);
@@ -162,7 +170,8 @@ int RunInfo(const ParsedArgs& args) {
                 KindText(r->DRFColorType), SizeText(TAVIMG_GetDRFSize(r)).c_str(), bits, colours);
     std::printf("picture-data: %u bytes\n", static_cast<unsigned>(r->DRFDataSize));
     if (r->DRFColorType == 5) {
-      std::printf("companion-tiff: %s\n", source.tiffPath.empty() ? "none (give --tiff)" : source.tiffPath.c_str());
+      std::printf("companion-tiff: %s\n",
+                  source.tiffPath.empty() ? "none (give --tiff)" : Printable(source.tiffPath).c_str());
       if (!source.tiffPath.empty() && !r->TiffReady) {
         std::printf("companion-tiff-error: %s\n", companionError.empty() ? "not loaded" : companionError.c_str());
       }
@@ -192,8 +201,8 @@ int RunHotspots(const ParsedArgs& args) {
     return 0;
   }
   for (const HotspotSpec& s : spots) {
-    std::printf("%d\t%s\t%s\t%d\t%d,%d,%d,%d\n", s.number, s.name.c_str(), s.text.c_str(), s.kind, s.rect[0], s.rect[1],
-                s.rect[2], s.rect[3]);
+    std::printf("%d\t%s\t%s\t%d\t%d,%d,%d,%d\n", s.number, Printable(Cp1252ToUtf8(s.name)).c_str(),
+                Printable(Cp1252ToUtf8(s.text)).c_str(), s.kind, s.rect[0], s.rect[1], s.rect[2], s.rect[3]);
   }
   return 0;
 }
@@ -337,7 +346,7 @@ int RunRender(const ParsedArgs& args) {
     window.Send(WM_MOUSEMOVE, 0, MAKELPARAM(hover[0], hover[1]));
     char kindBytes[64] = {0}, text[64] = {0};
     const char* name = TAVIMG_GetHotspot(record, kindBytes, text);
-    std::printf("hover: %s\n", name && *name ? name : "none");
+    std::printf("hover: %s\n", name && *name ? Printable(Cp1252ToUtf8(name)).c_str() : "none");
   }
   Image image;
   std::string error;
@@ -579,7 +588,8 @@ const std::vector<Command>& Commands() {
        "hotspots FILE [--tiff TIFF] [--as drf|tiff] [--json]",
        "Prints the picture's hotspots, one per line with tab-separated fields:\n"
        "number, name, text, kind, picture rectangle (left,top,right,bottom in\n"
-       "picture pixels). With --json, a JSON array in the form make-drf reads:\n"
+       "picture pixels); names and texts in UTF-8, control characters written as\n"
+       "\\xNN. With --json, a JSON array in the form make-drf reads:\n"
        "  [{\"number\":0,\"name\":\"item-01\",\"text\":\"Housing\",\"kind\":1,\n"
        "    \"rect\":[10,20,110,60]}, ...]\n"
        "The JSON is UTF-8; the picture holds names and texts in Windows-1252.\n",
@@ -645,7 +655,8 @@ const std::vector<Command>& Commands() {
        {kOutput, {"--kind", true, false}, {"--hotspots", true, false}, {"--compact", false, false}},
        RunMakeDrf},
       {"html",
-       "html PICTURE [--tiff TIFF] [--as drf|tiff] [--url URL] -o DIR | html FOLDER [-j N] [--url URL] -o SITE",
+       "html PICTURE [--tiff TIFF] [--as drf|tiff] [--url URL] -o DIR\n"
+       "                | html FOLDER [-j N] [--url URL] [--shard K/N|auto] -o SITE | html --merge SITE",
        "A picture as a web page that works offline, from a folder without a server:\n"
        "DIR/index.html, the picture as tiles in the IIIF Image API 3.0 static layout\n"
        "(DIR/NAME.iiif/info.json) and a IIIF Presentation 3 manifest with its hotspots\n"
@@ -656,15 +667,40 @@ const std::vector<Command>& Commands() {
        "(#marks=NAME,NAME&view=SCALE,X,Y; #NAME marks one name).\n\n"
        "A FOLDER is converted with everything below it (.drf, .tif and .tiff files;\n"
        "a kind-5 DRF takes the TIFF of the same name as its companion): one page per\n"
-       "picture, SITE/index.html with thumbnails and a search over file names and\n"
-       "hotspot names and texts, and SITE/index.json. Pictures that have not\n"
-       "changed since the last run are not converted again. A picture that fails is\n"
-       "reported and skipped; the exit status is then 1.\n\n"
-       "  -j N      convert N pictures at once (default: one per processor)\n"
-       "  --url URL the address at which DIR or SITE will be served (http:// or\n"
-       "            https://): the IIIF ids of info.json and the manifests become\n"
-       "            absolute, as IIIF viewers want them (default: relative ids)\n",
-       {kTiff, kAs, kOutput, {"-j", true, false}, {"--url", true, false}},
+       "picture at the picture's path below SITE, SITE/index.html with thumbnails\n"
+       "and a search over file names, descriptions and hotspot names and texts, and\n"
+       "SITE/index.json. Links to folders are followed; one that leads back to a\n"
+       "folder holding it is reported and skipped. A picture or folder that cannot be\n"
+       "read, or a picture that fails, is reported and counted; the exit status is\n"
+       "then 1.\n\n"
+       "Runs again into the same SITE convert only what changed: a page whose\n"
+       "pictures are newer, or one of whose files is missing or older than the\n"
+       "pictures. The files of pictures that left the folder are removed: only\n"
+       "those that SITE/tavoimg-site.json lists as written by this tool. While a run\n"
+       "writes SITE it holds a lock on SITE/tavoimg.lock; a second run into it\n"
+       "refuses to start.\n\n"
+       "  -j N              convert N pictures at once (default: one per processor)\n"
+       "  --shard K/N       convert only share K (0 to N-1) of the pictures, chosen by\n"
+       "                    a hash of each one's path below FOLDER, and write their\n"
+       "                    files and SITE/tavoimg-site.K-of-N.json, not the index;\n"
+       "                    shares of one N may run at once, on many machines\n"
+       "  --shard auto      K and N from SLURM_ARRAY_TASK_ID (less\n"
+       "                    SLURM_ARRAY_TASK_MIN) and SLURM_ARRAY_TASK_COUNT, or from\n"
+       "                    JOB_COMPLETION_INDEX and JOB_COMPLETIONS (set that one to\n"
+       "                    the job's number of completions)\n"
+       "  --merge SITE      join the shares' lists into SITE/index.html and\n"
+       "                    SITE/index.json (see docs/archives.md)\n"
+       "  --url URL         the address at which DIR or SITE will be served (http://\n"
+       "                    or https://): the IIIF ids of info.json and the manifests\n"
+       "                    become absolute, as IIIF viewers want them (default:\n"
+       "                    relative ids)\n",
+       {kTiff,
+        kAs,
+        kOutput,
+        {"-j", true, false},
+        {"--url", true, false},
+        {"--shard", true, false},
+        {"--merge", true, false}},
        RunHtml},
   };
   return commands;

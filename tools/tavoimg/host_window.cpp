@@ -44,6 +44,31 @@ int SniffDrfKind(const std::string& path) {
   return got >= info + 10 ? static_cast<signed char>(head[info + 9]) : -1;
 }
 
+long SniffTiffCompression(const std::string& path) {
+  std::unique_ptr<FILE, int (*)(FILE*)> f(std::fopen(path.c_str(), "rb"), std::fclose);
+  unsigned char b[12];
+  if (!f || std::fread(b, 1, 8, f.get()) != 8 || (b[0] != 'I' && b[0] != 'M')) {
+    return -1;
+  }
+  bool little = b[0] == 'I';
+  auto number = [little](const unsigned char* p, int size) {
+    unsigned long v = 0;
+    for (int i = 0; i < size; ++i) {
+      v |= static_cast<unsigned long>(p[little ? i : size - 1 - i]) << (8 * i);
+    }
+    return v;
+  };
+  if (std::fseek(f.get(), static_cast<long>(number(b + 4, 4)), SEEK_SET) != 0 || std::fread(b, 1, 2, f.get()) != 2) {
+    return -1;
+  }
+  for (unsigned long n = number(b, 2); n > 0 && std::fread(b, 1, 12, f.get()) == 12; --n) {
+    if (number(b, 2) == 259) { // Compression: a SHORT, or a LONG from some writers
+      return static_cast<long>(number(b + 8, number(b + 2, 2) == 4 ? 4 : 2));
+    }
+  }
+  return -1;
+}
+
 std::string LibraryErrorText() {
   CString text;
   if (TAVIMG_GetLastError(&text) == 1) {

@@ -28,6 +28,9 @@ PictureFormat SniffFormat(const std::string& path);
 // the file is too short to hold one; used to explain a failed opening.
 int SniffDrfKind(const std::string& path);
 
+// The Compression value (tag 259) of a TIFF's first directory, or -1.
+long SniffTiffCompression(const std::string& path);
+
 // The text of the library's last error ("" when there is none), its lines
 // joined.
 std::string LibraryErrorText();

@@ -84,7 +84,7 @@ PageFiles::~PageFiles() {
 
 void PageFiles::Folder(const std::string& path) {
   folders_.push_back(path);
-  written_.push_back(path);
+  written_.push_back(path + "/");
 }
 
 void PageFiles::Text(const std::string& path, const std::string& text) {
@@ -247,6 +247,12 @@ Json WritePage(const PagePlan& plan, PageFiles& files) {
 }
 
 int RunHtml(const ParsedArgs& args) {
+  if (args.Has("--merge")) {
+    if (!args.positional.empty() || args.Has("-o") || args.Has("--shard")) {
+      throw UsageError("--merge SITE takes no FOLDER, -o or --shard");
+    }
+    return RunMerge(args.Get("--merge"));
+  }
   std::string input = OnlyPositional(args, "PICTURE or FOLDER");
   fs::path out = RequiredOption(args, "-o");
   int jobs = args.Has("-j") ? ParseInt("-j", args.Get("-j"), 1, 256) : std::max(1L, sysconf(_SC_NPROCESSORS_ONLN));
@@ -262,7 +268,18 @@ int RunHtml(const ParsedArgs& args) {
     if (args.Has("--tiff") || args.Has("--as")) {
       throw UsageError("--tiff and --as name one picture; a folder's kind-5 DRFs take the TIFF of the same name");
     }
-    return RunSite(input, out, jobs, url);
+    SiteOptions options;
+    options.input = input;
+    options.site = out;
+    options.jobs = jobs;
+    options.url = url;
+    if (args.Has("--shard")) {
+      ParseShard(args.Get("--shard"), options.shard, options.shards);
+    }
+    return RunSite(options);
+  }
+  if (args.Has("--shard")) {
+    throw UsageError("--shard shares the pictures of a FOLDER");
   }
   PagePlan plan;
   plan.source = SourceFrom(args, "PICTURE or FOLDER");

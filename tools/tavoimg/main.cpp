@@ -29,7 +29,7 @@ void PrintCommandUsage(FILE* out, const tool::Command& c) {
 // A usage error: one line, and where to read more.
 int UsageFailure(const std::string& what, const char* command) {
   std::fprintf(stderr, "tavoimg%s%s: %s\ntry 'tavoimg %s--help'\n", command ? " " : "", command ? command : "",
-               what.c_str(), command ? (std::string(command) + " ").c_str() : "");
+               tool::Printable(what).c_str(), command ? (std::string(command) + " ").c_str() : "");
   return 2;
 }
 
@@ -69,7 +69,8 @@ int main(int argc, char** argv) {
   } catch (const tool::UsageError& e) {
     return UsageFailure(e.what(), command->name);
   } catch (const std::exception& e) {
-    std::fprintf(stderr, "tavoimg %s: %s\n", command->name, e.what());
+    // Messages name files: a name's control characters are shown escaped.
+    std::fprintf(stderr, "tavoimg %s: %s\n", command->name, tool::Printable(e.what()).c_str());
     return 1;
   }
 }

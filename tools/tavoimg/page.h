@@ -40,15 +40,16 @@ public:
 
   void Text(const std::string& path, const std::string& text);
   void Picture(const std::string& path, const Image& image);
-  // A folder written whole (and removed whole).
+  // A folder that was written whole (and is removed whole).
   void Folder(const std::string& path);
-  // Every file written, in the order written.
+  // Every file written, in the order written; a folder written whole ends
+  // in '/'.
   const std::vector<std::string>& Written() const { return written_; }
 
 private:
   const std::string& Note(const std::string& path);
   void Check(const std::string& path, bool written);
-  std::vector<std::string> created_, written_, folders_;
+  std::vector<std::string> created_, folders_, written_;
   std::string error_;
   bool kept_ = false;
 };

@@ -1,18 +1,18 @@
-// A folder of pictures as a site: the folder walk, which pages are up to
-// date, the conversions in processes of their own, and the site's index.
+// A folder of pictures as a site: which pages are up to date, the
+// conversions in processes of their own, the lock that keeps two runs out of
+// one site, shares and merges.
 #include "site.h"
-
-#include "page.h"
-#include "web_assets.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
-#include <fstream>
-#include <map>
+#include <fcntl.h>
+#include <functional>
 #include <poll.h>
+#include <set>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -23,143 +23,126 @@ namespace tool {
 
 namespace {
 
-std::string Number(long v) {
-  return std::to_string(v);
+// The picture's path below the folder.
+std::string PictureOf(const PagePlan& page) {
+  return (fs::path(page.sitePath).parent_path() / page.base).string();
 }
 
-std::string Lower(std::string s) {
-  std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return s;
-}
-
-bool IsTiffName(const fs::path& p) {
-  std::string ext = Lower(p.extension().string());
-  return ext == ".tif" || ext == ".tiff";
-}
-
-std::string FileStamp(const std::string& path) {
-  struct stat about;
-  if (stat(path.c_str(), &about) != 0) {
-    return "missing";
+// Makes one page in its folder; returns the record's "files" and "entry" as
+// JSON text. Runs in a process of its own.
+std::string ConvertForSite(const PagePlan& plan, const fs::path& site) {
+  CheckInput(plan.source.path);
+  if (!plan.source.tiffPath.empty()) {
+    CheckInput(plan.source.tiffPath);
   }
-  return Number(static_cast<long>(about.st_size)) + "@" + Number(static_cast<long>(about.st_mtim.tv_sec)) + "." +
-         Number(about.st_mtim.tv_nsec);
-}
-
-// The pictures of a folder and below, each kind-5 DRF with the TIFF of the
-// same name beside it as its companion (which is then no page of its own).
-std::vector<PagePlan> PlanSite(const fs::path& input, const fs::path& site) {
-  std::vector<fs::path> files;
-  std::error_code failure;
-  fs::recursive_directory_iterator it(input, fs::directory_options::skip_permission_denied, failure), end;
-  for (; !failure && it != end; it.increment(failure)) {
-    fs::path p = it->path();
-    std::error_code ignored;
-    if (it->is_directory() && fs::equivalent(p, site, ignored)) {
-      it.disable_recursion_pending();
-      continue;
-    }
-    std::string ext = Lower(p.extension().string());
-    if (it->is_regular_file() && (ext == ".drf" || IsTiffName(p))) {
-      files.push_back(p);
-    }
-  }
-  if (failure) {
-    throw Failure(input.string() + ": " + failure.message());
-  }
-  std::sort(files.begin(), files.end());
-  std::vector<fs::path> companions;
-  std::map<fs::path, fs::path> companionOf;
-  for (const fs::path& p : files) {
-    if (Lower(p.extension().string()) != ".drf" || SniffDrfKind(p.string()) != 5) {
-      continue;
-    }
-    for (const fs::path& q : files) {
-      if (IsTiffName(q) && q.parent_path() == p.parent_path() && q.stem() == p.stem()) {
-        companionOf[p] = q;
-        companions.push_back(q);
-        break;
-      }
-    }
-  }
-  std::vector<PagePlan> plans;
-  for (const fs::path& p : files) {
-    if (std::find(companions.begin(), companions.end(), p) != companions.end()) {
-      continue;
-    }
-    PagePlan plan;
-    plan.source.path = p.string();
-    plan.source.format = SniffFormat(plan.source.path);
-    if (companionOf.count(p)) {
-      plan.source.tiffPath = companionOf[p].string();
-    }
-    fs::path relative = p.lexically_relative(input);
-    plan.folder = site / relative.parent_path();
-    plan.base = p.filename().string();
-    plan.pageName = plan.base + ".html";
-    plan.sitePath = (relative.parent_path() / plan.pageName).string();
-    std::string up;
-    for (size_t depth = std::distance(relative.begin(), relative.end()); depth > 1; --depth) {
-      up += "../";
-    }
-    plan.indexHref = UrlPath(up + "index.html");
-    plan.stamp = std::string(kPageFormat) + " " + FileStamp(plan.source.path) + " " +
-                 (plan.source.tiffPath.empty() ? "" : FileStamp(plan.source.tiffPath));
-    plans.push_back(plan);
-  }
-  return plans;
-}
-
-fs::path EntryPath(const PagePlan& plan) {
-  return plan.folder / (plan.base + ".json");
-}
-
-// The entry file of a page: its stamp and its entry in the site's index.
-Json ReadEntry(const PagePlan& plan) {
-  std::ifstream in(EntryPath(plan), std::ios::binary);
-  Json entry = Json::parse(in, nullptr, false);
-  return entry.is_object() && entry.contains("stamp") && entry.contains("entry") ? entry : Json();
-}
-
-// The entry of an earlier run, when it was made from the same files.
-bool UpToDate(const PagePlan& plan) {
-  Json entry = ReadEntry(plan);
-  return !entry.is_null() && entry["stamp"] == plan.stamp && fs::exists(plan.folder / plan.pageName);
-}
-
-// Converts one page into its folder and writes its entry last, so that an
-// entry stands for a complete page. Runs in a process of its own.
-void ConvertForSite(const PagePlan& plan) {
   std::error_code failure;
   fs::create_directories(plan.folder, failure);
   if (failure) {
     throw Failure("cannot create " + plan.folder.string() + ": " + failure.message());
   }
   PageFiles files;
-  Json entry = {{"stamp", plan.stamp}, {"entry", WritePage(plan, files)}};
-  files.Text(EntryPath(plan).string(), JsonText(entry) + "\n");
+  Json entry = WritePage(plan, files);
+  Json written = Json::array();
+  for (const std::string& path : files.Written()) {
+    std::string below = fs::path(path).lexically_relative(site).string();
+    written.push_back(path.back() == '/' ? below + "/" : below);
+  }
   files.Keep();
+  return JsonText({{"files", written}, {"entry", entry}});
 }
+
+// The newest change of the files a page is made from.
+struct timespec NewestInput(const PagePlan& page) {
+  struct timespec newest = {0, 0};
+  for (const std::string& path : {page.source.path, page.source.tiffPath}) {
+    struct stat about;
+    if (!path.empty() && stat(path.c_str(), &about) == 0 &&
+        (about.st_mtim.tv_sec > newest.tv_sec ||
+         (about.st_mtim.tv_sec == newest.tv_sec && about.st_mtim.tv_nsec > newest.tv_nsec))) {
+      newest = about.st_mtim;
+    }
+  }
+  return newest;
+}
+
+// A page is up to date when it was made from the same files, and every file
+// written for it is still there and no older than they are.
+bool UpToDate(const PagePlan& page, const Json& record, const fs::path& site) {
+  if (!record.is_object() || record["stamp"] != page.stamp || !record["entry"].is_object()) {
+    return false;
+  }
+  struct timespec newest = NewestInput(page);
+  for (const std::string& file : FilesOf(record)) {
+    struct stat about;
+    if (lstat((site / file).c_str(), &about) != 0 || S_ISDIR(about.st_mode) != (file.back() == '/')) {
+      return false;
+    }
+    if (file.back() != '/' && (about.st_mtim.tv_sec < newest.tv_sec ||
+                               (about.st_mtim.tv_sec == newest.tv_sec && about.st_mtim.tv_nsec < newest.tv_nsec))) {
+      return false;
+    }
+  }
+  return true;
+}
+
+// Keeps other runs out of a site while one writes it: a run of the whole
+// folder, or a merge, locks SITE/tavoimg.lock whole; a share shares its first
+// byte with the other shares and locks byte 1 + K alone. The locks are the
+// system's record locks, which network file systems carry too, and end with
+// the process.
+class SiteLock {
+public:
+  SiteLock(const fs::path& site, int shard, int shards) {
+    fs::path path = site / "tavoimg.lock";
+    fd_ = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    if (fd_ < 0) {
+      throw Failure("cannot lock " + Printable(path.string()) + ": " + std::strerror(errno));
+    }
+    bool locked = shards == 1 ? Lock(F_WRLCK, 0, 0) : Lock(F_RDLCK, 0, 1) && Lock(F_WRLCK, 1 + shard, 1);
+    if (!locked) {
+      int error = errno;
+      close(fd_);
+      throw Failure(error == EAGAIN || error == EACCES
+                        ? Printable(site.string()) + " is being written by another tavoimg html (" +
+                              Printable(path.string()) + " is locked); run again when it has ended"
+                        : "cannot lock " + Printable(path.string()) + ": " + std::strerror(error));
+    }
+  }
+  ~SiteLock() { close(fd_); }
+
+private:
+  bool Lock(short type, off_t start, off_t length) {
+    struct flock lock = {};
+    lock.l_type = type;
+    lock.l_whence = SEEK_SET;
+    lock.l_start = start;
+    lock.l_len = length;
+    return fcntl(fd_, F_SETLK, &lock) == 0;
+  }
+  int fd_;
+};
 
 // The progress of a folder: a bar on a terminal, a line per picture otherwise.
 class Progress {
 public:
   Progress(size_t total) : total_(total), start_(std::chrono::steady_clock::now()), bar_(isatty(2)) {}
 
+  // Names and failures are printed with their control characters escaped.
   void Done(const std::string& what, const std::string& failure) {
     ++done_;
     if (bar_) {
       std::fprintf(stderr, "\r\033[K");
-      if (!failure.empty()) {
-        std::fprintf(stderr, "tavoimg html: %s\n", failure.c_str());
-      }
+      Say(failure);
       Draw();
     } else {
-      if (!failure.empty()) {
-        std::fprintf(stderr, "tavoimg html: %s\n", failure.c_str());
-      }
-      std::printf("%zu/%zu %s %s\n", done_, total_, failure.empty() ? "done" : "failed", what.c_str());
+      Say(failure);
+      std::printf("%zu/%zu %s %s\n", done_, total_, failure.empty() ? "done" : "failed", Printable(what).c_str());
       std::fflush(stdout);
+    }
+  }
+  static void Say(const std::string& line) {
+    if (!line.empty()) {
+      std::fprintf(stderr, "tavoimg html: %s\n", Printable(line).c_str());
     }
   }
   void Finish() {
@@ -187,16 +170,15 @@ private:
 
 struct Running {
   pid_t pid;
-  int output; // the child's error output
+  int output; // what the child says: its result or its failure
   std::string said;
   size_t plan;
 };
 
-// Converts the plans in up to jobs processes at once; returns each one's
-// failure text ("" when it was converted).
-std::vector<std::string> ConvertAll(const std::vector<PagePlan>& plans, const std::vector<size_t>& todo, int jobs,
-                                    Progress& progress) {
-  std::vector<std::string> failures(plans.size());
+// Converts the plans todo in up to jobs processes at once, and calls
+// done(plan, failure, what the process said) as each ends.
+void ConvertAll(const std::vector<PagePlan>& plans, const std::vector<size_t>& todo, const fs::path& site, int jobs,
+                const std::function<void(size_t, const std::string&, const std::string&)>& done) {
   std::vector<Running> running;
   size_t next = 0;
   std::fflush(stdout);
@@ -214,22 +196,27 @@ std::vector<std::string> ConvertAll(const std::vector<PagePlan>& plans, const st
         }
       }
       if (pid < 0) {
-        failures[todo[next]] = plan.source.path + ": cannot start a process: " + std::strerror(errno);
-        progress.Done(plan.source.path, failures[todo[next]]);
+        done(todo[next], plan.source.path + ": cannot start a process: " + std::strerror(errno), "");
         ++next;
         continue;
       }
       if (pid == 0) {
+        // The page's files and entry when it is made, else why not.
         close(pipeEnds[0]);
         int status = 0;
+        std::string text;
         try {
-          ConvertForSite(plan);
+          text = ConvertForSite(plan, site);
         } catch (const std::exception& e) {
-          std::string text = e.what();
-          if (write(pipeEnds[1], text.data(), text.size()) < 0) {
-            status = 2;
-          }
+          text = e.what();
           status = 1;
+        }
+        for (size_t at = 0; at < text.size();) {
+          ssize_t n = write(pipeEnds[1], text.data() + at, text.size() - at);
+          if (n < 0 && errno != EINTR) {
+            _exit(1);
+          }
+          at += n > 0 ? static_cast<size_t>(n) : 0;
         }
         _exit(status);
       }
@@ -262,68 +249,182 @@ std::vector<std::string> ConvertAll(const std::vector<PagePlan>& plans, const st
       while (waitpid(running[i].pid, &status, 0) < 0 && errno == EINTR) {
       }
       const PagePlan& plan = plans[running[i].plan];
-      std::string& failure = failures[running[i].plan];
+      std::string failure;
       if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
         failure = running[i].said.empty()
                       ? plan.source.path + ": the conversion stopped" +
                             (WIFSIGNALED(status) ? std::string(" (") + strsignal(WTERMSIG(status)) + ")" : "")
                       : running[i].said;
       }
-      progress.Done(plan.source.path, failure);
+      done(running[i].plan, failure, failure.empty() ? running[i].said : "");
       running.erase(running.begin() + static_cast<long>(i));
     }
   }
-  return failures;
 }
 
 } // namespace
 
-int RunSite(const fs::path& input, const fs::path& site, int jobs, const std::string& url) {
+void ParseShard(const std::string& text, int& shard, int& shards) {
+  const int kMostShards = 1000000;
+  if (text != "auto") {
+    size_t slash = text.find('/');
+    if (slash == std::string::npos) {
+      throw UsageError("--shard takes K/N or auto, not '" + text + "'");
+    }
+    shards = ParseInt("--shard N", text.substr(slash + 1), 1, kMostShards);
+    shard = ParseInt("--shard K", text.substr(0, slash), 0, shards - 1);
+    return;
+  }
+  // A Slurm job array (its tasks numbered from SLURM_ARRAY_TASK_MIN), or a
+  // Kubernetes Indexed Job with the number of completions in JOB_COMPLETIONS.
+  auto get = [](const char* name) { return std::getenv(name) ? std::string(std::getenv(name)) : std::string(); };
+  std::string id = get("SLURM_ARRAY_TASK_ID"), count = get("SLURM_ARRAY_TASK_COUNT"),
+              first = get("SLURM_ARRAY_TASK_MIN");
+  const char* names = "SLURM_ARRAY_TASK_ID and SLURM_ARRAY_TASK_COUNT";
+  if (id.empty()) {
+    id = get("JOB_COMPLETION_INDEX");
+    count = get("JOB_COMPLETIONS");
+    first = "";
+    names = "JOB_COMPLETION_INDEX and JOB_COMPLETIONS";
+  }
+  if (id.empty() || count.empty()) {
+    throw UsageError(std::string("--shard auto needs ") +
+                     (id.empty() ? "SLURM_ARRAY_TASK_ID or JOB_COMPLETION_INDEX" : names) + " set; or give K/N");
+  }
+  shards = ParseInt(names, count, 1, kMostShards);
+  shard = ParseInt(names, id, 0, kMostShards) - (first.empty() ? 0 : ParseInt(names, first, 0, kMostShards));
+  if (shard < 0 || shard >= shards) {
+    throw UsageError(std::string("--shard auto: task ") + id + " is not one of " + count + " numbered from " +
+                     (first.empty() ? "0" : first) + " (" + names + ")");
+  }
+}
+
+int RunSite(const SiteOptions& o) {
   std::error_code failure;
-  fs::create_directories(site, failure);
+  fs::create_directories(o.site, failure);
   if (failure) {
-    throw Failure("cannot create " + site.string() + ": " + failure.message());
+    throw Failure("cannot create " + Printable(o.site.string()) + ": " + failure.message());
   }
-  std::vector<PagePlan> plans = PlanSite(input, site);
-  for (PagePlan& plan : plans) {
-    plan.threads = jobs > 1 ? 1 : 0; // the processes share the processors
-    plan.url = url;
-    plan.stamp += " " + url; // the ids that the pyramid and the manifest hold
+  SiteLock lock(o.site, o.shard, o.shards);
+  SiteState state = LoadState(o.site);
+  SitePlan plan = PlanSite(o.input, o.site, o.shard, o.shards);
+  for (PagePlan& page : plan.pages) {
+    page.threads = o.jobs > 1 ? 1 : 0; // the processes share the processors
+    page.url = o.url;
+    page.stamp += " " + o.url; // the ids that the pyramid and the manifest hold
   }
+  state.title = plan.title;
+  for (const std::string& line : plan.notes) {
+    Progress::Say(line);
+  }
+  for (const std::string& line : plan.failures) {
+    Progress::Say(line);
+  }
+  if (o.shards == 1 && !state.parts.empty()) {
+    // The shares' lists are folded into the site's own before anything else.
+    SaveState(o.site, state, 0, 1);
+    for (const fs::path& part : state.parts) {
+      fs::remove(part, failure);
+    }
+  }
+
+  // The pictures of this share that are gone from the folder take their files
+  // with them; those that could not be read keep theirs.
+  std::set<std::string> planned;
   std::vector<size_t> todo;
-  for (size_t i = 0; i < plans.size(); ++i) {
-    if (!UpToDate(plans[i])) {
+  for (size_t i = 0; i < plan.pages.size(); ++i) {
+    std::string picture = PictureOf(plan.pages[i]);
+    planned.insert(picture);
+    auto record = state.records.find(picture);
+    if (record == state.records.end() || !UpToDate(plan.pages[i], record->second, o.site)) {
       todo.push_back(i);
     }
   }
-  Progress progress(todo.size());
-  std::vector<std::string> failures = ConvertAll(plans, todo, jobs, progress);
-  progress.Finish();
-
-  Json index = Json::array();
-  size_t failed = 0;
-  for (size_t i = 0; i < plans.size(); ++i) {
-    Json entry = failures[i].empty() ? ReadEntry(plans[i]) : Json();
-    if (entry.is_null()) {
-      ++failed;
+  auto unread = [&](const std::string& picture) {
+    return std::any_of(plan.unread.begin(), plan.unread.end(), [&](const std::string& path) {
+      return picture == path || picture.compare(0, path.size() + 1, path + "/") == 0 || path.empty();
+    });
+  };
+  size_t removed = 0;
+  for (auto it = state.records.begin(); it != state.records.end();) {
+    if (ShareOf(it->first, o.shards) != o.shard || planned.count(it->first) || unread(it->first)) {
+      ++it;
       continue;
     }
-    index.push_back(entry["entry"]);
+    removed += RemoveOutputs(o.site, FilesOf(it->second));
+    it = state.records.erase(it);
   }
-  size_t listed = index.size();
-  PageFiles files;
-  files.Text((site / "index.json").string(), JsonLines(index));
-  files.Text((site / "index.html").string(),
-             FillTemplate("index.html", {{"title", HtmlEscape(ValidUtf8(input.filename().empty()
-                                                                            ? input.parent_path().filename().string()
-                                                                            : input.filename().string()))},
-                                         {"style", WebAsset("index.css")},
-                                         {"script", WebAsset("index.js")},
-                                         {"data", JsonText(index)}}));
-  files.Keep();
-  std::printf("%s: %zu pictures (%zu converted, %zu up to date, %zu failed)\n", (site / "index.html").c_str(), listed,
-              todo.size() - failed, plans.size() - todo.size(), failed);
+
+  Progress progress(todo.size());
+  size_t failed = plan.failures.size(), converted = 0;
+  auto saved = std::chrono::steady_clock::now();
+  ConvertAll(plan.pages, todo, o.site, o.jobs, [&](size_t i, const std::string& why, const std::string& said) {
+    const PagePlan& page = plan.pages[i];
+    std::string picture = PictureOf(page);
+    Json& record = state.records[picture];
+    std::vector<std::string> before = record.is_object() ? FilesOf(record) : std::vector<std::string>();
+    Json result = why.empty() ? Json::parse(said, nullptr, false) : Json();
+    if (result.is_object()) {
+      // Files the page no longer has go; a failed page keeps what it had,
+      // and is left out of the index until it converts.
+      std::vector<std::string> now = result["files"].get<std::vector<std::string>>(), gone;
+      for (const std::string& file : before) {
+        if (std::find(now.begin(), now.end(), file) == now.end()) {
+          gone.push_back(file);
+        }
+      }
+      RemoveOutputs(o.site, gone);
+      record = {{"picture", picture}, {"stamp", page.stamp}, {"files", now}, {"entry", result["entry"]}};
+      ++converted;
+    } else {
+      record = {{"picture", picture}, {"stamp", ""}, {"files", before}, {"entry", nullptr}};
+      ++failed;
+    }
+    progress.Done(page.source.path, why.empty() && !result.is_object() ? page.source.path + ": no result" : why);
+    if (std::chrono::steady_clock::now() - saved > std::chrono::seconds(30)) {
+      SaveState(o.site, state, o.shard, o.shards); // so that a run cut short keeps what it did
+      saved = std::chrono::steady_clock::now();
+    }
+  });
+  progress.Finish();
+  SaveState(o.site, state, o.shard, o.shards);
+
+  size_t mine = 0;
+  for (const auto& record : state.records) {
+    mine += ShareOf(record.first, o.shards) == o.shard && record.second["entry"].is_object();
+  }
+  std::string counts = std::to_string(converted) + " converted, " + std::to_string(plan.pages.size() - todo.size()) +
+                       " up to date, " + std::to_string(failed) + " failed, " + std::to_string(removed) + " removed";
+  if (o.shards == 1) {
+    WriteIndex(o.site, state);
+    std::printf("%s: %zu pictures (%s)\n", Printable((o.site / "index.html").string()).c_str(), mine, counts.c_str());
+  } else {
+    std::printf("%s: share %d of %d, %zu pictures (%s); tavoimg html --merge %s joins the shares\n",
+                Printable(o.site.string()).c_str(), o.shard, o.shards, mine, counts.c_str(),
+                Printable(o.site.string()).c_str());
+  }
   return failed ? 1 : 0;
+}
+
+int RunMerge(const fs::path& site) {
+  if (!fs::is_directory(site)) {
+    throw Failure(Printable(site.string()) + ": not a folder");
+  }
+  SiteLock lock(site, 0, 1);
+  SiteState state = LoadState(site);
+  if (state.parts.empty() && state.records.empty()) {
+    throw Failure(Printable(site.string()) + ": no list of pictures to merge (tavoimg-site.json or "
+                                             "tavoimg-site.K-of-N.json)");
+  }
+  SaveState(site, state, 0, 1);
+  std::error_code failure;
+  for (const fs::path& part : state.parts) {
+    fs::remove(part, failure);
+  }
+  size_t listed = WriteIndex(site, state);
+  std::printf("%s: %zu pictures (%zu partial lists joined)\n", Printable((site / "index.html").string()).c_str(),
+              listed, state.parts.size());
+  return 0;
 }
 
 } // namespace tool

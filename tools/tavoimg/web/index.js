@@ -1,21 +1,24 @@
-// The site's index: a card per picture, and a search over file names and
-// hotspot names and texts. Every word typed must be found in one of them.
+// The site's index: a card per picture, and a search over file names,
+// descriptions and hotspot names and texts. Every word typed must be found in
+// one of them. Links are the relative "./" addresses the tool wrote, with
+// every byte of a name percent-encoded; anything else links nowhere.
 (function () {
   'use strict';
   var pictures = JSON.parse(document.getElementById('index-data').textContent);
   var listEl = document.getElementById('pictures'), search = document.getElementById('search');
   var found = document.getElementById('found'), none = document.getElementById('none');
+  function local(href) { return /^\.\//.test(href) ? href : '#'; }
   var cards = pictures.map(function (p) {
     var li = document.createElement('li');
     li.setAttribute('data-file', p.file);
     var a = document.createElement('a');
     a.className = 'card';
-    a.href = p.page;
+    a.href = local(p.page);
     a.title = 'Open ' + p.file;
     var thumb = document.createElement('div');
     thumb.className = 'thumb';
     var img = document.createElement('img');
-    img.src = p.thumb;
+    img.src = local(p.thumb);
     img.alt = p.file + ' (' + p.description + ')';
     img.loading = 'lazy';
     thumb.appendChild(img);
@@ -51,22 +54,23 @@
     var shown = 0;
     cards.forEach(function (c) {
       var p = c.picture;
-      var fileText = p.file.toLowerCase();
+      var cardText = (p.file + ' ' + p.description).toLowerCase();
       var hits = p.hotspots.filter(function (h) {
         var t = (h[0] + ' ' + h[1]).toLowerCase();
-        return words.length && words.every(function (w) { return t.indexOf(w) >= 0 || fileText.indexOf(w) >= 0; });
+        return words.length && words.every(function (w) { return t.indexOf(w) >= 0 || cardText.indexOf(w) >= 0; });
       });
-      var all = (fileText + ' ' + p.hotspots.map(function (h) { return h[0] + ' ' + h[1]; }).join(' ')).toLowerCase();
+      var all = (cardText + ' ' + p.hotspots.map(function (h) { return h[0] + ' ' + h[1]; }).join(' ')).toLowerCase();
       var match = words.every(function (w) { return all.indexOf(w) >= 0; });
       c.li.hidden = !match;
       c.matches.textContent = '';
-      var seen = {};
+      // Names are any text at all ("constructor", "__proto__"): a Set, not an object.
+      var seen = new Set();
       hits.forEach(function (h) {
-        if (seen[h[0]] || words.every(function (w) { return fileText.indexOf(w) >= 0; })) return;
-        seen[h[0]] = true;
+        if (seen.has(h[0]) || words.every(function (w) { return cardText.indexOf(w) >= 0; })) return;
+        seen.add(h[0]);
         var item = document.createElement('li');
         var link = document.createElement('a');
-        link.href = c.picture.page + '#' + encodeURIComponent(h[0]);
+        link.href = local(p.page) + '#' + encodeURIComponent(h[0]);
         link.textContent = h[0] + (h[1] ? ': ' + h[1] : '');
         link.title = 'Open ' + p.file + ' with ' + h[0] + ' marked';
         item.appendChild(link);
