@@ -44,8 +44,9 @@ std::string ConvertForSite(const PagePlan& plan, const fs::path& site) {
   Json entry = WritePage(plan, files);
   Json written = Json::array();
   for (const std::string& path : files.Written()) {
-    std::string below = fs::path(path).lexically_relative(site).string();
-    written.push_back(path.back() == '/' ? below + "/" : below);
+    bool folder = path.back() == '/';
+    std::string below = fs::path(folder ? path.substr(0, path.size() - 1) : path).lexically_relative(site).string();
+    written.push_back(folder ? below + "/" : below);
   }
   files.Keep();
   return JsonText({{"files", written}, {"entry", entry}});
