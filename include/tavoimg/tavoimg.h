@@ -781,7 +781,8 @@ TAVIMG_API DWORD TAVIMG_CALL TAVIMG_OnMessage(HWND window, UINT message, WPARAM 
 
 /** Number of hotspots of the picture. Sets the last error code to 0 first.
     @param record The record.
-    @return The count, 0 to 600; -1 for an unknown record. */
+    @return The count as stored (a negative count, which only a host can set,
+            means none); -1 for an unknown record. */
 TAVIMG_API LONG TAVIMG_CALL TAVIMG_GetHotspotCount(ImgStruct* record);
 
 /** Sets the number of hotspots (entries 0 to count - 1 are used) and clears
