@@ -16,6 +16,8 @@
 //   row N                     screen point in the middle of row N
 //   box                       waits for a message box of the viewer, gives
 //                             its caption and text, presses OK
+//   field                     waits for a file dialog of the viewer, gives its
+//                             title and the middle of its file name field
 //   drop PATH                 drops the file on the viewer's frame (a Unix
 //                             path is taken as Wine's Z: drive shows it)
 //   exit                      waits for the viewer to end, gives its status
@@ -188,13 +190,36 @@ BOOL CALLBACK FindBox(HWND window, LPARAM lParam) {
   return TRUE;
 }
 
-void PutBox(std::ostream& out) {
+// A dialog of the viewer (message box, file dialog), waited for up to 10 s.
+HWND FindDialog() {
   HWND box = nullptr;
   for (int i = 0; i < 100 && !box; ++i) {
     EnumWindows(FindBox, reinterpret_cast<LPARAM>(&box));
     if (!box)
       Sleep(100);
   }
+  return box;
+}
+
+// The file dialog's title and the screen point in the middle of its file
+// name field (the combo box cmb13, or the edit field edt1).
+void PutField(std::ostream& out) {
+  HWND dialog = FindDialog();
+  HWND field = dialog ? GetDlgItem(dialog, 0x47c) : nullptr;
+  if (dialog && !field)
+    field = GetDlgItem(dialog, 0x480);
+  if (!field) {
+    out << "field=none\n";
+    return;
+  }
+  RECT r{};
+  GetWindowRect(field, &r);
+  out << "dialog=" << TextOf(dialog) << '\n';
+  out << "field=" << (r.left + r.right) / 2 << ',' << (r.top + r.bottom) / 2 << '\n';
+}
+
+void PutBox(std::ostream& out) {
+  HWND box = FindDialog();
   if (!box) {
     out << "box=none\n";
     return;
@@ -306,6 +331,8 @@ void Run(const std::string& line, std::ostream& out) {
     out << "set=" << (done ? 1 : 0) << '\n';
   } else if (command == "box") {
     PutBox(out);
+  } else if (command == "field") {
+    PutField(out);
   } else if (HWND frame = FindFrame()) {
     if (command == "state")
       PutState(out, frame);
