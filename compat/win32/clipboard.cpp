@@ -32,7 +32,7 @@ void freeData(UINT format, HANDLE data) {
 
 bool requireOpen() {
   if (!clipboard().open) {
-    SetLastError(1418); // ERROR_CLIPBOARD_NOT_OPEN
+    SetLastError(ERROR_CLIPBOARD_NOT_OPEN);
     return false;
   }
   return true;
@@ -43,11 +43,11 @@ bool requireOpen() {
 BOOL WINAPI OpenClipboard(HWND owner) {
   Clipboard& c = clipboard();
   if (owner && !FindWindowRecord(owner)) {
-    SetLastError(1400);
+    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
     return FALSE;
   }
   if (c.heldElsewhere || (c.open && c.opener != owner)) {
-    SetLastError(5); // ERROR_ACCESS_DENIED
+    SetLastError(ERROR_ACCESS_DENIED);
     return FALSE;
   }
   c.open = true;
@@ -69,7 +69,7 @@ BOOL WINAPI EmptyClipboard(void) {
     return FALSE;
   if (c.failEmpty) {
     c.failEmpty = false;
-    SetLastError(5);
+    SetLastError(ERROR_ACCESS_DENIED);
     return FALSE;
   }
   auto formats = std::move(c.formats);
@@ -87,7 +87,7 @@ HANDLE WINAPI SetClipboardData(UINT format, HANDLE data) {
                                    : GlobalFlags(data) != GMEM_INVALID_HANDLE;
   if (c.failSet || !valid || format == 0) {
     c.failSet = false;
-    SetLastError(valid ? 5 : 6);
+    SetLastError(valid ? ERROR_ACCESS_DENIED : ERROR_INVALID_HANDLE);
     return nullptr;
   }
   auto it = c.formats.find(format);

@@ -123,7 +123,7 @@ int WINAPI SetDIBitsToDevice(HDC dc, int xDest, int yDest, DWORD width, DWORD he
   RECT clip;
   Dib dib;
   if (!bits || colourUse > DIB_PAL_COLORS || !readDib(info, &dib) || !DrawTarget(dc, &d, &s, &clip)) {
-    SetLastError(87);
+    SetLastError(ERROR_INVALID_PARAMETER);
     return 0;
   }
   long long lines = scanLines;
@@ -209,7 +209,7 @@ int WINAPI GetDIBits(HDC dc, HBITMAP handle, UINT startScan, UINT scanLines, LPV
   auto* bitmap = FindObjectOf<BitmapObject>(handle, OBJ_BITMAP);
   if (!info || info->bmiHeader.biSize < sizeof(BITMAPINFOHEADER) || colourUse > DIB_PAL_COLORS || !FindDC(dc) ||
       !bitmap) {
-    SetLastError(87);
+    SetLastError(ERROR_INVALID_PARAMETER);
     return 0;
   }
   const Surface& s = bitmap->surface;
@@ -226,7 +226,7 @@ int WINAPI GetDIBits(HDC dc, HBITMAP handle, UINT startScan, UINT scanLines, LPV
   }
   Dib dib;
   if (!readDib(info, &dib) || (dib.bpp != 1 && dib.bpp != 24 && dib.bpp != 32)) {
-    SetLastError(87);
+    SetLastError(ERROR_INVALID_PARAMETER);
     return 0;
   }
   if (dib.bpp == 1) {
@@ -276,7 +276,7 @@ HBITMAP WINAPI CreateBitmap(int width, int height, UINT planes, UINT bitCount, c
                              ? NewBitmapObject(width, height, static_cast<int>(bitCount))
                              : nullptr;
   if (!bitmap) {
-    SetLastError(87);
+    SetLastError(ERROR_INVALID_PARAMETER);
     return nullptr;
   }
   if (bits) {
@@ -291,7 +291,7 @@ HBITMAP WINAPI CreateBitmap(int width, int height, UINT planes, UINT bitCount, c
 
 HBITMAP WINAPI CreateBitmapIndirect(const BITMAP* bm) {
   if (!bm) {
-    SetLastError(87);
+    SetLastError(ERROR_INVALID_PARAMETER);
     return nullptr;
   }
   return CreateBitmap(bm->bmWidth, bm->bmHeight, bm->bmPlanes, bm->bmBitsPixel, bm->bmBits);
@@ -302,7 +302,7 @@ HBITMAP WINAPI CreateBitmapIndirect(const BITMAP* bm) {
 HBITMAP WINAPI CreateCompatibleBitmap(HDC dc, int width, int height) {
   DcObject* d = FindDC(dc);
   if (!d || width < 0 || height < 0) {
-    SetLastError(87);
+    SetLastError(ERROR_INVALID_PARAMETER);
     return nullptr;
   }
   int bpp = 32;
@@ -316,7 +316,7 @@ HBITMAP WINAPI CreateCompatibleBitmap(HDC dc, int width, int height) {
 LONG WINAPI GetBitmapBits(HBITMAP handle, LONG bytes, LPVOID bits) {
   auto* bitmap = FindObjectOf<BitmapObject>(handle, OBJ_BITMAP);
   if (!bitmap) {
-    SetLastError(6);
+    SetLastError(ERROR_INVALID_HANDLE);
     return 0;
   }
   LONG total = static_cast<LONG>(bitmap->storage.size());

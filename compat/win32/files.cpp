@@ -13,7 +13,7 @@
 // is made with O_EXCL, so two callers never get the same one.
 UINT WINAPI GetTempFileNameA(LPCSTR pathName, LPCSTR prefix, UINT unique, LPSTR tempFileName) {
   if (pathName == nullptr || tempFileName == nullptr) {
-    SetLastError(87); // ERROR_INVALID_PARAMETER
+    SetLastError(ERROR_INVALID_PARAMETER);
     return 0;
   }
   char pre[4] = {};
@@ -32,7 +32,7 @@ UINT WINAPI GetTempFileNameA(LPCSTR pathName, LPCSTR prefix, UINT unique, LPSTR 
     const UINT number = (start + i) % 0xFFFF + 1;
     int n = snprintf(tempFileName, MAX_PATH, "%s%s%s%04X.TMP", pathName, slash, pre, number);
     if (n <= 0 || n >= MAX_PATH) {
-      SetLastError(206); // ERROR_FILENAME_EXCED_RANGE
+      SetLastError(ERROR_FILENAME_EXCED_RANGE);
       return 0;
     }
     int fd = open(tempFileName, O_WRONLY | O_CREAT | O_EXCL, 0666);
@@ -41,26 +41,26 @@ UINT WINAPI GetTempFileNameA(LPCSTR pathName, LPCSTR prefix, UINT unique, LPSTR 
       return number;
     }
     if (errno != EEXIST) {
-      SetLastError(errno == ENOENT || errno == ENOTDIR ? 3 : 5); // ERROR_PATH_NOT_FOUND, ERROR_ACCESS_DENIED
+      SetLastError(errno == ENOENT || errno == ENOTDIR ? ERROR_PATH_NOT_FOUND : ERROR_ACCESS_DENIED);
       return 0;
     }
   }
-  SetLastError(80); // ERROR_FILE_EXISTS
+  SetLastError(ERROR_FILE_EXISTS);
   return 0;
 }
 
 BOOL WINAPI MoveFileExA(LPCSTR existingName, LPCSTR newName, DWORD flags) {
   if (existingName == nullptr || newName == nullptr) {
-    SetLastError(87);
+    SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
   }
   struct stat st;
   if (!(flags & MOVEFILE_REPLACE_EXISTING) && lstat(newName, &st) == 0) {
-    SetLastError(183); // ERROR_ALREADY_EXISTS
+    SetLastError(ERROR_ALREADY_EXISTS);
     return FALSE;
   }
   if (rename(existingName, newName) != 0) {
-    SetLastError(errno == ENOENT ? 2 : 5); // ERROR_FILE_NOT_FOUND, ERROR_ACCESS_DENIED
+    SetLastError(errno == ENOENT ? ERROR_FILE_NOT_FOUND : ERROR_ACCESS_DENIED);
     return FALSE;
   }
   return TRUE;
@@ -69,7 +69,7 @@ BOOL WINAPI MoveFileExA(LPCSTR existingName, LPCSTR newName, DWORD flags) {
 BOOL WINAPI DeleteFileA(LPCSTR fileName) {
   struct stat st;
   if (fileName == nullptr || lstat(fileName, &st) != 0 || S_ISDIR(st.st_mode) || unlink(fileName) != 0) {
-    SetLastError(fileName != nullptr && errno == ENOENT ? 2 : 5);
+    SetLastError(fileName != nullptr && errno == ENOENT ? ERROR_FILE_NOT_FOUND : ERROR_ACCESS_DENIED);
     return FALSE;
   }
   return TRUE;

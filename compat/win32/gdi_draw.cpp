@@ -75,7 +75,7 @@ int WINAPI FillRect(HDC dc, const RECT* rect, HBRUSH brushHandle) {
   RECT clip;
   auto* brush = FindObjectOf<BrushObject>(brushHandle, OBJ_BRUSH);
   if (!rect || !brush || !DrawTarget(dc, nullptr, &s, &clip)) {
-    SetLastError(6);
+    SetLastError(ERROR_INVALID_HANDLE);
     return 0;
   }
   RECT area = *rect;
@@ -115,7 +115,7 @@ BOOL WINAPI Rectangle(HDC dc, int left, int top, int right, int bottom) {
   Surface s;
   RECT clip;
   if (!DrawTarget(dc, &d, &s, &clip)) {
-    SetLastError(6);
+    SetLastError(ERROR_INVALID_HANDLE);
     return FALSE;
   }
   auto* pen = static_cast<PenObject*>(FindObject(d->pen, true));
@@ -189,7 +189,7 @@ COLORREF WINAPI SetPixel(HDC dc, int x, int y, COLORREF colour) {
   Surface s;
   RECT clip;
   if (!DrawTarget(dc, &d, &s, &clip)) {
-    SetLastError(6);
+    SetLastError(ERROR_INVALID_HANDLE);
     return CLR_INVALID;
   }
   uint32_t pixel = PixelOf(s, colour);
@@ -212,11 +212,11 @@ BOOL WINAPI BitBlt(HDC dest, int x, int y, int width, int height, HDC src, int x
   Surface to, from;
   RECT clip, fromClip;
   if (!DrawTarget(dest, nullptr, &to, &clip) || !DrawTarget(src, nullptr, &from, &fromClip)) {
-    SetLastError(6);
+    SetLastError(ERROR_INVALID_HANDLE);
     return FALSE;
   }
   if (rop != SRCCOPY && rop != NOTSRCCOPY) {
-    SetLastError(87);
+    SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
   }
   if (width <= 0 || height <= 0)

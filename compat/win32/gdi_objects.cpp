@@ -230,7 +230,7 @@ HGDIOBJ WINAPI GetStockObject(int index) {
 
 HPEN WINAPI CreatePen(int style, int width, COLORREF colour) {
   if ((style & 0xF) > 6) { // PS_SOLID .. PS_INSIDEFRAME
-    SetLastError(87);
+    SetLastError(ERROR_INVALID_PARAMETER);
     return nullptr;
   }
   return static_cast<HPEN>(newPen(style & 0xF, width, colour, false));
@@ -239,7 +239,7 @@ HPEN WINAPI CreatePen(int style, int width, COLORREF colour) {
 // Solid and hollow brushes; patterned styles are not drawn by this engine.
 HBRUSH WINAPI CreateBrushIndirect(const LOGBRUSH* brush) {
   if (!brush || (brush->lbStyle != BS_SOLID && brush->lbStyle != BS_NULL)) {
-    SetLastError(87);
+    SetLastError(ERROR_INVALID_PARAMETER);
     return nullptr;
   }
   return static_cast<HBRUSH>(newBrush(brush->lbStyle, brush->lbStyle == BS_SOLID ? brush->lbColor : 0, false));
@@ -261,7 +261,7 @@ HRGN WINAPI CreateRectRgn(int left, int top, int right, int bottom) {
 
 HRGN WINAPI CreateRectRgnIndirect(const RECT* rect) {
   if (!rect) {
-    SetLastError(87);
+    SetLastError(ERROR_INVALID_PARAMETER);
     return nullptr;
   }
   return CreateRectRgn(rect->left, rect->top, rect->right, rect->bottom);
@@ -269,7 +269,7 @@ HRGN WINAPI CreateRectRgnIndirect(const RECT* rect) {
 
 HDC WINAPI CreateCompatibleDC(HDC dc) {
   if (dc && !FindDC(dc)) {
-    SetLastError(6);
+    SetLastError(ERROR_INVALID_HANDLE);
     return nullptr;
   }
   return newDC(DcKind::Memory, nullptr, nullptr);
@@ -278,7 +278,7 @@ HDC WINAPI CreateCompatibleDC(HDC dc) {
 BOOL WINAPI DeleteDC(HDC handle) {
   DcObject* dc = FindDC(handle);
   if (!dc || dc->kind != DcKind::Memory) {
-    SetLastError(6);
+    SetLastError(ERROR_INVALID_HANDLE);
     return FALSE;
   }
   freeDC(handle);
@@ -289,7 +289,7 @@ HGDIOBJ WINAPI SelectObject(HDC handle, HGDIOBJ object) {
   DcObject* dc = FindDC(handle);
   GdiObject* selected = FindObject(object);
   if (!dc || !selected) {
-    SetLastError(6);
+    SetLastError(ERROR_INVALID_HANDLE);
     return nullptr;
   }
   HGDIOBJ* slot = nullptr;
@@ -305,7 +305,7 @@ HGDIOBJ WINAPI SelectObject(HDC handle, HGDIOBJ object) {
   case OBJ_BITMAP: {
     auto* bitmap = static_cast<BitmapObject*>(selected);
     if (dc->kind != DcKind::Memory || (bitmap->selectedInto && bitmap->selectedInto != handle)) {
-      SetLastError(87);
+      SetLastError(ERROR_INVALID_PARAMETER);
       return nullptr;
     }
     if (auto* old = static_cast<BitmapObject*>(findAny(dc->bitmap)); old && !old->stock)
@@ -316,7 +316,7 @@ HGDIOBJ WINAPI SelectObject(HDC handle, HGDIOBJ object) {
     break;
   }
   default: // palettes go through SelectPalette; DCs cannot be selected
-    SetLastError(87);
+    SetLastError(ERROR_INVALID_PARAMETER);
     return nullptr;
   }
   HGDIOBJ previous = *slot;
@@ -329,7 +329,7 @@ HGDIOBJ WINAPI SelectObject(HDC handle, HGDIOBJ object) {
 BOOL WINAPI DeleteObject(HGDIOBJ handle) {
   GdiObject* object = FindObject(handle);
   if (!object || object->type == OBJ_DC || object->type == OBJ_MEMDC) {
-    SetLastError(6);
+    SetLastError(ERROR_INVALID_HANDLE);
     return FALSE;
   }
   if (object->stock)
@@ -344,7 +344,7 @@ BOOL WINAPI DeleteObject(HGDIOBJ handle) {
 int WINAPI GetObjectA(HANDLE handle, int size, LPVOID buffer) {
   GdiObject* object = FindObject(handle);
   if (!object || size < 0) {
-    SetLastError(6);
+    SetLastError(ERROR_INVALID_HANDLE);
     return 0;
   }
   switch (object->type) {
@@ -367,7 +367,7 @@ int WINAPI GetObjectA(HANDLE handle, int size, LPVOID buffer) {
 DWORD WINAPI GetObjectType(HGDIOBJ handle) {
   GdiObject* object = FindObject(handle);
   if (!object) {
-    SetLastError(6);
+    SetLastError(ERROR_INVALID_HANDLE);
     return 0;
   }
   return object->type;
@@ -394,7 +394,7 @@ HGDIOBJ WINAPI GetCurrentObject(HDC handle, UINT type) {
 int WINAPI SetROP2(HDC handle, int rop) {
   DcObject* dc = FindDC(handle);
   if (!dc || rop < R2_BLACK || rop > R2_WHITE) {
-    SetLastError(87);
+    SetLastError(ERROR_INVALID_PARAMETER);
     return 0;
   }
   int previous = dc->rop2;
@@ -410,7 +410,7 @@ int WINAPI GetROP2(HDC handle) {
 int WINAPI SetBkMode(HDC handle, int mode) {
   DcObject* dc = FindDC(handle);
   if (!dc || (mode != TRANSPARENT && mode != OPAQUE)) {
-    SetLastError(87);
+    SetLastError(ERROR_INVALID_PARAMETER);
     return 0;
   }
   int previous = dc->bkMode;
@@ -427,7 +427,7 @@ int WINAPI GetBkMode(HDC handle) {
 int WINAPI SelectClipRgn(HDC handle, HRGN region) {
   DcObject* dc = FindDC(handle);
   if (!dc) {
-    SetLastError(6);
+    SetLastError(ERROR_INVALID_HANDLE);
     return ERROR;
   }
   if (!region) {
@@ -436,7 +436,7 @@ int WINAPI SelectClipRgn(HDC handle, HRGN region) {
   }
   auto* rgn = FindObjectOf<RegionObject>(region, OBJ_REGION);
   if (!rgn) {
-    SetLastError(6);
+    SetLastError(ERROR_INVALID_HANDLE);
     return ERROR;
   }
   dc->clipped = true;
@@ -448,7 +448,7 @@ int WINAPI GetClipBox(HDC handle, LPRECT rect) {
   Surface surface;
   RECT clip;
   if (!rect || !DrawTarget(handle, nullptr, &surface, &clip)) {
-    SetLastError(6);
+    SetLastError(ERROR_INVALID_HANDLE);
     return ERROR;
   }
   *rect = Empty(clip) ? RECT{0, 0, 0, 0} : clip;

@@ -70,11 +70,11 @@ HGLOBAL WINAPI GlobalAlloc(UINT flags, SIZE_T bytes) {
   ++h.allocCalls;
   if (h.failAllocAt != 0 && h.allocCalls == h.failAllocAt) {
     h.failAllocAt = 0;
-    SetLastError(8); // ERROR_NOT_ENOUGH_MEMORY
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
     return nullptr;
   }
   if (bytes > (SIZE_T(1) << 40)) {
-    SetLastError(87); // ERROR_INVALID_PARAMETER
+    SetLastError(ERROR_INVALID_PARAMETER);
     return nullptr;
   }
   auto* block = new Block{(flags & GMEM_MOVEABLE) == 0, flags, bytes, 0, nullptr};
@@ -82,7 +82,7 @@ HGLOBAL WINAPI GlobalAlloc(UINT flags, SIZE_T bytes) {
     block->data = newBytes(bytes, (flags & GMEM_ZEROINIT) != 0);
     if (!block->data) {
       delete block;
-      SetLastError(8);
+      SetLastError(ERROR_NOT_ENOUGH_MEMORY);
       return nullptr;
     }
   }
@@ -95,12 +95,12 @@ LPVOID WINAPI GlobalLock(HGLOBAL mem) {
   ++h.lockCalls;
   Block* block = findBlock(mem);
   if (!block) {
-    SetLastError(6); // ERROR_INVALID_HANDLE
+    SetLastError(ERROR_INVALID_HANDLE);
     return nullptr;
   }
   if (h.failLockAt != 0 && h.lockCalls == h.failLockAt) {
     h.failLockAt = 0;
-    SetLastError(8);
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
     return nullptr;
   }
   if (!block->fixed) {
@@ -115,17 +115,17 @@ LPVOID WINAPI GlobalLock(HGLOBAL mem) {
 BOOL WINAPI GlobalUnlock(HGLOBAL mem) {
   Block* block = findBlock(mem);
   if (!block) {
-    SetLastError(6);
+    SetLastError(ERROR_INVALID_HANDLE);
     return FALSE;
   }
   if (block->fixed)
     return TRUE;
   if (block->lockCount == 0) {
-    SetLastError(158); // ERROR_NOT_LOCKED
+    SetLastError(ERROR_NOT_LOCKED);
     return FALSE;
   }
   --block->lockCount;
-  SetLastError(0);
+  SetLastError(ERROR_SUCCESS);
   return block->lockCount > 0;
 }
 
@@ -134,7 +134,7 @@ HGLOBAL WINAPI GlobalFree(HGLOBAL mem) {
     return nullptr;
   Block* block = findBlock(mem);
   if (!block) {
-    SetLastError(6);
+    SetLastError(ERROR_INVALID_HANDLE);
     return mem;
   }
   forget(block);
@@ -146,7 +146,7 @@ HGLOBAL WINAPI GlobalFree(HGLOBAL mem) {
 SIZE_T WINAPI GlobalSize(HGLOBAL mem) {
   Block* block = findBlock(mem);
   if (!block) {
-    SetLastError(6);
+    SetLastError(ERROR_INVALID_HANDLE);
     return 0;
   }
   return block->size;
@@ -155,7 +155,7 @@ SIZE_T WINAPI GlobalSize(HGLOBAL mem) {
 UINT WINAPI GlobalFlags(HGLOBAL mem) {
   Block* block = findBlock(mem);
   if (!block) {
-    SetLastError(6);
+    SetLastError(ERROR_INVALID_HANDLE);
     return GMEM_INVALID_HANDLE;
   }
   UINT flags = block->lockCount & GMEM_LOCKCOUNT;
@@ -168,7 +168,7 @@ HGLOBAL WINAPI GlobalHandle(LPCVOID pointer) {
   auto& byData = heap().byData;
   auto it = byData.find(reinterpret_cast<uintptr_t>(pointer));
   if (it == byData.end()) {
-    SetLastError(6);
+    SetLastError(ERROR_INVALID_HANDLE);
     return nullptr;
   }
   return reinterpret_cast<HGLOBAL>(handleOf(it->second));
@@ -177,7 +177,7 @@ HGLOBAL WINAPI GlobalHandle(LPCVOID pointer) {
 HGLOBAL WINAPI GlobalReAlloc(HGLOBAL mem, SIZE_T bytes, UINT flags) {
   Block* block = findBlock(mem);
   if (!block || bytes > (SIZE_T(1) << 40)) {
-    SetLastError(block ? 87 : 6);
+    SetLastError(block ? ERROR_INVALID_PARAMETER : ERROR_INVALID_HANDLE);
     return nullptr;
   }
   // A fixed block may move only when the caller allows it; a locked movable
@@ -188,12 +188,12 @@ HGLOBAL WINAPI GlobalReAlloc(HGLOBAL mem, SIZE_T bytes, UINT flags) {
     return mem;
   }
   if (!mayMove) {
-    SetLastError(8);
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
     return nullptr;
   }
   unsigned char* data = newBytes(bytes, false);
   if (!data) {
-    SetLastError(8);
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
     return nullptr;
   }
   if (block->data)

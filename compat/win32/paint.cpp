@@ -26,7 +26,7 @@ template <class Action> BOOL forWindows(HWND handle, Action action) {
   }
   Window* w = FindWindowRecord(handle);
   if (!w) {
-    SetLastError(1400);
+    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
     return FALSE;
   }
   action(*w);
@@ -96,7 +96,7 @@ BOOL WINAPI ValidateRect(HWND handle, const RECT* rect) {
 BOOL WINAPI GetUpdateRect(HWND handle, LPRECT rect, BOOL erase) {
   Window* w = FindWindowRecord(handle);
   if (!w) {
-    SetLastError(1400);
+    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
     return FALSE;
   }
   if (erase) {
@@ -112,7 +112,7 @@ BOOL WINAPI GetUpdateRect(HWND handle, LPRECT rect, BOOL erase) {
 BOOL WINAPI UpdateWindow(HWND handle) {
   Window* w = FindWindowRecord(handle);
   if (!w) {
-    SetLastError(1400);
+    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
     return FALSE;
   }
   if (w->NeedsPaint())
@@ -127,7 +127,7 @@ BOOL WINAPI RedrawWindow(HWND handle, const RECT* rect, HRGN region, UINT flags)
   if (region) {
     auto* rgn = FindObjectOf<RegionObject>(region, OBJ_REGION);
     if (!rgn) {
-      SetLastError(6);
+      SetLastError(ERROR_INVALID_HANDLE);
       return FALSE;
     }
     regionRect = rgn->rect;
@@ -157,7 +157,7 @@ BOOL WINAPI RedrawWindow(HWND handle, const RECT* rect, HRGN region, UINT flags)
 HDC WINAPI BeginPaint(HWND handle, LPPAINTSTRUCT paint) {
   Window* w = FindWindowRecord(handle);
   if (!w || !paint) {
-    SetLastError(w ? 87 : 1400);
+    SetLastError(w ? ERROR_INVALID_PARAMETER : ERROR_INVALID_WINDOW_HANDLE);
     return nullptr;
   }
   RECT area = areaOf(*w, &w->update);
@@ -184,7 +184,7 @@ HDC WINAPI GetDC(HWND handle) {
   if (!handle)
     return NewWindowDC(nullptr, DcKind::Screen, nullptr);
   if (!FindWindowRecord(handle)) {
-    SetLastError(1400);
+    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
     return nullptr;
   }
   return NewWindowDC(handle, DcKind::Window, nullptr);

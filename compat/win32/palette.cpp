@@ -23,7 +23,7 @@ GdiObject* MakeDefaultPalette() {
 
 HPALETTE WINAPI CreatePalette(const LOGPALETTE* log) {
   if (!log) {
-    SetLastError(87);
+    SetLastError(ERROR_INVALID_PARAMETER);
     return nullptr;
   }
   auto* palette = new PaletteObject;
@@ -35,7 +35,7 @@ HPALETTE WINAPI CreatePalette(const LOGPALETTE* log) {
 HPALETTE WINAPI SelectPalette(HDC handle, HPALETTE palette, BOOL) {
   DcObject* dc = FindDC(handle);
   if (!dc || !FindObjectOf<PaletteObject>(palette, OBJ_PAL)) {
-    SetLastError(6);
+    SetLastError(ERROR_INVALID_HANDLE);
     return nullptr;
   }
   HPALETTE previous = dc->palette;
@@ -47,7 +47,7 @@ HPALETTE WINAPI SelectPalette(HDC handle, HPALETTE palette, BOOL) {
 
 UINT WINAPI RealizePalette(HDC handle) {
   if (!FindDC(handle)) {
-    SetLastError(6);
+    SetLastError(ERROR_INVALID_HANDLE);
     return GDI_ERROR;
   }
   return 0;
@@ -58,7 +58,7 @@ UINT WINAPI RealizePalette(HDC handle) {
 UINT WINAPI GetNearestPaletteIndex(HPALETTE handle, COLORREF colour) {
   auto* palette = FindObjectOf<PaletteObject>(handle, OBJ_PAL);
   if (!palette || palette->entries.empty()) {
-    SetLastError(6);
+    SetLastError(ERROR_INVALID_HANDLE);
     return CLR_INVALID;
   }
   int r = GetRValue(colour), g = GetGValue(colour), b = GetBValue(colour);
@@ -79,7 +79,7 @@ UINT WINAPI GetNearestPaletteIndex(HPALETTE handle, COLORREF colour) {
 UINT WINAPI GetPaletteEntries(HPALETTE handle, UINT start, UINT count, LPPALETTEENTRY entries) {
   auto* palette = FindObjectOf<PaletteObject>(handle, OBJ_PAL);
   if (!palette) {
-    SetLastError(6);
+    SetLastError(ERROR_INVALID_HANDLE);
     return 0;
   }
   UINT size = static_cast<UINT>(palette->entries.size());

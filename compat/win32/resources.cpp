@@ -151,7 +151,7 @@ void RegisterModuleResources(HINSTANCE instance, const StringResource* strings, 
 
 int WINAPI LoadStringA(HINSTANCE instance, UINT id, LPSTR buffer, int bufferMax) {
   if (!buffer || bufferMax <= 0) {
-    SetLastError(87); // ERROR_INVALID_PARAMETER
+    SetLastError(ERROR_INVALID_PARAMETER);
     return 0;
   }
   if (!instance)
@@ -160,7 +160,7 @@ int WINAPI LoadStringA(HINSTANCE instance, UINT id, LPSTR buffer, int bufferMax)
   auto it = strings.find({instance, id});
   if (it == strings.end()) {
     buffer[0] = '\0';
-    SetLastError(1814); // ERROR_RESOURCE_NAME_NOT_FOUND
+    SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
     return 0;
   }
   lstrcpynA(buffer, it->second.c_str(), bufferMax);
@@ -171,7 +171,7 @@ int WINAPI LoadStringA(HINSTANCE instance, UINT id, LPSTR buffer, int bufferMax)
 // Only numbered resources exist here; a named cursor is not found.
 HCURSOR WINAPI LoadCursorA(HINSTANCE instance, LPCSTR name) {
   if (!IS_INTRESOURCE(name)) {
-    SetLastError(1813); // ERROR_RESOURCE_TYPE_NOT_FOUND
+    SetLastError(ERROR_RESOURCE_TYPE_NOT_FOUND);
     return nullptr;
   }
   UINT id = static_cast<UINT>(reinterpret_cast<ULONG_PTR>(name));
@@ -180,7 +180,7 @@ HCURSOR WINAPI LoadCursorA(HINSTANCE instance, LPCSTR name) {
   auto& byName = resources().cursorByName;
   auto it = byName.find({instance, id});
   if (it == byName.end()) {
-    SetLastError(1814);
+    SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
     return nullptr;
   }
   return it->second;
@@ -189,7 +189,7 @@ HCURSOR WINAPI LoadCursorA(HINSTANCE instance, LPCSTR name) {
 HCURSOR WINAPI SetCursor(HCURSOR cursor) {
   Resources& r = resources();
   if (cursor && !r.cursors.count(cursor)) {
-    SetLastError(1402); // ERROR_INVALID_CURSOR_HANDLE
+    SetLastError(ERROR_INVALID_CURSOR_HANDLE);
     return nullptr;
   }
   HCURSOR previous = r.current;

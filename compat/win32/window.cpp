@@ -142,11 +142,11 @@ void updateClientArea(HWND handle, bool redraw) {
 ScrollBar* barOf(HWND handle, int bar) {
   Window* w = FindWindowRecord(handle);
   if (!w) {
-    SetLastError(1400); // ERROR_INVALID_WINDOW_HANDLE
+    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
     return nullptr;
   }
   if (bar != SB_HORZ && bar != SB_VERT) {
-    SetLastError(87);
+    SetLastError(ERROR_INVALID_PARAMETER);
     return nullptr;
   }
   return &w->bars[bar];
@@ -195,13 +195,13 @@ std::vector<Window*> AllWindows() {
 
 ATOM WINAPI RegisterClassA(const WNDCLASSA* wc) {
   if (!wc || !wc->lpszClassName || !wc->lpfnWndProc || IS_INTRESOURCE(wc->lpszClassName)) {
-    SetLastError(87);
+    SetLastError(ERROR_INVALID_PARAMETER);
     return 0;
   }
   Desktop& d = desktop();
   std::string key = lower(wc->lpszClassName);
   if (d.classes.count(key)) {
-    SetLastError(1410); // ERROR_CLASS_ALREADY_EXISTS
+    SetLastError(ERROR_CLASS_ALREADY_EXISTS);
     return 0;
   }
   WindowClass c{d.nextAtom++, wc->lpszClassName, *wc};
@@ -214,12 +214,12 @@ ATOM WINAPI RegisterClassA(const WNDCLASSA* wc) {
 BOOL WINAPI UnregisterClassA(LPCSTR className, HINSTANCE) {
   WindowClass* c = findClass(className);
   if (!c) {
-    SetLastError(1411); // ERROR_CLASS_DOES_NOT_EXIST
+    SetLastError(ERROR_CLASS_DOES_NOT_EXIST);
     return FALSE;
   }
   for (auto& [value, w] : desktop().windows) {
     if (lower(w->className.c_str()) == lower(c->name.c_str())) {
-      SetLastError(1412); // ERROR_CLASS_HAS_WINDOWS
+      SetLastError(ERROR_CLASS_HAS_WINDOWS);
       return FALSE;
     }
   }
@@ -231,11 +231,11 @@ HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, 
                             int height, HWND parent, HMENU menu, HINSTANCE instance, LPVOID param) {
   WindowClass* c = findClass(className);
   if (!c) {
-    SetLastError(1407); // ERROR_CANNOT_FIND_WND_CLASS
+    SetLastError(ERROR_CANNOT_FIND_WND_CLASS);
     return nullptr;
   }
   if ((parent && !FindWindowRecord(parent)) || ((style & WS_CHILD) && !parent)) {
-    SetLastError(parent ? 1400 : 1406); // ERROR_INVALID_WINDOW_HANDLE, ERROR_TLW_WITH_WSCHILD
+    SetLastError(parent ? ERROR_INVALID_WINDOW_HANDLE : ERROR_TLW_WITH_WSCHILD);
     return nullptr;
   }
   if (!(style & (WS_POPUP | WS_CHILD)))
@@ -293,7 +293,7 @@ HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, 
 BOOL WINAPI DestroyWindow(HWND handle) {
   Window* w = FindWindowRecord(handle);
   if (!w || w->destroying) {
-    SetLastError(1400);
+    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
     return FALSE;
   }
   w->destroying = true;
@@ -324,7 +324,7 @@ BOOL WINAPI IsWindow(HWND handle) {
 BOOL WINAPI ShowWindow(HWND handle, int cmd) {
   Window* w = FindWindowRecord(handle);
   if (!w) {
-    SetLastError(1400);
+    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
     return FALSE;
   }
   bool wasVisible = w->visible, show = cmd != SW_HIDE;
@@ -348,7 +348,7 @@ BOOL WINAPI ShowWindow(HWND handle, int cmd) {
 LRESULT WINAPI SendMessageA(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
   Window* w = FindWindowRecord(handle);
   if (!w) {
-    SetLastError(1400);
+    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
     return 0;
   }
   return w->proc ? w->proc(handle, message, wParam, lParam) : DefWindowProcA(handle, message, wParam, lParam);
@@ -385,7 +385,7 @@ LRESULT WINAPI DefWindowProcA(HWND handle, UINT message, WPARAM wParam, LPARAM) 
 
 BOOL WINAPI PostMessageA(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
   if (handle && !FindWindowRecord(handle)) {
-    SetLastError(1400);
+    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
     return FALSE;
   }
   desktop().posted.push_back(MSG{handle, message, wParam, lParam, GetTickCount(), POINT{0, 0}});
@@ -396,7 +396,7 @@ BOOL WINAPI PostMessageA(HWND handle, UINT message, WPARAM wParam, LPARAM lParam
 // with something invalid (made up each time, never queued), as Windows does.
 BOOL WINAPI PeekMessageA(LPMSG msg, HWND filter, UINT first, UINT last, UINT remove) {
   if (!msg || !validFilter(filter)) {
-    SetLastError(msg ? 1400 : 87);
+    SetLastError(msg ? ERROR_INVALID_WINDOW_HANDLE : ERROR_INVALID_PARAMETER);
     return FALSE;
   }
   Desktop& d = desktop();
@@ -428,7 +428,7 @@ BOOL WINAPI PeekMessageA(LPMSG msg, HWND filter, UINT first, UINT last, UINT rem
 // wait would last forever: GetMessageA then ends the loop as WM_QUIT would.
 BOOL WINAPI GetMessageA(LPMSG msg, HWND filter, UINT first, UINT last) {
   if (!msg || !validFilter(filter)) {
-    SetLastError(msg ? 1400 : 87);
+    SetLastError(msg ? ERROR_INVALID_WINDOW_HANDLE : ERROR_INVALID_PARAMETER);
     return -1;
   }
   if (!PeekMessageA(msg, filter, first, last, PM_REMOVE))
@@ -454,7 +454,7 @@ void WINAPI PostQuitMessage(int code) {
 LONG_PTR WINAPI SetWindowLongPtrA(HWND handle, int index, LONG_PTR value) {
   Window* w = FindWindowRecord(handle);
   if (!w) {
-    SetLastError(1400);
+    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
     return 0;
   }
   LONG_PTR previous;
@@ -465,24 +465,24 @@ LONG_PTR WINAPI SetWindowLongPtrA(HWND handle, int index, LONG_PTR value) {
     break;
   case GWLP_WNDPROC:
     if (!value) {
-      SetLastError(87);
+      SetLastError(ERROR_INVALID_PARAMETER);
       return 0;
     }
     previous = reinterpret_cast<LONG_PTR>(w->proc);
     w->proc = reinterpret_cast<WNDPROC>(value);
     break;
   default:
-    SetLastError(1413); // ERROR_INVALID_INDEX
+    SetLastError(ERROR_INVALID_INDEX);
     return 0;
   }
-  SetLastError(0);
+  SetLastError(ERROR_SUCCESS);
   return previous;
 }
 
 LONG_PTR WINAPI GetWindowLongPtrA(HWND handle, int index) {
   Window* w = FindWindowRecord(handle);
   if (!w) {
-    SetLastError(1400);
+    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
     return 0;
   }
   switch (index) {
@@ -491,7 +491,7 @@ LONG_PTR WINAPI GetWindowLongPtrA(HWND handle, int index) {
   case GWLP_WNDPROC:
     return reinterpret_cast<LONG_PTR>(w->proc);
   default:
-    SetLastError(1413);
+    SetLastError(ERROR_INVALID_INDEX);
     return 0;
   }
 }
@@ -499,7 +499,7 @@ LONG_PTR WINAPI GetWindowLongPtrA(HWND handle, int index) {
 BOOL WINAPI GetWindowRect(HWND handle, LPRECT rect) {
   Window* w = FindWindowRecord(handle);
   if (!w || !rect) {
-    SetLastError(w ? 87 : 1400);
+    SetLastError(w ? ERROR_INVALID_PARAMETER : ERROR_INVALID_WINDOW_HANDLE);
     return FALSE;
   }
   *rect = w->rect;
@@ -513,7 +513,7 @@ BOOL WINAPI GetWindowRect(HWND handle, LPRECT rect) {
 BOOL WINAPI GetClientRect(HWND handle, LPRECT rect) {
   Window* w = FindWindowRecord(handle);
   if (!w || !rect) {
-    SetLastError(w ? 87 : 1400);
+    SetLastError(w ? ERROR_INVALID_PARAMETER : ERROR_INVALID_WINDOW_HANDLE);
     return FALSE;
   }
   *rect = w->ClientRect();
@@ -523,7 +523,7 @@ BOOL WINAPI GetClientRect(HWND handle, LPRECT rect) {
 BOOL WINAPI MoveWindow(HWND handle, int x, int y, int width, int height, BOOL repaint) {
   Window* w = FindWindowRecord(handle);
   if (!w) {
-    SetLastError(1400);
+    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
     return FALSE;
   }
   width = width > 0 ? width : 0;
@@ -560,7 +560,7 @@ BOOL WINAPI SetScrollRange(HWND handle, int bar, int minPos, int maxPos, BOOL) {
   if (!b)
     return FALSE;
   if (static_cast<long long>(maxPos) - minPos > INT_MAX) {
-    SetLastError(1448); // ERROR_INVALID_SCROLLBAR_RANGE
+    SetLastError(ERROR_INVALID_SCROLLBAR_RANGE);
     return FALSE;
   }
   b->min = minPos;
@@ -585,7 +585,7 @@ BOOL WINAPI GetScrollRange(HWND handle, int bar, LPINT minPos, LPINT maxPos) {
 
 BOOL WINAPI ShowScrollBar(HWND handle, int bar, BOOL show) {
   if (!FindWindowRecord(handle) || (bar != SB_HORZ && bar != SB_VERT && bar != SB_BOTH)) {
-    SetLastError(FindWindowRecord(handle) ? 87 : 1400);
+    SetLastError(FindWindowRecord(handle) ? ERROR_INVALID_PARAMETER : ERROR_INVALID_WINDOW_HANDLE);
     return FALSE;
   }
   return showBars(handle, bar, show != FALSE);
@@ -593,7 +593,7 @@ BOOL WINAPI ShowScrollBar(HWND handle, int bar, BOOL show) {
 
 HWND WINAPI SetCapture(HWND handle) {
   if (handle && !FindWindowRecord(handle)) {
-    SetLastError(1400);
+    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
     return nullptr;
   }
   HWND previous = desktop().capture;
