@@ -2,7 +2,8 @@
 // hotspots against the tool's list, hover, marking by click and by address,
 // zoom, the index's search, and nothing fetched from anywhere but the page's
 // folder; on an A0 page, the tiles at 1:1 against the library's own
-// rendering, hotspots at three scales, the address, touch and print.
+// rendering, hotspots at three scales, the address, touch and print; a site
+// of hostile file names (sites.js).
 // Usage: node pages.js TOOL SITE CHROMIUM A0.tif A0SITE
 //   (SITE: "tavoimg html samples -o SITE", A0SITE: "tavoimg html A0.tif -o A0SITE")
 // Ends with "browser: N passed, N failed".
@@ -395,6 +396,7 @@ async function indexChecks(browser) {
     await pictureChecks(browser);
     await reducedLevelCheck();
     await indexChecks(browser);
+    await require('./sites.js')(browser, tool, samples, check);
     await archiveChecks(browser, a0, a0Site);
   } catch (e) {
     check('the browser tests ran to the end', false, e.stack);
