@@ -153,7 +153,7 @@ int WINAPI lstrlenA(LPCSTR s);
 DWORD WINAPI GetLastError(void);
 void WINAPI SetLastError(DWORD code);
 
-// System error codes (winerror.h) that the functions here set.
+/* System error codes (winerror.h) that the functions here set. */
 #define ERROR_SUCCESS 0L
 #define ERROR_FILE_NOT_FOUND 2L
 #define ERROR_PATH_NOT_FOUND 3L
