@@ -43,8 +43,13 @@ TEST(ToolSite, ThreeSharesMergedAreTheSiteOfOneRun) {
   std::string folder = FolderOfSamples("shared"), whole = TempPath("whole-site"), merged = TempPath("merged-site");
   RunToolOk({"html", folder, "-j", "1", "-o", whole});
   std::string tool = std::string(TAV_BINARY_DIR) + "/tools/tavoimg/tavoimg";
-  std::string shards = "pids=; for k in 0 1 2; do '" + tool + "' html '" + folder + "' -j 1 --shard $k/3 -o '" +
-                       merged + "' >/dev/null & pids=\"$pids $!\"; done; for p in $pids; do wait $p || exit 1; done";
+  // Share 0 named, share 1 from a Slurm array numbered from 1, share 2 from
+  // a Kubernetes Indexed Job; all three at once.
+  std::string run = "'" + tool + "' html '" + folder + "' -j 1 -o '" + merged + "' --shard ";
+  std::string shards = run +
+                       "0/3 >/dev/null & a=$!; SLURM_ARRAY_TASK_ID=2 SLURM_ARRAY_TASK_MIN=1 SLURM_ARRAY_TASK_COUNT=3 " +
+                       run + "auto >/dev/null & b=$!; JOB_COMPLETION_INDEX=2 JOB_COMPLETIONS=3 " + run +
+                       "auto >/dev/null & c=$!; wait $a && wait $b && wait $c";
   ASSERT_EQ(std::system(shards.c_str()), 0);
   EXPECT_EQ(Tree(merged).count("index.html"), 0u); // a share writes no index
   RunToolOk({"html", "--merge", merged});
