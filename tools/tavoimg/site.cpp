@@ -359,6 +359,7 @@ int RunSite(const SiteOptions& o) {
   Progress progress(todo.size());
   size_t failed = plan.failures.size(), converted = 0;
   auto saved = std::chrono::steady_clock::now();
+  std::chrono::steady_clock::duration saving{};
   ConvertAll(plan.pages, todo, o.site, o.jobs, [&](size_t i, const std::string& why, const std::string& said) {
     const PagePlan& page = plan.pages[i];
     std::string picture = PictureOf(page);
@@ -382,9 +383,13 @@ int RunSite(const SiteOptions& o) {
       ++failed;
     }
     progress.Done(page.source.path, why.empty() && !result.is_object() ? page.source.path + ": no result" : why);
-    if (std::chrono::steady_clock::now() - saved > std::chrono::seconds(30)) {
-      SaveState(o.site, state, o.shard, o.shards); // so that a run cut short keeps what it did
+    // Saved as it goes, so that a run cut short keeps what it did: every 30
+    // seconds, or less often when a save takes long (a list of millions).
+    if (std::chrono::steady_clock::now() - saved > std::chrono::seconds(30) + 10 * saving) {
+      auto start = std::chrono::steady_clock::now();
+      SaveState(o.site, state, o.shard, o.shards);
       saved = std::chrono::steady_clock::now();
+      saving = saved - start;
     }
   });
   progress.Finish();
