@@ -16,6 +16,10 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE BOTH) # a kit unpacked anywhere
 
+# The build's tests run its programs under Wine (TAV_WINE_BITS: 64 or 32).
+get_filename_component(TAV_WINE_RUN ${CMAKE_CURRENT_LIST_DIR}/../scripts/wine-run ABSOLUTE)
+set(CMAKE_CROSSCOMPILING_EMULATOR ${TAV_WINE_RUN} ${TAV_WINE_BITS})
+
 # Nothing of the GoogleTest suites, benchmarks or fuzzers exists for Windows;
 # the Windows tests are the Win32 host in tests/windows.
 set(TAV_BUILD_TESTS OFF CACHE BOOL "" FORCE)

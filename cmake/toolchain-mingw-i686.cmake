@@ -3,6 +3,7 @@
 #   cmake -S . -B build-win32 -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw-i686.cmake
 set(CMAKE_SYSTEM_PROCESSOR i686)
 set(TAV_MINGW_TRIPLE i686-w64-mingw32)
+set(TAV_WINE_BITS 32)
 # SSE2 is the baseline (every x86 processor of this century has it): vector
 # paths are compiled in and floating point uses SSE registers, as on x86-64.
 # Callers on 32-bit Windows keep the stack 4-byte aligned only; the compiler
