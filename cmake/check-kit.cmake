@@ -1,7 +1,7 @@
 # The host kit of a Windows build: installed afresh into PREFIX and packed by
 # cpack into BUILD/package; the release archive must hold the import library
 # in Microsoft's format.
-#   cmake -DBUILD=DIR -DPREFIX=DIR -DCPACK=cpack -P kit.cmake
+#   cmake -DBUILD=DIR -DPREFIX=DIR -DCPACK=cpack -P check-kit.cmake
 function(run)
   execute_process(COMMAND ${ARGN} WORKING_DIRECTORY ${BUILD} RESULT_VARIABLE status OUTPUT_VARIABLE out
                   ERROR_VARIABLE out)
