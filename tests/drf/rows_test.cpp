@@ -60,6 +60,14 @@ const RowCase kCases[] = {
     {"kind 5 literal at an odd pixel", 5, 7, "00 04 09 0C E4 0B", {"0 0 1 2 3 3 2 0*"}},
     {"kind 5 run stops at the padded row", 5, 3, "00 02 09 FB", {"0 1*15"}},
     {"kind 5 data ending inside a length", 5, 2, "00 01 0B 00", {"1 0*", "0*"}},
+    // A literal that ends past the row's last pixel ends the row: the run
+    // after it is not read.
+    {"kind 5 row ended inside a literal",
+     5,
+     130,
+     "00 23 81 FE 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 "
+     "00 00 00 00 00 00 00 00 00 00 00 00 47",
+     {"0*"}},
     {"kind 8 has colour 0 only", 8, 5, "", {"0*", "0*"}},
 };
 

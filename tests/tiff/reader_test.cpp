@@ -157,6 +157,11 @@ TEST(TiffReader, FailedLoadsReportTheirErrors) {
   lastTwo[2] = 42;
   lastTwo[4] = 0xFE;
   lastTwo[5] = 0x27;
+  // A first IFD at 0: its entry count is the byte-order mark, 0x4949 entries
+  // of zeros, all inside a file of 240,000 bytes.
+  std::vector<uint8_t> atZero(240000, 0);
+  atZero[0] = atZero[1] = 'I';
+  atZero[2] = 42;
   const std::string missing = TiffScratchPath("no-such-file.tif");
   struct Case {
     const char* what;
@@ -171,6 +176,7 @@ TEST(TiffReader, FailedLoadsReportTheirErrors) {
       {"compression 32773", Picture(false, 32773).Build(), "", 13, "Unsupported TIFF-Compression (-32763)"},
       {"no compression tag", TiffFileBuilder().Build(), "", 13, "Unsupported TIFF-Compression (0)"},
       {"IFD at the copy's end", lastTwo, "", 13, "Unsupported TIFF-Compression (0)"},
+      {"IFD at 0", atZero, "", 13, "Unsupported TIFF-Compression (0)"},
       {"short", {'I', 'I', 42, 0}, "", 12, "Error while displaying TIFF-File"},
       {"not a TIFF", std::vector<uint8_t>(100, 'x'), "", 12, "Error while displaying TIFF-File"},
       {"mixed byte order", {'I', 'M', 42, 0, 8, 0, 0, 0, 0, 0}, "", 12, "Error while displaying TIFF-File"},

@@ -119,6 +119,13 @@ TEST_F(ViewOpen, OpeningAgainReleasesWhatTheRecordHeld) {
   EXPECT_EQ(+record->PictureFile, nullptr);
   EXPECT_EQ(+record->TiffStripOffsets, nullptr);
 
+  // The palette made for a picture's colours goes with the next opening.
+  const long objects = tavwin::LiveGdiObjects();
+  LOGPALETTE one = {0x300, 1, {{1, 2, 3, 0}}};
+  record->Palette = CreatePalette(&one);
+  ASSERT_NE(Open("", Kind6Drf(), TAVIMG_FILE_DRF), nullptr);
+  EXPECT_EQ(tavwin::LiveGdiObjects(), objects);
+
   TAVIMG_UnloadPicture(window, record);
   EXPECT_EQ(tavwin::LiveGlobalBlocks(), blocksBefore);
 }

@@ -54,7 +54,7 @@ std::string State(HostWindow& host, ImgStruct* r) {
 // frame style and redraws; oX,Y moves the mouse; dM switches the display
 // mode; r sends a right click where the mouse was last; x resets the view
 // (command 2), k sets the host's fit switch to 2, l lays the view out again,
-// a arms the zoom.
+// a arms the zoom; pX,Y is the host's offset of a DRF at its own size.
 void Step(HostWindow& host, ImgStruct* r, const std::string& step, POINT& mouse) {
   int a = 0, b = 0, c = 0, d = 0;
   const char* args = step.c_str() + 1;
@@ -110,6 +110,11 @@ void Step(HostWindow& host, ImgStruct* r, const std::string& step, POINT& mouse)
   case 'a':
     TAVIMG_SetZoomMode(r);
     break;
+  case 'p':
+    r->DRFSpotOffset[0] = a;
+    r->DRFSpotOffset[1] = b;
+    InvalidateRect(host.hwnd(), nullptr, TRUE);
+    break;
   }
 }
 
@@ -139,8 +144,8 @@ TEST_F(ViewSteps, EveryModeOfTheSamples) {
       {"", "control-panel.drf", 2, 300, 200, "o200,100 z10,10,100,100 d3 o50,50 x k d0 x", 0xe488b6d6c6c4d3a3},
       {"", "control-panel.drf", 3, 250, 250, "m* s480,320 d0", 0xaf9389a008db5c5e},
       {"", "bearing-cap.drf", 0, 400, 300, "o50,50 m* d2 s200,120", 0x1c83114d55a08270},
-      {"drive-unit.tif", "drive-unit.drf", 0, 1000, 1200, "z5,5,30,30 z40,30,300,400 x z100,100,500,600 h1,0 v3,0",
-       0xec09c1b395affa22},
+      {"drive-unit.tif", "drive-unit.drf", 0, 500, 400, "p60,40 z5,5,30,30 z30,20,300,400 x z70,50,400,300 h1,0 v3,0",
+       0x9792601ce8ce4bd4},
       {"", "bearing-cap.drf", 3, 350, 350, "a o0,50 o350,50 o50,0 o50,350 o50,50", 0x9fa96ca344a02d09},
       {"", "bearing-cap.drf", 3, 350, 350, "o150,150 r d0 k x l", 0xa63ce23e917b8cf5},
   };
