@@ -153,7 +153,7 @@ TEST_F(ViewInteraction, SwitchingModesLeavesSizingAndRasterToTheHost) {
   auto blank = [&] { return PixelsAre(Shown(), 0, 0, 300, 200, [](int, int) { return Grey(255); }); };
   EXPECT_EQ(TAVIMG_DisplayPicture(host->hwnd(), record, 0), 1u);
   host->Pump();
-  EXPECT_EQ(record->DRFStripeHandles[0], nullptr);
+  EXPECT_EQ(+record->DRFStripeHandles[0], nullptr);
   EXPECT_TRUE(blank());
   EXPECT_EQ(host->Rect(GetWindowRect), "0,0,300,200");
   // Reloaded, it is drawn; the view reset sizes and centres the window.
