@@ -45,13 +45,8 @@ enum { kIdPicture = 100, kIdHotspotList = 101, kIdInfoLine = 102, kIdStatusBar =
 
 PROCESS_INFORMATION g_viewer{};
 
+// A window's text in UTF-8.
 std::string TextOf(HWND window) {
-  char text[512] = "";
-  SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 5000, nullptr);
-  return text;
-}
-
-std::string Utf8TextOf(HWND window) {
   wchar_t text[512] = L"";
   SendMessageTimeoutW(window, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 5000, nullptr);
   char utf8[2048] = "";
@@ -129,7 +124,7 @@ void PutBar(std::ostream& out, const char* key, HWND frame, const char* bar) {
 }
 
 void PutState(std::ostream& out, HWND frame) {
-  out << "title=" << Utf8TextOf(frame) << '\n';
+  out << "title=" << TextOf(frame) << '\n';
   out << "visible=" << (IsWindowVisible(frame) ? 1 : 0) << '\n';
   HWND status = GetDlgItem(frame, kIdStatusBar);
   // WM_GETTEXT gives the first part; the others through a shared buffer.
