@@ -355,25 +355,14 @@ bool TiffRenderPostScript(const std::vector<std::string>& sources, const std::st
 
 // ---- Records
 
-TiffRecord::TiffRecord() {
-  static uintptr_t next = 0x7D000000u;
-  window_ = reinterpret_cast<HWND>(next += 16);
-  record_ = TAVIMG_GetImgStruct(window_);
-  if (record_ != nullptr)
-    InitImgStruct(record_);
-}
-
-TiffRecord::~TiffRecord() {
-  if (record_ != nullptr)
-    TAVIMG_UnloadPicture(window_, record_);
-}
+TiffRecord::TiffRecord() : FrameRecord(drftest::FakeWindow()) {}
 
 int TiffRecord::Load(const std::string& path) {
-  if (record_ == nullptr)
+  if (get() == nullptr)
     return 0;
-  lstrcpynA(record_->TiffPath, path.c_str(), sizeof record_->TiffPath);
+  lstrcpynA(get()->TiffPath, path.c_str(), sizeof get()->TiffPath);
   ClearLastErrorCode();
-  return LoadTIFF(record_);
+  return LoadTIFF(get());
 }
 
 TiffBitmap TiffExport(ImgStruct* record) {

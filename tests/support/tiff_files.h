@@ -5,6 +5,8 @@
 #ifndef TAV_TESTS_SUPPORT_TIFF_FILES_H
 #define TAV_TESTS_SUPPORT_TIFF_FILES_H
 
+#include "frame_records.h"
+
 #include <tavoimg/tavoimg.h>
 
 #include <stdint.h>
@@ -127,20 +129,11 @@ TiffFileBuilder TiffSimpleFile(const TiffBitmap& bitmap, bool bigEndian = false)
 
 // The record of a window handle that no real window has, reset as an
 // opening resets it; unloaded when the object goes.
-class TiffRecord {
+class TiffRecord : public FrameRecord {
 public:
   TiffRecord();
-  ~TiffRecord();
-  TiffRecord(const TiffRecord&) = delete;
-  TiffRecord& operator=(const TiffRecord&) = delete;
-  ImgStruct* get() const { return record_; }
-  ImgStruct* operator->() const { return record_; }
   // Sets TiffPath, clears the last error code and runs LoadTIFF.
   int Load(const std::string& path);
-
-private:
-  HWND window_;
-  ImgStruct* record_;
 };
 
 // TAVIMG_DecodeTIFF2DIB of the whole picture, as a bitmap (top row first);

@@ -145,23 +145,22 @@ TEST(TiffReader, RepeatedTagsReplaceAndNothingLeaks) {
 // Every failing load: 0, its error code and message box; a failure of the
 // directory keeps the new memory copy, one of the copy keeps the earlier.
 TEST(TiffReader, FailedLoadsReportTheirErrors) {
-  // An entry that runs past the end of the memory copy (10240 bytes).
-  std::vector<uint8_t> cut(10239, 0);
-  cut[0] = cut[1] = 'I';
-  cut[2] = 42;
-  cut[4] = 0xFC; // IFD at 10236: count 1, and only two bytes of its entry
-  cut[5] = 0x27;
+  // A little-endian header of a file of size bytes whose first IFD is at ifd.
+  auto header = [](size_t size, uint16_t ifd) {
+    std::vector<uint8_t> bytes(size, 0);
+    bytes[0] = bytes[1] = 'I';
+    bytes[2] = 42;
+    bytes[4] = uint8_t(ifd), bytes[5] = uint8_t(ifd >> 8);
+    return bytes;
+  };
+  // An entry that runs past the end of the memory copy (10240 bytes): count
+  // 1, and only two bytes of its entry.
+  std::vector<uint8_t> cut = header(10239, 10236);
   cut[10236] = 1;
-  std::vector<uint8_t> lastTwo(10239, 0); // IFD of no entries in the copy's last two bytes
-  lastTwo[0] = lastTwo[1] = 'I';
-  lastTwo[2] = 42;
-  lastTwo[4] = 0xFE;
-  lastTwo[5] = 0x27;
-  // A first IFD at 0: its entry count is the byte-order mark, 0x4949 entries
-  // of zeros, all inside a file of 240,000 bytes.
-  std::vector<uint8_t> atZero(240000, 0);
-  atZero[0] = atZero[1] = 'I';
-  atZero[2] = 42;
+  // An IFD of no entries in the copy's last two bytes; a first IFD at 0,
+  // whose entry count is the byte-order mark: 0x4949 entries of zeros, all
+  // inside a file of 240,000 bytes.
+  const std::vector<uint8_t> lastTwo = header(10239, 10238), atZero = header(240000, 0);
   const std::string missing = TiffScratchPath("no-such-file.tif");
   struct Case {
     const char* what;
