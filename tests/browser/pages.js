@@ -13,112 +13,72 @@ const { execFileSync } = require('child_process');
 const fs = require('fs');
 const os = require('os');
 const path = require('path');
-const zlib = require('zlib');
 
 const [tool, site, browserPath, a0, a0Site] = process.argv.slice(2);
 const samples = path.join(__dirname, '..', '..', 'samples');
 let passed = 0, failed = 0;
 
 function check(what, ok, detail) {
-  if (ok) {
-    passed++;
-  } else {
-    failed++;
-    console.log(`FAILED: ${what}${detail === undefined ? '' : ': ' + detail}`);
-  }
+  if (ok) return passed++;
+  failed++;
+  console.log(`FAILED: ${what}${detail === undefined ? '' : ': ' + detail}`);
 }
 
-function run(...args) {
-  return execFileSync(tool, args, { encoding: 'utf8' });
+const run = (...args) => execFileSync(tool, args, { encoding: 'utf8' });
+
+// The RGB pixels of an image file (a screenshot, a tile, a BMP of "tavoimg
+// render"), as Chromium itself decodes it.
+async function pixels(browser, bytes, type) {
+  const page = await browser.newPage();
+  const [width, height, rgb] = await page.evaluate(async (url) => {
+    const img = new Image();
+    img.src = url;
+    await img.decode();
+    const c = Object.assign(document.createElement('canvas'), { width: img.naturalWidth, height: img.naturalHeight });
+    c.getContext('2d').drawImage(img, 0, 0);
+    const d = c.getContext('2d').getImageData(0, 0, c.width, c.height).data, out = [];
+    for (let i = 0; i < d.length; i += 4) out.push(String.fromCharCode(d[i], d[i + 1], d[i + 2]));
+    return [c.width, c.height, btoa(out.join(''))];
+  }, `data:${type};base64,${bytes.toString('base64')}`);
+  await page.close();
+  return { width, height, rgb: Buffer.from(rgb, 'base64') };
 }
 
-// RGB pixels of a PNG as Chromium writes its screenshots (8-bit RGB or RGBA)
-// and as the tool writes its tiles (1-, 4- or 8-bit indexed, 8-bit grey);
-// not interlaced.
-function decodePng(bytes) {
-  let at = 8, width = 0, height = 0, type = 0, depth = 8, table = null;
-  const data = [];
-  while (at < bytes.length) {
-    const length = bytes.readUInt32BE(at), kind = bytes.toString('latin1', at + 4, at + 8);
-    const body = bytes.subarray(at + 8, at + 8 + length);
-    if (kind === 'IHDR') {
-      width = body.readUInt32BE(0);
-      height = body.readUInt32BE(4);
-      depth = body[8];
-      type = body[9];
-      if (![0, 2, 3, 6].includes(type) || (type !== 3 && depth !== 8) || body[12] !== 0) throw new Error('unexpected PNG form');
-    } else if (kind === 'PLTE') {
-      table = body;
-    } else if (kind === 'IDAT') {
-      data.push(body);
-    }
-    at += 12 + length;
-  }
-  const raw = zlib.inflateSync(Buffer.concat(data));
-  const channels = { 0: 1, 2: 3, 3: 1, 6: 4 }[type], step = Math.max(1, channels * depth / 8);
-  const stride = Math.ceil(width * channels * depth / 8);
-  const out = Buffer.alloc(width * height * 3), prior = Buffer.alloc(stride), row = Buffer.alloc(stride);
-  for (let y = 0; y < height; y++) {
-    const filter = raw[y * (stride + 1)];
-    for (let i = 0; i < stride; i++) {
-      const v = raw[y * (stride + 1) + 1 + i];
-      const a = i >= step ? row[i - step] : 0, b = prior[i], c = i >= step ? prior[i - step] : 0;
-      let p = 0;
-      if (filter === 1) p = a;
-      else if (filter === 2) p = b;
-      else if (filter === 3) p = (a + b) >> 1;
-      else if (filter === 4) {
-        const pa = Math.abs(b - c), pb = Math.abs(a - c), pc = Math.abs(a + b - 2 * c);
-        p = pa <= pb && pa <= pc ? a : pb <= pc ? b : c;
-      }
-      row[i] = (v + p) & 255;
-    }
-    for (let x = 0; x < width; x++) {
-      const o = (y * width + x) * 3;
-      if (type === 3) {
-        const bit = x * depth, index = (row[bit >> 3] >> (8 - depth - (bit & 7))) & ((1 << depth) - 1);
-        table.copy(out, o, 3 * index, 3 * index + 3);
-      } else if (type === 0) {
-        out.fill(row[x], o, o + 3);
-      } else {
-        row.copy(out, o, x * channels, x * channels + 3);
-      }
-    }
-    row.copy(prior);
-  }
-  return { width, height, rgb: out };
+// What "tavoimg render ARGS" draws, as pixels.
+async function rendered(browser, ...args) {
+  const file = path.join(os.tmpdir(), `tavoimg-browser-${process.pid}.bmp`);
+  run('render', ...args, '-o', file);
+  const bytes = fs.readFileSync(file);
+  fs.unlinkSync(file);
+  return pixels(browser, bytes, 'image/bmp');
 }
 
-// RGB pixels of a 24-bit bottom-up BMP, as "tavoimg render" writes it.
-function decodeBmp(bytes) {
-  const offset = bytes.readUInt32LE(10), width = bytes.readInt32LE(18), height = bytes.readInt32LE(22);
-  const stride = Math.ceil(width * 3 / 4) * 4, rgb = Buffer.alloc(width * height * 3);
-  for (let y = 0; y < height; y++) {
-    for (let x = 0; x < width; x++) {
-      const p = offset + (height - 1 - y) * stride + x * 3, q = (y * width + x) * 3;
-      rgb[q] = bytes[p + 2];
-      rgb[q + 1] = bytes[p + 1];
-      rgb[q + 2] = bytes[p];
-    }
+// How many of h rows of w pixels differ between picture a at (ax, ay) and
+// picture b at (bx, by).
+function rowsDiffer(a, ax, ay, b, bx, by, w, h) {
+  let n = 0;
+  for (let r = 0; r < h; r++) {
+    const p = ((ay + r) * a.width + ax) * 3, q = ((by + r) * b.width + bx) * 3;
+    if (a.rgb.compare(b.rgb, q, q + w * 3, p, p + w * 3) !== 0) n++;
   }
-  return { width, height, rgb };
+  return n;
 }
 
 async function openPage(browser, file, options) {
   const page = await browser.newPage(Object.assign({ viewport: { width: 1280, height: 900 } }, options || {}));
   page.elsewhere = [];
   page.errors = [];
-  page.on('request', (r) => { if (!r.url().startsWith('file:') && !r.url().startsWith('data:')) page.elsewhere.push(r.url()); });
+  page.on('request', (r) => { if (!/^(file|data):/.test(r.url())) page.elsewhere.push(r.url()); });
   page.on('pageerror', (e) => page.errors.push(e.message));
   await page.goto(file.startsWith('file://') ? file : 'file://' + path.resolve(site, file));
   if (file !== 'index.html') await sharp(page);
   return page;
 }
 
-// Waits until the picture's view has settled with every tile it needs drawn.
+// Waits until the picture's view has settled with every tile it needs drawn
+// (two frames first, in which an animation that was asked for has started).
 async function sharp(page) {
   await page.waitForSelector('#viewport[data-ready]');
-  // Two frames, in which an animation that was asked for has started.
   await page.evaluate(() => new Promise((done) => requestAnimationFrame(() => requestAnimationFrame(done))));
   await page.waitForFunction(() => window.tavoimgView.sharp());
 }
@@ -132,104 +92,88 @@ async function finish(page, what) {
 const listedOf = (file) => JSON.parse(run('hotspots', file, '--json'));
 const markedNames = (page) => page.$$eval('#spots rect.marked', (rs) => rs.map((r) => r.getAttribute('data-hotspot')));
 const scaleOf = async (page) => Number(await page.getAttribute('#viewport', 'data-scale'));
+const spot = (page, name) => page.locator(`#spots rect[data-hotspot="${name}"]`).first();
+// Does something on the page, then waits for the view to settle.
+const settled = async (page, action) => { await action(); await sharp(page); };
+const show = (page, s, x, y) => settled(page, () => page.evaluate(([s, x, y]) => window.tavoimgView.show(s, x, y, true), [s, x, y]));
 
 async function pictureChecks(browser) {
   // Every sample page holds the hotspots the tool lists, each named.
   for (const sample of ['drive-unit.drf', 'drive-unit-hotspots.tif', 'control-panel.drf', 'bearing-cap.drf']) {
-    const file = sample + '.html', listed = listedOf(path.join(samples, sample));
+    const file = sample + '.html', listed = listedOf(path.join(samples, sample)).map((h) => h.name);
     const page = await openPage(browser, file);
     const shown = await page.$$eval('#spots rect[data-hotspot]', (rs) => rs.map((r) => r.getAttribute('data-hotspot')));
-    check(`${file}: one SVG hotspot per listed hotspot`, JSON.stringify(shown) === JSON.stringify(listed.map((h) => h.name)),
-      `${shown.length} shown, ${listed.length} listed`);
+    check(`${file}: one SVG hotspot per listed hotspot`, JSON.stringify(shown) === JSON.stringify(listed), `${shown.length} shown, ${listed.length} listed`);
     check(`${file}: the index button shows`, await page.isVisible('#back'));
     if (sample === 'control-panel.drf') check('a small picture is not enlarged at Fit', (await scaleOf(page)) === 1);
     await finish(page, file);
   }
 
   const page = await openPage(browser, 'drive-unit.drf.html');
+  const marks = async () => JSON.stringify(await markedNames(page));
   // Hover: the name and text under the mouse, and that hotspot inverted.
-  const balloon = page.locator('#spots rect[data-hotspot="item-04"]').first();
-  await balloon.hover();
-  check('hover shows the name', (await page.textContent('#tip-name')) === 'item-04' && !(await page.isHidden('#tip')));
-  check('hover shows the text', (await page.textContent('#tip-text')) === 'Ball bearing 6204-2Z');
-  check('hover inverts that hotspot', (await balloon.getAttribute('class')) === 'hover');
-
+  await spot(page, 'item-04').hover();
+  check('hover shows the name and text', (await page.textContent('#tip-name')) === 'item-04' && !(await page.isHidden('#tip')) &&
+    (await page.textContent('#tip-text')) === 'Ball bearing 6204-2Z');
+  check('hover inverts that hotspot', (await spot(page, 'item-04').getAttribute('class')) === 'hover');
   // A click marks every hotspot of that name (balloon, parts-list row and gear
-  // view), and a second click unmarks them.
-  await page.locator('#spots rect[data-hotspot="item-06"]').first().click();
-  check('a click marks every hotspot of the name', JSON.stringify(await markedNames(page)) === '["item-06","item-06","item-06"]',
-    JSON.stringify(await markedNames(page)));
+  // view) and its side list rows, and names it in the address; a second click
+  // unmarks. A side list row marks its name, Escape clears, Enter on a row marks.
+  await spot(page, 'item-06').click();
+  check('a click marks every hotspot of the name', (await marks()) === '["item-06","item-06","item-06"]', await marks());
   check('a click marks the side list rows', (await page.$$('#list button.marked')).length === 3);
   check('a click names the mark in the address', new URL(page.url()).hash === '#marks=item-06', page.url());
-  await page.locator('#spots rect[data-hotspot="item-06"]').first().click();
-  check('a second click unmarks', (await markedNames(page)).length === 0);
-
-  // The side list: a row marks its name.
+  await spot(page, 'item-06').click();
+  check('a second click unmarks', (await marks()) === '[]');
   await page.click('#list button[data-hotspot="item-12"]');
-  check('a side list row marks its name', JSON.stringify(await markedNames(page)) === '["item-12","item-12"]');
+  check('a side list row marks its name', (await marks()) === '["item-12","item-12"]');
   await page.keyboard.press('Escape');
-  check('Escape clears the marks', (await markedNames(page)).length === 0);
-  // The keyboard reaches the rows: Tab to a row, Enter marks it.
+  check('Escape clears the marks', (await marks()) === '[]');
   await page.focus('#list button[data-hotspot="item-02"]');
   await page.keyboard.press('Enter');
   check('Enter on a focused row marks it', (await markedNames(page)).includes('item-02'));
 
-  // Zoom: + and the wheel scale the picture about a point (a double click
-  // above zoomed in too).
-  await page.keyboard.press('0');
-  await sharp(page);
+  // Zoom: 0 fits, + scales by 1.25, the wheel zooms in, 0 fits again.
+  await settled(page, () => page.keyboard.press('0'));
   const s0 = await scaleOf(page);
   check('0 fits the picture', Math.abs(s0 - 856 / 2200) < 1e-9, s0);
-  await page.click('#zoom-in');
-  await sharp(page);
+  await settled(page, () => page.click('#zoom-in'));
   const s1 = await scaleOf(page);
   check('the zoom button scales by 1.25', Math.abs(s1 / s0 - 1.25) < 1e-6, `${s0} -> ${s1}`);
   await page.mouse.move(400, 400);
   await page.mouse.wheel(0, -200);
   await page.waitForFunction((s) => Number(document.getElementById('viewport').dataset.scale) > s * 1.01, s1);
   await page.keyboard.press('-');
-  await page.keyboard.press('0');
-  await sharp(page);
+  await settled(page, () => page.keyboard.press('0'));
   check('0 fits the picture again', (await scaleOf(page)) === s0);
   // Dragging pans.
-  const box = () => page.locator('#spots').boundingBox();
-  const before = await box();
+  const before = await page.locator('#spots').boundingBox();
   await page.mouse.move(300, 300);
   await page.mouse.down();
-  await page.mouse.move(260, 260, { steps: 4 });
-  await page.mouse.up();
-  await sharp(page);
-  const after = await box();
-  check('a drag pans the picture', Math.abs(after.x - before.x + 40) < 1 && Math.abs(after.y - before.y + 40) < 1,
-    `${after.x - before.x}, ${after.y - before.y}`);
+  await settled(page, async () => { await page.mouse.move(260, 260, { steps: 4 }); await page.mouse.up(); });
+  const after = await page.locator('#spots').boundingBox(), dx = after.x - before.x, dy = after.y - before.y;
+  check('a drag pans the picture', Math.abs(dx + 40) < 1 && Math.abs(dy + 40) < 1, `${dx}, ${dy}`);
   await finish(page, 'drive-unit.drf.html');
 
-  // The address's #NAME marks that name when the page opens.
+  // The address's #NAME marks that name when the page opens; a fragment that
+  // is no well-formed escape marks nothing and breaks nothing.
   const name = listedOf(path.join(samples, 'control-panel.drf'))[3].name;
-  const linked = await openPage(browser, 'control-panel.drf.html#' + encodeURIComponent(name));
-  check('#NAME marks that hotspot', (await markedNames(linked)).every((n) => n === name) && (await markedNames(linked)).length > 0);
-  await finish(linked, 'control-panel.drf.html#NAME');
-  // A fragment that is no well-formed escape marks nothing and breaks nothing.
-  const odd = await openPage(browser, 'bearing-cap.drf.html#100%');
-  check('a malformed #fragment marks nothing', (await markedNames(odd)).length === 0);
-  await finish(odd, 'bearing-cap.drf.html#100%');
+  for (const [file, want] of [['control-panel.drf.html#' + encodeURIComponent(name), name], ['bearing-cap.drf.html#100%', null]]) {
+    const linked = await openPage(browser, file), marked = await markedNames(linked);
+    check(`${file} marks ${want || 'nothing'}`, want ? marked.length > 0 && marked.every((n) => n === want) : marked.length === 0);
+    await finish(linked, file);
+  }
 }
 
-// The screen position of each listed hotspot's rectangle when picture pixel
+// Every listed hotspot's rectangle is in its screen place when picture pixel
 // (cx, cy) is at the viewer's centre at scale s.
-function expectedBoxes(spots, view, s, cx, cy) {
-  return spots.map((h) => ({
-    x: view.x + view.width / 2 + (Math.min(h.rect[0], h.rect[2]) - cx) * s,
-    y: view.y + view.height / 2 + (Math.min(h.rect[1], h.rect[3]) - cy) * s,
-    width: Math.abs(h.rect[2] - h.rect[0]) * s, height: Math.abs(h.rect[3] - h.rect[1]) * s }));
-}
-
 async function hotspotPlaces(page, spots, what, s, cx, cy) {
   const view = await page.locator('#viewport').boundingBox();
-  const want = expectedBoxes(spots, view, s, cx, cy);
-  const got = await page.$$eval('#spots rect', (rs) => rs.map((r) => { const b = r.getBoundingClientRect(); return { x: b.x, y: b.y, width: b.width, height: b.height }; }));
+  const got = await page.$$eval('#spots rect', (rs) => rs.map((r) => { const b = r.getBoundingClientRect(); return [b.x, b.y, b.width, b.height]; }));
   let worst = 0;
-  want.forEach((w, i) => ['x', 'y', 'width', 'height'].forEach((k) => { worst = Math.max(worst, Math.abs(w[k] - got[i][k])); }));
+  spots.forEach(({ rect: [x0, y0, x1, y1] }, i) => [view.x + view.width / 2 + (Math.min(x0, x1) - cx) * s,
+    view.y + view.height / 2 + (Math.min(y0, y1) - cy) * s, Math.abs(x1 - x0) * s, Math.abs(y1 - y0) * s]
+    .forEach((v, k) => { worst = Math.max(worst, Math.abs(v - ((got[i] || [])[k] ?? Infinity))); }));
   check(`${what}: every hotspot in its place`, got.length === spots.length && worst <= 1, `off by up to ${worst} pixels`);
 }
 
@@ -245,52 +189,38 @@ async function archiveChecks(browser, a0, a0Site) {
   const fitScale = Math.min(view.width / W, view.height / H);
   check('the A0 page opens fitted', Math.abs((await scaleOf(page)) - fitScale) < 1e-9);
   await hotspotPlaces(page, spots, 'fitted', fitScale, W / 2, H / 2);
-  await page.evaluate(() => window.tavoimgView.show(0.25, 5000, 6000, true));
-  await sharp(page);
+  await show(page, 0.25, 5000, 6000);
   await hotspotPlaces(page, spots, 'at 25%', 0.25, 5000, 6000);
 
   // 1:1: the library draws the section that its closest zoom to 1:1 scrolled
   // to (3000, 1000) shows (in a window of 781 x 593 that zoom is 1:1 exactly);
   // the same section in the page is the same pixels.
-  const render = path.join(os.tmpdir(), `tavoimg-browser-${process.pid}.bmp`);
-  run('render', a0, '--size', '781x593', '--zoom', '400,300,401,301', '--scroll', '3000,1000', '-o', render);
-  const expected = decodeBmp(fs.readFileSync(render));
-  fs.unlinkSync(render);
+  const expected = await rendered(browser, a0, '--size', '781x593', '--zoom', '400,300,401,301', '--scroll', '3000,1000');
   await page.mouse.move(0, 0);
-  await page.keyboard.press('1');
-  await sharp(page);
+  await settled(page, () => page.keyboard.press('1'));
   check('1 shows one screen pixel per picture pixel', (await scaleOf(page)) === 1);
   // Picture pixel (3000, 1000) at the viewer's top left, a few pixels of slack
   // around it for where the library's section begins.
-  const slack = 8;
-  await page.evaluate(([x, y, w, h]) => window.tavoimgView.show(1, x + w / 2, y + h / 2, true),
-    [3000 - slack, 1000 - slack, view.width, view.height]);
-  await sharp(page);
-  await hotspotPlaces(page, spots, 'at 1:1', 1, 3000 - slack + view.width / 2, 1000 - slack + view.height / 2);
-  const shot = decodePng(await page.screenshot({ clip: { x: view.x, y: view.y, width: expected.width + 2 * slack, height: expected.height + 2 * slack } }));
+  const slack = 8, cx = 3000 - slack + view.width / 2, cy = 1000 - slack + view.height / 2;
+  await show(page, 1, cx, cy);
+  await hotspotPlaces(page, spots, 'at 1:1', 1, cx, cy);
+  const shot = await pixels(browser, await page.screenshot({ clip: { x: view.x, y: view.y, width: expected.width + 2 * slack, height: expected.height + 2 * slack } }), 'image/png');
   // The library leaves the section's last row to the background.
-  let found = null;
+  let found = false;
   for (let dy = 0; dy <= 2 * slack && !found; dy++) {
-    for (let dx = 0; dx <= 2 * slack && !found; dx++) {
-      let same = true;
-      for (let y = 0; y < expected.height - 1 && same; y++) {
-        const a = (y * expected.width) * 3, b = ((y + dy) * shot.width + dx) * 3;
-        same = expected.rgb.compare(shot.rgb, b, b + expected.width * 3, a, a + expected.width * 3) === 0;
-      }
-      if (same) found = [dx, dy];
-    }
+    for (let dx = 0; dx <= 2 * slack && !found; dx++) found = rowsDiffer(expected, 0, 0, shot, dx, dy, expected.width, expected.height - 1) === 0;
   }
-  check('at 1:1 the tiles are the library rendering of the same section, pixel for pixel', found !== null);
+  check('at 1:1 the tiles are the library rendering of the same section, pixel for pixel', found);
 
   // The address holds marks and view; opening it again shows the same.
   await page.click('#list button[data-hotspot="item-07"]');
-  await page.click('#list button[data-hotspot="item-03"]');
-  await sharp(page);
-  const address = page.url(), seen = { scale: await scaleOf(page), marks: await markedNames(page), box: await page.locator('#spots').boundingBox() };
+  await settled(page, () => page.click('#list button[data-hotspot="item-03"]'));
+  const state = async () => ({ scale: await scaleOf(page), marks: await markedNames(page), box: await page.locator('#spots').boundingBox() });
+  const address = page.url(), seen = await state();
   check('the address holds the marks and the view', /#marks=item-0[37],item-0[37]&view=1,\d+,\d+$/.test(new URL(address).hash), address);
   await finish(page, 'A0 page');
   page = await openPage(browser, address);
-  const again = { scale: await scaleOf(page), marks: await markedNames(page), box: await page.locator('#spots').boundingBox() };
+  const again = await state();
   check('reloading the address shows the same view and marks', JSON.stringify(again) === JSON.stringify(seen),
     `${JSON.stringify(seen)} then ${JSON.stringify(again)}`);
 
@@ -315,40 +245,33 @@ async function archiveChecks(browser, a0, a0Site) {
   const s0 = await scaleOf(page);
   await touch('touchStart', [[170, 400], [220, 450]]);
   for (let i = 1; i <= 8; i++) await touch('touchMove', [[170 - 10 * i, 400 - 10 * i], [220 + 10 * i, 450 + 10 * i]]);
-  await touch('touchEnd', []);
-  await sharp(page);
+  await settled(page, () => touch('touchEnd', []));
   check('a pinch zooms in', (await scaleOf(page)) > s0 * 2, `${s0} -> ${await scaleOf(page)}`);
-  await page.evaluate(() => window.tavoimgView.show(0.1, 3400, 1400, true));
-  await sharp(page);
-  const spot = await page.locator('#spots rect[data-hotspot="item-01"]').first().boundingBox();
-  await page.touchscreen.tap(spot.x + spot.width / 2, spot.y + spot.height / 2);
+  await show(page, 0.1, 3400, 1400);
+  const box = await spot(page, 'item-01').boundingBox();
+  await page.touchscreen.tap(box.x + box.width / 2, box.y + box.height / 2);
   await page.waitForFunction(() => !document.getElementById('tip').hidden);
   check('a tap shows the hotspot\'s name and text', (await page.textContent('#tip')).includes('Housing') &&
     (await markedNames(page)).includes('item-01'));
   await page.tap('#drawer');
-  check('the drawer lists every hotspot with its text', await page.isVisible('#list button[data-hotspot="item-05"] .text') &&
-    (await page.textContent('#list button[data-hotspot="item-05"] .text')) === spots.find((h) => h.name === 'item-05').text);
+  const text = '#list button[data-hotspot="item-05"] .text';
+  check('the drawer lists every hotspot with its text', await page.isVisible(text) &&
+    (await page.textContent(text)) === spots.find((h) => h.name === 'item-05').text);
   await finish(page, 'A0 page on a phone');
 }
 
 // A reduced level of a TIFF's pyramid is the library's own fitted rendering
 // at that size, grey levels and all (but for the last row, which the library
 // leaves to the background).
-async function reducedLevelCheck() {
-  const render = path.join(os.tmpdir(), `tavoimg-browser-${process.pid}.bmp`);
-  run('render', path.join(samples, 'drive-unit-hotspots.tif'), '--mode', '1', '--size', '864x1100', '-o', render);
-  const expected = decodeBmp(fs.readFileSync(render));
-  fs.unlinkSync(render);
+async function reducedLevelCheck(browser) {
+  const expected = await rendered(browser, path.join(samples, 'drive-unit-hotspots.tif'), '--mode', '1', '--size', '864x1100');
   let differ = 0;
   for (let y = 0; y < 1100; y += 512) {
     for (let x = 0; x < 864; x += 512) {
       const w = Math.min(512, 864 - x), h = Math.min(512, 1100 - y);
       const file = path.join(site, 'drive-unit-hotspots.tif.iiif', [2 * x, 2 * y, 2 * w, 2 * h].join(','), w + ',' + h, '0', 'default.png');
-      const tile = decodePng(fs.readFileSync(file));
-      for (let r = 0; r < h && y + r < 1099; r++) {
-        const a = (r * w) * 3, b = ((y + r) * 864 + x) * 3;
-        if (tile.rgb.compare(expected.rgb, b, b + w * 3, a, a + w * 3) !== 0) differ++;
-      }
+      const tile = await pixels(browser, fs.readFileSync(file), 'image/png');
+      differ += rowsDiffer(tile, 0, 0, expected, x, y, w, Math.min(h, 1099 - y));
     }
   }
   check('the half-size level is the library rendering of that size', differ === 0, `${differ} rows differ`);
@@ -359,9 +282,7 @@ async function indexChecks(browser) {
   const page = await openPage(browser, 'index.html');
   const visible = () => page.$$eval('#pictures > li:not([hidden])', (ls) => ls.map((l) => l.dataset.file));
   const all = await visible();
-  for (const sample of ['drive-unit.drf', 'control-panel.drf', 'bearing-cap.drf']) {
-    check(`the index shows ${sample}`, all.includes(sample), all.join(' '));
-  }
+  check('the index shows the samples', ['drive-unit.drf', 'control-panel.drf', 'bearing-cap.drf'].every((f) => all.includes(f)), all.join(' '));
   check('every thumbnail loaded', await page.$$eval('.thumb img', (is) => is.every((i) => i.naturalWidth > 0)));
   // Each card links to its picture's manifest: one canvas painted by the
   // pyramid, and every hotspot an annotation on its rectangle.
@@ -374,16 +295,14 @@ async function indexChecks(browser) {
   check('the manifest holds every hotspot on its rectangle', notes.length === listed.length && notes.every((n, i) =>
     n.body[0].value === listed[i].name && n.target.endsWith('#xywh=' + [listed[i].rect[0], listed[i].rect[1],
       listed[i].rect[2] - listed[i].rect[0], listed[i].rect[3] - listed[i].rect[1]].join(','))), JSON.stringify(notes[0]));
+  // The search covers file names and hotspot texts, shows the texts it
+  // matched, and says when nothing matches.
+  for (const [words, want] of [['bearing', '["bearing-cap.drf","drive-unit-hotspots.tif","drive-unit.drf"]'], ['housing', '["drive-unit-hotspots.tif","drive-unit.drf"]'], ['no such thing', '[]']]) {
+    await page.fill('#search', words);
+    check(`the search for "${words}" shows ${want}`, JSON.stringify(await visible()) === want && (await page.isHidden('#none')) === (want !== '[]'), JSON.stringify(await visible()));
+  }
   await page.fill('#search', 'bearing');
-  const bearing = await visible();
-  check('the search finds "bearing"', bearing.includes('bearing-cap.drf'), bearing.join(' '));
-  check('"bearing" also finds the hotspot texts that hold it', bearing.includes('drive-unit.drf') &&
-    (await page.textContent('li[data-file="drive-unit.drf"] .matches')).includes('Ball bearing 6204-2Z'));
-  await page.fill('#search', 'housing');
-  check('the search covers hotspot texts', JSON.stringify(await visible()) === '["drive-unit-hotspots.tif","drive-unit.drf"]',
-    JSON.stringify(await visible()));
-  await page.fill('#search', 'no such thing');
-  check('a search without matches says so', (await visible()).length === 0 && !(await page.isHidden('#none')));
+  check('the search shows the hotspot texts it matched', (await page.textContent('li[data-file="drive-unit.drf"] .matches')).includes('Ball bearing 6204-2Z'));
   await page.fill('#search', 'housing');
   await page.click('li[data-file="drive-unit.drf"] .matches a');
   check('a found hotspot opens its page with it marked', (await markedNames(page)).includes('item-01'), page.url());
@@ -394,7 +313,7 @@ async function indexChecks(browser) {
   const browser = await chromium.launch({ executablePath: browserPath, args: ['--no-sandbox'] });
   try {
     await pictureChecks(browser);
-    await reducedLevelCheck();
+    await reducedLevelCheck(browser);
     await indexChecks(browser);
     await require('./sites.js')(browser, tool, samples, check);
     await archiveChecks(browser, a0, a0Site);

@@ -36,27 +36,23 @@ module.exports = async function hostileNames(browser, tool, samples, check) {
   page.on('requestfailed', (r) => unloaded.push(r.url()));
   const linksLeaving = () => page.$$eval('a[href]', (as, base) => as.map((a) => a.href).filter((h) => !h.startsWith(base)),
     siteUrl);
-  const openIndex = async () => {
+  // Opens the index (searching for WORDS if given) and follows the link
+  // SELECTOR; notes every link leaving the site on the way, and the page reached.
+  const follow = async (selector, words) => {
     await page.goto(siteUrl + 'index.html');
     check('hostile names: the index lists every picture', (await page.$$('#pictures > li')).length === NAMES.length);
+    if (words) await page.fill('#search', words);
+    outside.push(...await linksLeaving());
+    await page.hover(selector);
+    await page.click(selector);
+    await page.waitForLoadState('load');
+    outside.push(...await linksLeaving());
+    return page.url().replace(/#.*/, '');
   };
-
   const reached = new Set(), searched = new Set();
-  for (let i = 0; i < NAMES.length; i++) {
-    await openIndex();
-    await page.hover(`#pictures > li:nth-child(${i + 1}) a.card`);
-    await page.click(`#pictures > li:nth-child(${i + 1}) a.card`);
-    await page.waitForLoadState('load');
-    reached.add(page.url());
-    outside.push(...await linksLeaving());
-
-    await openIndex();
-    await page.fill('#search', 'flange');
-    outside.push(...await linksLeaving());
-    await page.click(`#pictures > li:nth-child(${i + 1}) .matches a`);
-    await page.waitForLoadState('load');
-    searched.add(page.url().replace(/#.*/, ''));
-    outside.push(...await linksLeaving());
+  for (let i = 1; i <= NAMES.length; i++) {
+    reached.add(await follow(`#pictures > li:nth-child(${i}) a.card`));
+    searched.add(await follow(`#pictures > li:nth-child(${i}) .matches a`, 'flange'));
   }
   const missed = (seen) => [...pageUrls].filter((u) => !seen.has(u)).join(' ');
   check('hostile names: a click on each card opens its own page', missed(reached) === '', missed(reached));
