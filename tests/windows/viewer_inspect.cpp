@@ -7,10 +7,9 @@
 // command N (from 1) as ANSWERS/N.txt, key=value lines, made whole at once.
 // Commands:
 //   start PROGRAM [ARGS...]   starts the viewer
-//   state                     title (UTF-8), status bar parts, info line,
-//                             rows, selected rows, the row under the mouse,
-//                             the display mode shown,
-//                             view, picture, list and frame rectangles, and
+//   state                     title, status bar parts, info line, rows,
+//                             selected rows, the row under the mouse, the
+//                             display mode, view, picture and frame rects,
 //                             the picture's scroll bars (position, page,
 //                             maximum)
 //   row N                     screen point in the middle of row N
@@ -125,7 +124,6 @@ void PutBar(std::ostream& out, const char* key, HWND frame, const char* bar) {
 
 void PutState(std::ostream& out, HWND frame) {
   out << "title=" << TextOf(frame) << '\n';
-  out << "visible=" << (IsWindowVisible(frame) ? 1 : 0) << '\n';
   HWND status = GetDlgItem(frame, kIdStatusBar);
   // WM_GETTEXT gives the first part; the others through a shared buffer.
   out << "status0=" << TextOf(status) << '\n';
@@ -146,7 +144,6 @@ void PutState(std::ostream& out, HWND frame) {
     selected += (selected.empty() ? "" : ",") + std::to_string(row);
   out << "selected=" << selected << '\n';
   out << "hover=" << SendMessageA(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_DROPHILITED) << '\n';
-  PutRect(out, "list", list, false);
   out << "mode=" << Published(frame, "Mode") << '\n';
   HWND view = GetDlgItem(frame, kIdView);
   PutRect(out, "view", view, true);
