@@ -94,16 +94,8 @@ HWND FakeWindow() {
   return (HWND)next;
 }
 
-LoadedDrf::LoadedDrf(HWND w) : window(w) {
-  record = TAVIMG_GetImgStruct(window);
+LoadedDrf::LoadedDrf(HWND w) : FrameRecord(w) {
   EXPECT_NE(record, nullptr);
-  if (record != nullptr)
-    InitImgStruct(record);
-}
-
-LoadedDrf::~LoadedDrf() {
-  if (record != nullptr)
-    TAVIMG_UnloadPicture(window, record);
 }
 
 int LoadedDrf::Load(const std::string& path, DWORD displayMode) {

@@ -4,6 +4,8 @@
 #ifndef TAV_TESTS_DRF_FILES_H
 #define TAV_TESTS_DRF_FILES_H
 
+#include "frame_records.h"
+
 #include <tavoimg/tavoimg.h>
 
 #include <drfenc.h>
@@ -40,17 +42,14 @@ HWND FakeWindow();
 // A record of a window with a DRF file loaded the way the opening does it:
 // InitImgStruct, DrfPath, DisplayMode, LoadDRFPicture. The slot is freed at
 // the end.
-class LoadedDrf {
+class LoadedDrf : public FrameRecord {
 public:
   explicit LoadedDrf(HWND window = FakeWindow());
-  ~LoadedDrf();
-  LoadedDrf(const LoadedDrf&) = delete;
-  LoadedDrf& operator=(const LoadedDrf&) = delete;
 
   // Result of LoadDRFPicture.
   int Load(const std::string& path, DWORD displayMode = 0);
-  ImgStruct* record = nullptr;
-  HWND window;
+  ImgStruct* const record = get();
+  const HWND window = FrameRecord::window();
 };
 
 // A DIB exported by TAVIMG_DecodeDRF2DIB into a buffer sized as a host
