@@ -187,12 +187,12 @@ TEST(Drf2Tiff, RefusedSourcesWriteNothing) {
       {"source file gone", [](TiffRecord& r, uint32_t, uint32_t) { remove(r->TiffPath); }},
       {"source grown after it was read",
        [](TiffRecord& r, uint32_t size, uint32_t) {
-         TiffWriteBytes(r->TiffPath, std::vector<uint8_t>(size + 20000, 0));
+         drftest::WriteBytes(r->TiffPath, std::vector<uint8_t>(size + 20000, 0));
        }},
   };
   for (const Case& c : cases) {
     std::string path = TiffScratchPath("refuse-copy.tif");
-    ASSERT_TRUE(TiffWriteBytes(path, s.bytes));
+    ASSERT_TRUE(drftest::WriteBytes(path, s.bytes));
     TiffRecord record;
     ASSERT_EQ(record.Load(path), 1);
     c.spoil(record, S, ifd);
@@ -224,7 +224,7 @@ TEST(Drf2Tiff, FailedWritesLeaveNoFileAndKeepTheOldOne) {
     ASSERT_EQ(record.Load(big), 1);
     EXPECT_EQ(Convert(record.get(), out), 0);
     EXPECT_EQ(writelimits::FolderEntries(folder), std::vector<std::string>{});
-    ASSERT_TRUE(TiffWriteBytes(out, old));
+    ASSERT_TRUE(drftest::WriteBytes(out, old));
     EXPECT_EQ(Convert(record.get(), out), 0);
     EXPECT_EQ(TiffReadBytes(out), old);
     EXPECT_EQ(writelimits::FolderEntries(folder), std::vector<std::string>{"converted.tif"});

@@ -45,10 +45,6 @@ std::string TiffScratchPath(const std::string& name) {
   return folder + "/" + name;
 }
 
-bool TiffWriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
-  return drftest::WriteBytes(path, bytes);
-}
-
 std::vector<uint8_t> TiffReadBytes(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return std::vector<uint8_t>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
@@ -239,7 +235,7 @@ bool TiffWriteWithLibtiff(const std::string& path, const TiffBitmap& bitmap, con
     std::vector<uint8_t> count;
     TiffPut(count, uint32_t(d.entries.size() - 1), 2, d.big);
     std::copy(count.begin(), count.end(), file.begin() + d.offset);
-    return TiffWriteBytes(path, file);
+    return drftest::WriteBytes(path, file);
   }
   return false;
 #else

@@ -5,6 +5,7 @@
 #ifndef TAV_TESTS_SUPPORT_TIFF_FILES_H
 #define TAV_TESTS_SUPPORT_TIFF_FILES_H
 
+#include "drf_files.h"
 #include "frame_records.h"
 
 #include <tavoimg/tavoimg.h>
@@ -29,7 +30,6 @@ TiffBitmap TiffRandomBitmap(int width, int height, uint32_t seed);
 
 // A file in the test's scratch folder.
 std::string TiffScratchPath(const std::string& name);
-bool TiffWriteBytes(const std::string& path, const std::vector<uint8_t>& bytes);
 std::vector<uint8_t> TiffReadBytes(const std::string& path);
 
 struct TiffWriteOptions {
@@ -113,7 +113,7 @@ public:
   void LongEntry(uint16_t tag, uint32_t value) { Entry(tag, 4, 1, value); }
   // The file; the IFD follows the data, entries in the order given.
   std::vector<uint8_t> Build() const;
-  bool Write(const std::string& path) const { return TiffWriteBytes(path, Build()); }
+  bool Write(const std::string& path) const { return drftest::WriteBytes(path, Build()); }
 
 private:
   bool big_;

@@ -27,7 +27,7 @@ TiffFileBuilder Picture(bool bigEndian, uint16_t compression = 2) {
 
 std::string Write(const std::string& name, const std::vector<uint8_t>& bytes) {
   std::string path = TiffScratchPath(name);
-  EXPECT_TRUE(TiffWriteBytes(path, bytes));
+  EXPECT_TRUE(drftest::WriteBytes(path, bytes));
   return path;
 }
 
