@@ -1,6 +1,9 @@
 // The tavoimg tool's contract, run as a subprocess on the bundled samples:
-// info, hotspots, render, drf2tiff, and its answers to bad input.
+// info, hotspots, render, drf2tiff, and its answers to bad input; its export
+// against the library's own DIBs, and make-drf round trips: what make-drf
+// encodes, export gives back pixel for pixel.
 #include "drf_files.h"
+#include "tiff_files.h"
 #include "tool_run.h"
 #include "write_limits.h"
 
@@ -12,26 +15,11 @@
 #include <filesystem>
 #include <iostream>
 #include <fstream>
-#include <sstream>
-#include <utility>
 
 using drftest::TempPath;
 using namespace tooltest;
 
 namespace {
-
-// The tab-separated fields of every line.
-std::vector<std::vector<std::string>> Rows(const std::string& out) {
-  std::vector<std::vector<std::string>> rows;
-  std::istringstream lines(out);
-  for (std::string line; std::getline(lines, line);) {
-    rows.emplace_back();
-    std::istringstream cells(line);
-    for (std::string cell; std::getline(cells, cell, '\t');)
-      rows.back().push_back(cell);
-  }
-  return rows;
-}
 
 TEST(ToolInfo, DescribesEverySample) {
   const std::string tiff = Sample("drive-unit.tif");
@@ -62,24 +50,15 @@ TEST(ToolInfo, DescribesEverySample) {
   }
 }
 
-// drf2tiff writes the hotspot tag into a copy of the TIFF: the DRF's list
-// comes back with every rectangle at the TIFF's (twice the) resolution, as
-// in the bundled converted sample.
+// drf2tiff writes the DRF's hotspots into a copy of the TIFF, at the TIFF's
+// (twice the) resolution: the list of the bundled converted sample (how
+// rectangles are scaled is the convert suite's).
 TEST(ToolDrf2Tiff, ConvertedTiffCarriesTheDrfsHotspotsAtItsResolution) {
   std::string out = TempPath("converted.tif");
   RunToolOk({"drf2tiff", Sample("drive-unit.drf"), "--tiff", Sample("drive-unit.tif"), "-o", out});
-  std::string doubled;
-  for (const std::vector<std::string>& row : Rows(RunToolOk({"hotspots", Sample("drive-unit.drf")}))) {
-    int l = 0, t = 0, r = 0, b = 0;
-    ASSERT_EQ(row.size(), 5u);
-    ASSERT_EQ(sscanf(row[4].c_str(), "%d,%d,%d,%d", &l, &t, &r, &b), 4);
-    doubled += row[0] + "\t" + row[1] + "\t" + row[2] + "\t" + row[3] + "\t" + std::to_string(2 * l) + "," +
-               std::to_string(2 * t) + "," + std::to_string(2 * r) + "," + std::to_string(2 * b) + "\n";
-  }
   std::string listed = RunToolOk({"hotspots", out});
-  EXPECT_EQ(listed, doubled);
+  EXPECT_EQ(listed.substr(0, listed.find('\n')), "0\titem-01\tHousing\t1\t404,140,484,220");
   EXPECT_EQ(listed, RunToolOk({"hotspots", Sample("drive-unit-hotspots.tif")}));
-
   std::string json = RunToolOk({"hotspots", Sample("drive-unit.drf"), "--json"});
   EXPECT_NE(json.find("{\"number\":0,\"name\":\"item-01\",\"text\":\"Housing\",\"kind\":1,\"rect\":["),
             std::string::npos)
@@ -290,6 +269,10 @@ TEST(ToolErrors, MissingFilesNonPicturesAndBadOptions) {
   EXPECT_EQ(made.status, 0) << made.err;
   EXPECT_NE(made.err.find("needs 19 bands"), std::string::npos) << made.err;
   const std::string panel = Sample("control-panel.drf");
+  // The sample TIFF with its Compression entry (259, SHORT, 1, 2) made to say 5.
+  std::string lzw = TempPath("lzw.tif"), tiffBytes = ReadFile(Sample("drive-unit.tif"));
+  tiffBytes[tiffBytes.find(std::string("\x03\x01\x03\x00\x01\x00\x00\x00\x02\x00", 10)) + 8] = 5;
+  std::ofstream(lzw, std::ios::binary) << tiffBytes;
   // make-drf with one hotspot: outside the picture, inverted, or with a
   // character that Windows-1252 lacks.
   auto spots = [&](const std::string& name, const char* rect) {
@@ -308,6 +291,7 @@ TEST(ToolErrors, MissingFilesNonPicturesAndBadOptions) {
       {{"info", Sample("drive-unit.drf"), "--tiff", "/nonexistent.tif"}, 1, "/nonexistent.tif: No such file"},
       {{"render", TAV_SOURCE_DIR "/samples", "-o", TempPath("x.png")}, 1, "samples: Is a directory"},
       {{"info", text}, 1, "not a DRF or TIFF picture"},
+      {{"info", lzw}, 1, "Unsupported TIFF-Compression (5)"}, // the value read from the file
       {{"html", text, "-o", TempPath("notes-page")}, 1, "not a DRF or TIFF picture"},
       {{"make-drf", text, "--kind", "5", "-o", TempPath("x.drf")}, 1, "neither a BMP nor a PNG"},
       {{"make-drf", smallBmp, "--kind", "5", "--hotspots", badJson, "-o", TempPath("y.drf")},
@@ -354,6 +338,135 @@ TEST(ToolErrors, MissingFilesNonPicturesAndBadOptions) {
     std::string help = RunToolOk({command, "--help"});
     EXPECT_EQ(help.rfind(std::string("usage: tavoimg ") + command, 0), 0u) << help;
   }
+}
+
+// The packed DIB the library hands a host for a picture file.
+std::vector<uint8_t> LibraryDib(const std::string& path, bool tiff) {
+  if (!tiff) {
+    drftest::LoadedDrf drf;
+    drftest::Dib dib;
+    EXPECT_EQ(drf.Load(path), 1);
+    EXPECT_EQ(drftest::ExportDib(drf.record, &dib), 1);
+    return dib.bytes;
+  }
+  TiffRecord record;
+  EXPECT_EQ(record.Load(path), 1);
+  std::vector<uint8_t> dib(TAVIMG_TIFF_DIB_SIZE(record->TIFFSize.x, record->TIFFSize.y));
+  EXPECT_EQ(TAVIMG_DecodeTIFF2DIB(record.get(), dib.data()), 1);
+  return dib;
+}
+
+// A .bmp is the DIB byte for byte after a file header that gives the
+// file's size and the pixels right after the colour table.
+TEST(ToolExport, WritesTheLibrarysDibByteForByte) {
+  struct Case {
+    const char* sample;
+    bool tiff;
+    uint32_t colours;
+  } cases[] = {{"drive-unit.drf", false, 4},
+               {"control-panel.drf", false, 240},
+               {"bearing-cap.drf", false, 64},
+               {"drive-unit.tif", true, 2}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.sample);
+    std::string out = TempPath(std::string(c.sample) + ".bmp");
+    RunToolOk({"export", Sample(c.sample), "-o", out});
+    std::vector<uint8_t> dib = LibraryDib(Sample(c.sample), c.tiff);
+    std::vector<uint8_t> file = {'B', 'M'};
+    for (uint32_t v : {uint32_t(14 + dib.size()), 0u, 14 + 40 + 4 * c.colours})
+      TiffPut(file, v, 4, false);
+    file.insert(file.end(), dib.begin(), dib.end());
+    EXPECT_TRUE(ReadFile(out) == std::string(file.begin(), file.end()));
+  }
+}
+
+// Source pictures whose every colour a kind holds exactly (four greys, 240
+// colours, 64 greys), with runs and busy stretches, at an awkward size.
+std::vector<uint32_t> SourcePicture(int kind, int w, int h) {
+  std::vector<uint32_t> rgb((size_t)w * h);
+  for (int y = 0; y < h; ++y) {
+    for (int x = 0; x < w; ++x) {
+      const bool run = y % 5 == 0 || (x > w / 2 && x < w / 2 + 9);
+      const uint32_t i = run ? y : kind == 5 ? x * 7 + y * 3 + x / 5 : kind == 7 ? x + 2 * y + x * y : x * x + 13 * y;
+      rgb[(size_t)y * w + x] = kind == 5 ? 0x555555u * (3 - i % 4)
+                               : kind == 7
+                                   ? 0x040404u * (i % 64)
+                                   : (i % 240 % 8 * 36) << 16 | (i % 240 / 8 % 8 * 36) << 8 | (i % 240 / 64 * 84);
+    }
+  }
+  return rgb;
+}
+
+// The tool's side of a round trip: its colours for each kind, both raster
+// tables, hotspot texts and PNG files (the library's decoding of every kind
+// and form is the DRF suite's).
+TEST(ToolMakeDrf, ExportGivesBackTheSourcePictureForEveryKind) {
+  const int w = 53, h = 37;
+  std::string spots = TempPath("roundtrip.json");
+  // Texts are UTF-8 in JSON and Windows-1252 in a DRF: \u escapes and raw
+  // UTF-8 alike ("caf\u00e9 \u20ac", "café €"), and an escape character.
+  std::ofstream(spots)
+      << "[{\"name\": \"left\", \"text\": \"caf\\u00e9 \xe2\x82\xac\\u001b\", \"kind\": 3, \"rect\": [1, 2, 11, 12]},\n"
+         " {\"name\": \"right\", \"kind\": 3, \"rect\": [30, 20, 40, 30]}]\n";
+  for (int kind : {5, 6, 7}) {
+    SCOPED_TRACE("kind " + std::to_string(kind));
+    std::string stem = "roundtrip" + std::to_string(kind);
+    std::string source = TempPath(stem + ".bmp"), drf = TempPath(stem + ".drf"), back = TempPath(stem + ".out.bmp");
+    std::vector<uint32_t> rgb = SourcePicture(kind, w, h);
+    WriteBmp24(source, w, h, rgb);
+    std::vector<std::string> args = {"make-drf", source, "--kind", std::to_string(kind), "--hotspots",
+                                     spots,      "-o",   drf,      "--compact"};
+    RunToolOk({args.begin(), args.end() - (kind == 6 ? 0 : 1)});
+    RunToolOk({"export", drf, "-o", back});
+    BmpPicture picture;
+    ASSERT_TRUE(ReadBmp(back, picture));
+    ASSERT_EQ(picture.width, w);
+    ASSERT_EQ(picture.height, h);
+    EXPECT_TRUE(picture.rgb == rgb);
+    // The raster table comes back, the 8-bit text included, as UTF-8 with
+    // the control character shown escaped, and as UTF-8 in JSON.
+    EXPECT_EQ(RunToolOk({"hotspots", drf}),
+              "0\tleft\tcaf\xc3\xa9 \xe2\x82\xac\\x1b\t3\t1,2,11,12\n1\tright\t\t3\t30,20,40,30\n");
+    EXPECT_NE(RunToolOk({"hotspots", drf, "--json"}).find("\"text\":\"caf\xc3\xa9 \xe2\x82\xac\\u001b\""),
+              std::string::npos);
+    // The same picture through PNG files: export to PNG, encode again, and
+    // the DIB is the same to the byte.
+    std::string png = TempPath(stem + ".png"), drf2 = TempPath(stem + "2.drf"), back2 = TempPath(stem + "2.bmp");
+    RunToolOk({"export", drf, "-o", png});
+    RunToolOk({"make-drf", png, "--kind", std::to_string(kind), "-o", drf2});
+    RunToolOk({"export", drf2, "-o", back2});
+    EXPECT_EQ(ReadFile(back2), ReadFile(back));
+  }
+}
+
+TEST(ToolMakeDrf, HotspotJsonRoundTripsThroughTheTool) {
+  std::string json = TempPath("spots.json"), drf = TempPath("spots.drf"), source = TempPath("spots.bmp");
+  std::string listed = RunToolOk({"hotspots", Sample("control-panel.drf"), "--json"});
+  std::ofstream(json) << listed;
+  WriteBmp24(source, 480, 320, std::vector<uint32_t>(480 * 320, 0x336699));
+  RunToolOk({"make-drf", source, "--kind", "6", "--hotspots", json, "-o", drf});
+  EXPECT_EQ(RunToolOk({"hotspots", drf, "--json"}), listed);
+}
+
+TEST(ToolMakeDrf, QuantisesAColourfulPictureTo240Colours) {
+  const int w = 64, h = 64; // 4096 colours
+  std::vector<uint32_t> rgb((size_t)w * h);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x)
+      rgb[(size_t)y * w + x] = (uint32_t)(x * 4) << 16 | (uint32_t)(y * 4) << 8 | (uint32_t)((x + y) * 2);
+  std::string source = TempPath("colourful.bmp"), drf = TempPath("colourful.drf"), back = TempPath("colourful.out.bmp");
+  WriteBmp24(source, w, h, rgb);
+  RunToolOk({"make-drf", source, "--kind", "6", "-o", drf});
+  RunToolOk({"export", drf, "-o", back});
+  BmpPicture picture;
+  ASSERT_TRUE(ReadBmp(back, picture));
+  EXPECT_LE(picture.Colours(), 240);
+  // Every pixel stays near its source colour.
+  int worst = 0;
+  for (size_t i = 0; i < rgb.size(); ++i)
+    for (int shift : {0, 8, 16})
+      worst = std::max(worst, std::abs((int)((rgb[i] >> shift) & 255) - (int)((picture.rgb[i] >> shift) & 255)));
+  EXPECT_LE(worst, 24);
 }
 
 } // namespace

@@ -111,16 +111,4 @@ TEST(ToolSite, HostileNamesReachNeitherTerminalNorLinkRaw) {
   EXPECT_EQ(links, 14);
 }
 
-TEST(ToolSite, UnsupportedCompressionNamesTheValueReadFromTheFile) {
-  std::string bytes = ReadFile(Sample("drive-unit.tif")), path = TempPath("lzw.tif");
-  // The Compression entry (259, SHORT, 1, 2) made to say 5.
-  size_t entry = bytes.find(std::string("\x03\x01\x03\x00\x01\x00\x00\x00\x02\x00", 10));
-  ASSERT_NE(entry, std::string::npos);
-  bytes[entry + 8] = 5;
-  std::ofstream(path, std::ios::binary) << bytes;
-  ToolResult run = RunTool({"info", path});
-  EXPECT_EQ(run.status, 1);
-  EXPECT_NE(run.err.find("Unsupported TIFF-Compression (5)"), std::string::npos) << run.err;
-}
-
 } // namespace
