@@ -1,9 +1,9 @@
 // The pages of "tavoimg html" in headless Chromium (the system's browser):
 // hotspots against the tool's list, hover, marking by click and by address,
-// zoom, the index's search, and nothing fetched from anywhere but the page's
-// folder; on an A0 page, the tiles at 1:1 against the library's own
-// rendering, hotspots at three scales, the address, touch and print; a site
-// of hostile file names (sites.js).
+// zoom, the index's search; on an A0 page, the tiles at 1:1 against the
+// library's own rendering, hotspots at three scales, the address, touch and
+// print; a site of hostile file names. On every page: nothing fetched from
+// outside its site, no dialog, no script error, no file missing.
 // Usage: node pages.js TOOL SITE CHROMIUM A0.tif A0SITE
 //   (SITE: "tavoimg html samples -o SITE", A0SITE: "tavoimg html A0.tif -o A0SITE")
 // Ends with "browser: N passed, N failed".
@@ -13,10 +13,11 @@ const { execFileSync } = require('child_process');
 const fs = require('fs');
 const os = require('os');
 const path = require('path');
+const { pathToFileURL } = require('url');
 
 const [tool, site, browserPath, a0, a0Site] = process.argv.slice(2);
 const samples = path.join(__dirname, '..', '..', 'samples');
-let passed = 0, failed = 0;
+let passed = 0, failed = 0, browser;
 
 function check(what, ok, detail) {
   if (ok) return passed++;
@@ -28,7 +29,7 @@ const run = (...args) => execFileSync(tool, args, { encoding: 'utf8' });
 
 // The RGB pixels of an image file (a screenshot, a tile, a BMP of "tavoimg
 // render"), as Chromium itself decodes it.
-async function pixels(browser, bytes, type) {
+async function pixels(bytes, type) {
   const page = await browser.newPage();
   const [width, height, rgb] = await page.evaluate(async (url) => {
     const img = new Image();
@@ -45,12 +46,12 @@ async function pixels(browser, bytes, type) {
 }
 
 // What "tavoimg render ARGS" draws, as pixels.
-async function rendered(browser, ...args) {
+async function rendered(...args) {
   const file = path.join(os.tmpdir(), `tavoimg-browser-${process.pid}.bmp`);
   run('render', ...args, '-o', file);
   const bytes = fs.readFileSync(file);
   fs.unlinkSync(file);
-  return pixels(browser, bytes, 'image/bmp');
+  return pixels(bytes, 'image/bmp');
 }
 
 // How many of h rows of w pixels differ between picture a at (ax, ay) and
@@ -64,13 +65,17 @@ function rowsDiffer(a, ax, ay, b, bx, by, w, h) {
   return n;
 }
 
-async function openPage(browser, file, options) {
+// Opens FILE (or a file:// address) of the site in folder ROOT, noting every
+// request outside the site, script error, dialog and file that was not there.
+async function openPage(root, file, options) {
   const page = await browser.newPage(Object.assign({ viewport: { width: 1280, height: 900 } }, options || {}));
-  page.elsewhere = [];
-  page.errors = [];
-  page.on('request', (r) => { if (!/^(file|data):/.test(r.url())) page.elsewhere.push(r.url()); });
+  const base = pathToFileURL(root).href + '/';
+  Object.assign(page, { elsewhere: [], errors: [], dialogs: 0, missing: [] });
+  page.on('request', (r) => { if (!r.url().startsWith(base) && !r.url().startsWith('data:')) page.elsewhere.push(r.url()); });
   page.on('pageerror', (e) => page.errors.push(e.message));
-  await page.goto(file.startsWith('file://') ? file : 'file://' + path.resolve(site, file));
+  page.on('dialog', (d) => { page.dialogs++; d.dismiss(); });
+  page.on('requestfailed', (r) => { if (r.failure().errorText !== 'net::ERR_ABORTED') page.missing.push(r.url()); });
+  await page.goto(file.startsWith('file://') ? file : base + file);
   if (file !== 'index.html') await sharp(page);
   return page;
 }
@@ -84,8 +89,10 @@ async function sharp(page) {
 }
 
 async function finish(page, what) {
-  check(`${what}: nothing fetched from elsewhere`, page.elsewhere.length === 0, page.elsewhere.join(' '));
+  check(`${what}: no request or link leaves the site`, page.elsewhere.length === 0, page.elsewhere.join(' '));
   check(`${what}: no script error`, page.errors.length === 0, page.errors.join(' '));
+  check(`${what}: no dialog opened`, page.dialogs === 0, `${page.dialogs} dialogs`);
+  check(`${what}: every file the page asked for was there`, page.missing.length === 0, page.missing.join(' '));
   await page.close();
 }
 
@@ -97,11 +104,11 @@ const spot = (page, name) => page.locator(`#spots rect[data-hotspot="${name}"]`)
 const settled = async (page, action) => { await action(); await sharp(page); };
 const show = (page, s, x, y) => settled(page, () => page.evaluate(([s, x, y]) => window.tavoimgView.show(s, x, y, true), [s, x, y]));
 
-async function pictureChecks(browser) {
+async function pictureChecks() {
   // Every sample page holds the hotspots the tool lists, each named.
   for (const sample of ['drive-unit.drf', 'drive-unit-hotspots.tif', 'control-panel.drf', 'bearing-cap.drf']) {
     const file = sample + '.html', listed = listedOf(path.join(samples, sample)).map((h) => h.name);
-    const page = await openPage(browser, file);
+    const page = await openPage(site, file);
     const shown = await page.$$eval('#spots rect[data-hotspot]', (rs) => rs.map((r) => r.getAttribute('data-hotspot')));
     check(`${file}: one SVG hotspot per listed hotspot`, JSON.stringify(shown) === JSON.stringify(listed), `${shown.length} shown, ${listed.length} listed`);
     check(`${file}: the index button shows`, await page.isVisible('#back'));
@@ -109,7 +116,7 @@ async function pictureChecks(browser) {
     await finish(page, file);
   }
 
-  const page = await openPage(browser, 'drive-unit.drf.html');
+  const page = await openPage(site, 'drive-unit.drf.html');
   const marks = async () => JSON.stringify(await markedNames(page));
   // Hover: the name and text under the mouse, and that hotspot inverted.
   await spot(page, 'item-04').hover();
@@ -159,7 +166,7 @@ async function pictureChecks(browser) {
   // is no well-formed escape marks nothing and breaks nothing.
   const name = listedOf(path.join(samples, 'control-panel.drf'))[3].name;
   for (const [file, want] of [['control-panel.drf.html#' + encodeURIComponent(name), name], ['bearing-cap.drf.html#100%', null]]) {
-    const linked = await openPage(browser, file), marked = await markedNames(linked);
+    const linked = await openPage(site, file), marked = await markedNames(linked);
     check(`${file} marks ${want || 'nothing'}`, want ? marked.length > 0 && marked.every((n) => n === want) : marked.length === 0);
     await finish(linked, file);
   }
@@ -180,10 +187,9 @@ async function hotspotPlaces(page, spots, what, s, cx, cy) {
 // An archive-size page (A0 at 400 dpi) as one picture's page: tiles, the
 // library's pixels at 1:1, hotspots at three scales, the address, touch and
 // paper.
-async function archiveChecks(browser, a0, a0Site) {
+async function archiveChecks() {
   const spots = listedOf(a0), W = 13244, H = 18722;
-  const open = (hash, options) => openPage(browser, path.join(a0Site, 'index.html') + (hash || ''), options);
-  let page = await open();
+  let page = await openPage(a0Site, 'index.html');
   check('a single picture has no index button', !(await page.isVisible('#back')));
   const view = await page.locator('#viewport').boundingBox();
   const fitScale = Math.min(view.width / W, view.height / H);
@@ -195,7 +201,7 @@ async function archiveChecks(browser, a0, a0Site) {
   // 1:1: the library draws the section that its closest zoom to 1:1 scrolled
   // to (3000, 1000) shows (in a window of 781 x 593 that zoom is 1:1 exactly);
   // the same section in the page is the same pixels.
-  const expected = await rendered(browser, a0, '--size', '781x593', '--zoom', '400,300,401,301', '--scroll', '3000,1000');
+  const expected = await rendered(a0, '--size', '781x593', '--zoom', '400,300,401,301', '--scroll', '3000,1000');
   await page.mouse.move(0, 0);
   await settled(page, () => page.keyboard.press('1'));
   check('1 shows one screen pixel per picture pixel', (await scaleOf(page)) === 1);
@@ -204,7 +210,7 @@ async function archiveChecks(browser, a0, a0Site) {
   const slack = 8, cx = 3000 - slack + view.width / 2, cy = 1000 - slack + view.height / 2;
   await show(page, 1, cx, cy);
   await hotspotPlaces(page, spots, 'at 1:1', 1, cx, cy);
-  const shot = await pixels(browser, await page.screenshot({ clip: { x: view.x, y: view.y, width: expected.width + 2 * slack, height: expected.height + 2 * slack } }), 'image/png');
+  const shot = await pixels(await page.screenshot({ clip: { x: view.x, y: view.y, width: expected.width + 2 * slack, height: expected.height + 2 * slack } }), 'image/png');
   // The library leaves the section's last row to the background.
   let found = false;
   for (let dy = 0; dy <= 2 * slack && !found; dy++) {
@@ -219,7 +225,7 @@ async function archiveChecks(browser, a0, a0Site) {
   const address = page.url(), seen = await state();
   check('the address holds the marks and the view', /#marks=item-0[37],item-0[37]&view=1,\d+,\d+$/.test(new URL(address).hash), address);
   await finish(page, 'A0 page');
-  page = await openPage(browser, address);
+  page = await openPage(a0Site, address);
   const again = await state();
   check('reloading the address shows the same view and marks', JSON.stringify(again) === JSON.stringify(seen),
     `${JSON.stringify(seen)} then ${JSON.stringify(again)}`);
@@ -237,7 +243,7 @@ async function archiveChecks(browser, a0, a0Site) {
 
   // A phone: the tools fit, a pinch zooms, a tap and the drawer show a
   // hotspot's text.
-  page = await open('', { viewport: { width: 390, height: 844 }, hasTouch: true, isMobile: true });
+  page = await openPage(a0Site, 'index.html', { viewport: { width: 390, height: 844 }, hasTouch: true, isMobile: true });
   const bar = await page.$eval('.bar', (b) => [b.scrollWidth, b.clientWidth]);
   check('on a phone the toolbar fits', bar[0] <= bar[1], bar.join(' > '));
   const client = await page.context().newCDPSession(page);
@@ -263,14 +269,14 @@ async function archiveChecks(browser, a0, a0Site) {
 // A reduced level of a TIFF's pyramid is the library's own fitted rendering
 // at that size, grey levels and all (but for the last row, which the library
 // leaves to the background).
-async function reducedLevelCheck(browser) {
-  const expected = await rendered(browser, path.join(samples, 'drive-unit-hotspots.tif'), '--mode', '1', '--size', '864x1100');
+async function reducedLevelCheck() {
+  const expected = await rendered(path.join(samples, 'drive-unit-hotspots.tif'), '--mode', '1', '--size', '864x1100');
   let differ = 0;
   for (let y = 0; y < 1100; y += 512) {
     for (let x = 0; x < 864; x += 512) {
       const w = Math.min(512, 864 - x), h = Math.min(512, 1100 - y);
       const file = path.join(site, 'drive-unit-hotspots.tif.iiif', [2 * x, 2 * y, 2 * w, 2 * h].join(','), w + ',' + h, '0', 'default.png');
-      const tile = await pixels(browser, fs.readFileSync(file), 'image/png');
+      const tile = await pixels(fs.readFileSync(file), 'image/png');
       differ += rowsDiffer(tile, 0, 0, expected, x, y, w, Math.min(h, 1099 - y));
     }
   }
@@ -278,8 +284,8 @@ async function reducedLevelCheck(browser) {
 }
 
 // The index: the pictures as cards, and the search.
-async function indexChecks(browser) {
-  const page = await openPage(browser, 'index.html');
+async function indexChecks() {
+  const page = await openPage(site, 'index.html');
   const visible = () => page.$$eval('#pictures > li:not([hidden])', (ls) => ls.map((l) => l.dataset.file));
   const all = await visible();
   check('the index shows the samples', ['drive-unit.drf', 'control-panel.drf', 'bearing-cap.drf'].every((f) => all.includes(f)), all.join(' '));
@@ -309,14 +315,58 @@ async function indexChecks(browser) {
   await finish(page, 'index.html');
 }
 
+// A site of hostile file names: each picture is reached from the index by a
+// click on its card and through a search's match link.
+const HOSTILE = ['javascript:alert(1).drf', 'https:elsewhere.drf', 'a#b.drf', 'q?x=1&y=2.drf', '100%.drf',
+  '%2e%2e%2findex.drf', 'new\nline.drf', 'quo"te\'s.drf', '<b onmouseover=alert(3)>x.drf', 'caf\u00e9 \u00fc.drf',
+  '-dash.drf', '--help.drf'].map((n) => Buffer.from(n)).concat([Buffer.from([0xff, 0xfe, 0x2e, 0x64, 0x72, 0x66])]);
+// The address the tool gives a name: every byte but letters, digits and
+// "-._~" percent-encoded.
+const encode = (bytes) => [...bytes].map((b) => /[A-Za-z0-9._~-]/.test(String.fromCharCode(b)) ? String.fromCharCode(b)
+  : '%' + b.toString(16).toUpperCase().padStart(2, '0')).join('');
+
+async function hostileNames() {
+  const folder = fs.mkdtempSync(path.join(os.tmpdir(), 'tavoimg-hostile-'));
+  const hostile = path.join(folder, 'site'), pictures = path.join(folder, 'pictures');
+  fs.mkdirSync(pictures);
+  for (const name of HOSTILE) fs.copyFileSync(path.join(samples, 'bearing-cap.drf'), Buffer.concat([Buffer.from(pictures + '/'), name]));
+  run('html', pictures, '-o', hostile);
+  const page = await openPage(hostile, 'index.html'), base = pathToFileURL(hostile).href + '/';
+  const linksLeaving = async () => page.elsewhere.push(...await page.$$eval('a[href]', (as, base) =>
+    as.map((a) => a.href).filter((h) => !h.startsWith(base)), base));
+  // Opens the index (searching for WORDS if given) and follows the link
+  // SELECTOR; notes every link leaving the site on the way, and the page reached.
+  const follow = async (selector, words) => {
+    await page.goto(base + 'index.html');
+    check('hostile names: the index lists every picture', (await page.$$('#pictures > li')).length === HOSTILE.length);
+    if (words) await page.fill('#search', words);
+    await linksLeaving();
+    await page.hover(selector);
+    await page.click(selector);
+    await page.waitForLoadState('load');
+    await linksLeaving();
+    return page.url().replace(/#.*/, '');
+  };
+  const reached = new Set(), searched = new Set();
+  for (let i = 1; i <= HOSTILE.length; i++) {
+    reached.add(await follow(`#pictures > li:nth-child(${i}) a.card`));
+    searched.add(await follow(`#pictures > li:nth-child(${i}) .matches a`, 'flange'));
+  }
+  const missed = (seen) => HOSTILE.map((n) => base + encode(n) + '.html').filter((u) => !seen.has(u)).join(' ');
+  check('hostile names: a click on each card opens its own page', missed(reached) === '', missed(reached));
+  check('hostile names: each is found by a search and opened from its match', missed(searched) === '', missed(searched));
+  await finish(page, 'hostile names');
+  fs.rmSync(folder, { recursive: true, force: true });
+}
+
 (async () => {
-  const browser = await chromium.launch({ executablePath: browserPath, args: ['--no-sandbox'] });
+  browser = await chromium.launch({ executablePath: browserPath, args: ['--no-sandbox'] });
   try {
-    await pictureChecks(browser);
-    await reducedLevelCheck(browser);
-    await indexChecks(browser);
-    await require('./sites.js')(browser, tool, samples, check);
-    await archiveChecks(browser, a0, a0Site);
+    await pictureChecks();
+    await reducedLevelCheck();
+    await indexChecks();
+    await hostileNames();
+    await archiveChecks();
   } catch (e) {
     check('the browser tests ran to the end', false, e.stack);
   }
