@@ -1,6 +1,5 @@
 // What leaves the library: the clipboard (read back from the system
 // clipboard), both DIB exports and the DRF-to-TIFF conversion.
-#include "pictures.h"
 #include "winhost.h"
 
 #include <afx.h>
@@ -125,8 +124,7 @@ void Export(Context& context, const TestPicture& picture) {
     context.ExpectBytes("dib", std::vector<uint8_t>(buffer.begin(), buffer.begin() + packed));
 }
 
-// FILE_DRF2TIFF_Hotspots, the file written byte for byte. (Showing TIFFs
-// with hotspots, one of them written by it, is what the display scenarios do.)
+// FILE_DRF2TIFF_Hotspots, the file written byte for byte.
 void Convert(Context& context, const TestPicture& picture) {
   HostWindow window(kWindowWidth, kWindowHeight);
   ImgStruct* record = window.Open(picture, 1, false);
@@ -146,8 +144,7 @@ struct OutputScenarios {
       const char* id;
       DWORD mode;
       bool zoom;
-    } copies[] = {{"drive-unit", 1, true}, {"bearing-cap", 0, false}, {"grey", 0, false},
-                  {"colour", 2, false},    {"page", 1, true},         {"fourcolour", 1, true}};
+    } copies[] = {{"drive-unit", 1, true}, {"bearing-cap", 0, false}, {"control-panel", 2, false}, {"page", 1, true}};
     for (const auto& c : copies) {
       const TestPicture& picture = PictureById(c.id);
       const DWORD mode = c.mode;
@@ -155,11 +152,11 @@ struct OutputScenarios {
       winhost::RegisterScenario(Format("clipboard/%s", c.id),
                                 [&picture, mode, zoom](Context& context) { Clipboard(context, picture, mode, zoom); });
     }
-    for (const char* id : {"control-panel", "grey", "colour", "fourcolour", "drive-unit-hotspots", "page", "spots"}) {
+    for (const char* id : {"drive-unit", "drive-unit-hotspots", "page", "bearing-cap", "control-panel"}) {
       const TestPicture& picture = PictureById(id);
       winhost::RegisterScenario(Format("export/%s", id), [&picture](Context& context) { Export(context, picture); });
     }
-    for (const char* id : {"drive-unit", "fourcolour", "grey"}) {
+    for (const char* id : {"drive-unit", "control-panel"}) {
       const TestPicture& picture = PictureById(id);
       winhost::RegisterScenario(Format("drf2tiff/%s", id), [&picture](Context& context) { Convert(context, picture); });
     }

@@ -3,7 +3,6 @@
 // rubber-band zoom with the system's pointer and buttons, scrolling, and
 // marked hotspots in each frame style (the view's rules themselves are the
 // Linux suites').
-#include "pictures.h"
 #include "winhost.h"
 
 #include <string.h>
@@ -18,10 +17,6 @@ namespace {
 
 const int kWindowWidth = 240, kWindowHeight = 180;
 
-std::string Pair(LONGLONG value) {
-  return Format("%ld,%ld", (long)TAVIMG_PAIR_X(value), (long)TAVIMG_PAIR_Y(value));
-}
-
 HotspotDataRecord Spot(ImgStruct* record, LONG number) {
   HotspotDataRecord data;
   memset(&data, 0, sizeof data);
@@ -29,47 +24,19 @@ HotspotDataRecord Spot(ImgStruct* record, LONG number) {
   return data;
 }
 
-template <typename Rect> std::string Sides(Rect r) { // a RECT or a packed TavRect
-  return Format("%ld,%ld,%ld,%ld", (long)r.left, (long)r.top, (long)r.right, (long)r.bottom);
-}
-
-// What the host can read of the view: window geometry, scroll bars, the
-// view queries and every hotspot's screen rectangle and state.
-std::string ViewState(const HostWindow& window) {
-  HWND handle = window.handle;
-  ImgStruct* record = window.record;
-  std::string s;
-  RECT outer = {0, 0, 0, 0}, client = {0, 0, 0, 0};
-  GetWindowRect(handle, &outer);
-  GetClientRect(handle, &client);
-  s += "window " + Sides(outer) + " client " + Format("%ld,%ld\n", (long)client.right, (long)client.bottom);
+// What the system keeps of the view: the client area and the scroll bars.
+// (The view's own numbers are the library's, proven by the Linux suites.)
+void Observe(Context& context, const HostWindow& window, const std::string& step) {
+  RECT client = {0, 0, 0, 0};
+  GetClientRect(window.handle, &client);
+  std::string state = Format("client %ld,%ld\n", (long)client.right, (long)client.bottom);
   for (int bar = SB_HORZ; bar <= SB_VERT; ++bar) {
     int low = 0, high = 0;
-    GetScrollRange(handle, bar, &low, &high);
-    s += Format("%s bar %d..%d at %d\n", bar == SB_HORZ ? "horizontal" : "vertical", low, high,
-                GetScrollPos(handle, bar));
+    GetScrollRange(window.handle, bar, &low, &high);
+    state += Format("bar %d: %d..%d at %d\n", bar, low, high, GetScrollPos(window.handle, bar));
   }
-  TavDoublePair zoom = TAVIMG_GetZoomFactor(record), fit = TAVIMG_GetBildFactor(record);
-  s += "DRF size " + Pair(TAVIMG_GetDRFSize(record)) + ", TIFF size " + Pair(TAVIMG_GetTIFFSize(record)) + ", scaled " +
-       Pair(TAVIMG_GetScaledClientSize(record)) + "\n";
-  s += "centre " + Pair(TAVIMG_GetBildMitte(record)) + ", zoom start " + Pair(TAVIMG_GetZoomStart(record)) +
-       ", spot offset " + Pair(TAVIMG_GetDRFSpotOffset(record)) + "\n";
-  s += Format("picture mode %ld, graphics mode %ld, zoom %.6f,%.6f, fit %.6f,%.6f, in zoom action %lu\n",
-              (long)TAVIMG_GetPictureMode(record), (long)TAVIMG_GetGraphicsMode(record), zoom.x, zoom.y, fit.x, fit.y,
-              (unsigned long)TAVIMG_InZoomAction(record));
-  LONG count = TAVIMG_GetHotspotCount(record);
-  s += Format("%ld hotspots\n", (long)count);
-  for (LONG i = 0; i < count && i < 16; ++i) {
-    HotspotDataRecord data = Spot(record, i);
-    s += Format("  %ld %s \"%s\" screen ", (long)i, data.Name, data.Text) + Sides(data.ScreenRect) + " picture " +
-         Sides(data.PictureRect) + Format(" state %ld kind %ld\n", (long)data.State, (long)data.Kind);
-  }
-  return s;
-}
-
-void Observe(Context& context, const HostWindow& window, const std::string& step) {
   context.ExpectImage(step, window.Capture());
-  context.ExpectText(step, ViewState(window));
+  context.ExpectText(step, state);
 }
 
 // Centre of hotspot number on the screen, as the library placed it.
@@ -90,9 +57,6 @@ void Hover(Context& context, HostWindow& window) {
   window.Mouse(WM_MOUSEMOVE, first.x, first.y);
   window.Pump();
   Observe(context, window, "over-first");
-  char out1[64] = {0}, out2[64] = {0};
-  const char* name = TAVIMG_GetHotspot(record, out1, out2);
-  context.ExpectText("first-name", Format("%s / %s", name ? name : "(null)", out2));
   window.Mouse(WM_MOUSEMOVE, second.x, second.y);
   window.Pump();
   Observe(context, window, "over-second");
@@ -145,14 +109,6 @@ void Zoom(Context& context, HostWindow& window) {
 void Marking(Context& context, HostWindow& window) {
   ImgStruct* record = window.record;
   HWND handle = window.handle;
-  context.Check(TAVIMG_SetHotspotNr(handle, 0, 1, record) != 0, "TAVIMG_SetHotspotNr(0) failed");
-  window.Pump();
-  Observe(context, window, "first-marked");
-  const std::string thirdName = Spot(record, 2).Name;
-  context.Check(TAVIMG_SetHotspot(handle, thirdName.c_str(), 1, record) != 0, "TAVIMG_SetHotspot(%s) failed",
-                thirdName.c_str());
-  window.Pump();
-  Observe(context, window, "by-name");
   const struct {
     DWORD mode;
     LONG pen;
