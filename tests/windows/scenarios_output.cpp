@@ -6,6 +6,8 @@
 
 #include <string.h>
 
+#include <algorithm>
+
 using winhost::Context;
 using winhost::Format;
 using winhost::HostWindow;
@@ -25,12 +27,6 @@ size_t PackedDibSize(const BITMAPINFOHEADER& h) {
   return h.biSize + 4 * (size_t)colours + stride * rows;
 }
 
-std::string HeaderText(const BITMAPINFOHEADER& h) {
-  return Format("header %lu, %ldx%ld, planes %u, bits %u, compression %lu, colours %lu\n", (unsigned long)h.biSize,
-                (long)h.biWidth, (long)h.biHeight, (unsigned)h.biPlanes, (unsigned)h.biBitCount,
-                (unsigned long)h.biCompression, (unsigned long)h.biClrUsed);
-}
-
 // Reads the format the library placed from the system clipboard: a CF_DIB
 // as its packed bytes, a CF_BITMAP as its description and bits. (Windows
 // also offers each as the other, converted; only the placed one is read.)
@@ -39,13 +35,13 @@ void ReadClipboard(Context& context, const std::string& step, UINT format) {
     return;
   context.Check(IsClipboardFormatAvailable(format) != 0, "%s: no format %u on the clipboard", step.c_str(), format);
   HANDLE data = GetClipboardData(format);
-  std::string text;
   BITMAP bm;
   memset(&bm, 0, sizeof bm);
   if (format == CF_BITMAP &&
       context.Check(data != nullptr && GetObjectA(data, sizeof bm, &bm) != 0, "%s: no bitmap", step.c_str())) {
-    text = Format("bitmap %ldx%ld, %ld bytes per row, planes %u, bits %u\n", (long)bm.bmWidth, (long)bm.bmHeight,
-                  (long)bm.bmWidthBytes, (unsigned)bm.bmPlanes, (unsigned)bm.bmBitsPixel);
+    context.ExpectText(step, Format("bitmap %ldx%ld, %ld bytes per row, planes %u, bits %u\n", (long)bm.bmWidth,
+                                    (long)bm.bmHeight, (long)bm.bmWidthBytes, (unsigned)bm.bmPlanes,
+                                    (unsigned)bm.bmBitsPixel));
     std::vector<uint8_t> bits((size_t)bm.bmWidthBytes * bm.bmHeight, 0);
     LONG got = GetBitmapBits((HBITMAP)data, (LONG)bits.size(), bits.data());
     context.Check(got == (LONG)bits.size(), "%s: GetBitmapBits gave %ld of %zu bytes", step.c_str(), (long)got,
@@ -61,13 +57,11 @@ void ReadClipboard(Context& context, const std::string& step, UINT format) {
       format == CF_DIB && data != nullptr ? (const BITMAPINFOHEADER*)GlobalLock(data) : nullptr;
   if (format == CF_DIB && context.Check(header != nullptr, "%s: no DIB", step.c_str())) {
     size_t size = PackedDibSize(*header);
-    text = HeaderText(*header);
     if (context.Check(size <= GlobalSize(data), "%s: the DIB block holds %zu bytes, its header needs %zu", step.c_str(),
                       (size_t)GlobalSize(data), size))
       context.ExpectBytes(step + "-dib", std::vector<uint8_t>((const uint8_t*)header, (const uint8_t*)header + size));
     GlobalUnlock(data);
   }
-  context.ExpectText(step, text);
   CloseClipboard();
 }
 
@@ -103,25 +97,16 @@ void Export(Context& context, const TestPicture& picture) {
   LONGLONG size = drf ? TAVIMG_GetDRFSize(record) : TAVIMG_GetTIFFSize(record);
   LONG w = TAVIMG_SIZE_WIDTH(size), h = TAVIMG_SIZE_HEIGHT(size);
   SHORT bits = 1, colours = 2;
-  LONG info = drf ? TAVIMG_GetDRFColorInfo(record, &bits, &colours) : 1;
-  context.ExpectText(
-      "info", Format("size %ldx%ld, info %ld, bits %d, colours %d\n", (long)w, (long)h, (long)info, bits, colours));
-  if (!context.Check(info != 0 && w > 0 && h > 0 && (bits == 1 || bits == 4 || bits == 8), "no DIB can be asked for"))
-    return;
+  if (drf)
+    TAVIMG_GetDRFColorInfo(record, &bits, &colours);
   const size_t need = drf ? TAVIMG_DRF_DIB_SIZE(w, h, bits, colours) : TAVIMG_TIFF_DIB_SIZE(w, h);
   std::vector<uint8_t> buffer(need + 64, kGuard);
   LONG result = drf ? TAVIMG_DecodeDRF2DIB(record, buffer.data()) : TAVIMG_DecodeTIFF2DIB(record, buffer.data());
   context.Check(result == 1, "the export returned %ld", (long)result);
-  for (size_t i = need; i < buffer.size(); ++i)
-    if (!context.Check(buffer[i] == kGuard, "the export wrote past the %zu bytes of its buffer", need))
-      break;
-  BITMAPINFOHEADER header;
-  memcpy(&header, buffer.data(), sizeof header);
-  size_t packed = drf ? PackedDibSize(header) : need;
-  context.ExpectText("header", HeaderText(header));
-  if (context.Check(packed <= need, "the DIB's header describes %zu bytes, more than the %zu of the buffer", packed,
-                    need))
-    context.ExpectBytes("dib", std::vector<uint8_t>(buffer.begin(), buffer.begin() + packed));
+  context.Check(std::count(buffer.begin() + need, buffer.end(), kGuard) == 64,
+                "the export wrote past the %zu bytes of its buffer", need);
+  buffer.resize(need);
+  context.ExpectBytes("dib", buffer);
 }
 
 // FILE_DRF2TIFF_Hotspots, the file written byte for byte.
