@@ -60,9 +60,7 @@ struct LoadedTiff {
   TiffRecord record;
   TiffBitmap exported;
   LoadedTiff(const std::string& name, int width, int height) {
-    std::string path = TiffScratchPath(name);
-    EXPECT_TRUE(TiffWriteWithLibtiff(path, TiffRandomBitmap(width, height, width), TiffWriteOptions{5}));
-    EXPECT_EQ(record.Load(path), 1);
+    EXPECT_EQ(record.Load(TiffWritten(name, TiffRandomBitmap(width, height, width), {5})), 1);
     exported = TiffExport(record.get());
   }
 };

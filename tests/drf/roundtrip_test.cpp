@@ -94,7 +94,7 @@ TEST(DrfRoundTrip, DataOverManyStripesAndSixteenBands) {
 }
 
 TEST(DrfExport, KindFiveOpensItsCompanionTiffWhenDecoded) {
-  const std::string tiff = TiffScratchPath("companion.tif");
+  const std::string tiff = drftest::TempPath("companion.tif");
   ASSERT_TRUE(TiffSimpleFile(TiffRandomBitmap(64, 32, 1)).Write(tiff));
   drfenc::DrfPicture picture = drftest::RandomPicture(5, 64, 32, 9);
   const std::string path = drftest::WritePicture("companion.drf", picture);

@@ -6,14 +6,6 @@
 
 namespace viewtest {
 
-std::string WriteTiff(const std::string& name, const TiffBitmap& picture) {
-  const std::string path = drftest::TempPath(name);
-  TiffWriteOptions options;
-  options.rowsPerStrip = 64;
-  EXPECT_TRUE(TiffWriteWithLibtiff(path, picture, options)) << "libtiff could not write " << path;
-  return path;
-}
-
 ::testing::AssertionResult PixelsAre(const Pixels& pixels, int x0, int y0, int x1, int y1,
                                      const std::function<COLORREF(int x, int y)>& expected) {
   if (x0 < 0 || y0 < 0 || x1 > pixels.width || y1 > pixels.height)

@@ -1,5 +1,5 @@
-// Checks of what a host window shows: pixels against a rule, frames drawn
-// by inversion, and the bilevel TIFF files the view and hotspot suites show.
+// Checks of what a host window shows: pixels against a rule, and frames
+// drawn by inversion.
 #ifndef TAV_TESTS_SUPPORT_PIXEL_CHECKS_H
 #define TAV_TESTS_SUPPORT_PIXEL_CHECKS_H
 
@@ -11,10 +11,6 @@
 #include <functional>
 
 namespace viewtest {
-
-// A bilevel picture (1 = black) written as a TIFF with compression 2 and 64
-// rows a strip into a fresh file; fails the test when libtiff cannot.
-std::string WriteTiff(const std::string& name, const TiffBitmap& picture);
 
 // Every pixel of [x0, x1) x [y0, y1) has the colour that expected gives it;
 // the failure names the first wrong pixels.

@@ -6,15 +6,11 @@
 
 #include <gtest/gtest.h>
 
-#include <stdio.h>
-#include <stdlib.h>
 #include <string.h>
-#include <sys/stat.h>
 
 #include <algorithm>
 #include <fstream>
 #include <random>
-#include <sstream>
 
 #ifdef TAV_HAVE_LIBTIFF
 #  include <tiffio.h>
@@ -39,32 +35,9 @@ TiffBitmap TiffRandomBitmap(int width, int height, uint32_t seed) {
   return bitmap;
 }
 
-std::string TiffScratchPath(const std::string& name) {
-  std::string folder = std::string(TAV_BINARY_DIR) + "/tiff-test-files";
-  mkdir(folder.c_str(), 0777);
-  return folder + "/" + name;
-}
-
 std::vector<uint8_t> TiffReadBytes(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return std::vector<uint8_t>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
-std::vector<uint8_t> TiffBits(const char* bits) {
-  std::vector<uint8_t> bytes;
-  int n = 0;
-  for (const char* p = bits; *p != 0; ++p) {
-    if (*p == '|')
-      n = (n + 7) / 8 * 8;
-    if (*p != '0' && *p != '1')
-      continue;
-    if (n % 8 == 0)
-      bytes.push_back(0);
-    if (*p == '1')
-      bytes.back() |= uint8_t(0x80 >> (n % 8));
-    ++n;
-  }
-  return bytes;
 }
 
 // ---- Hand-made files
@@ -103,27 +76,18 @@ uint32_t TiffFileBuilder::AddNumbers(const std::vector<uint32_t>& values, int si
   return AddBytes(bytes);
 }
 
-void TiffFileBuilder::Entry(uint16_t tag, uint16_t type, uint32_t count, uint32_t value) {
-  std::vector<uint8_t> entry;
-  TiffPut(entry, tag, 2, big_);
-  TiffPut(entry, type, 2, big_);
-  TiffPut(entry, count, 4, big_);
-  TiffPut(entry, value, 4, big_);
-  entries_.push_back(entry);
-}
-
-void TiffFileBuilder::ShortEntry(uint16_t tag, uint16_t value) {
-  Entry(tag, 3, 1, big_ ? uint32_t(value) << 16 : value);
-}
-
 std::vector<uint8_t> TiffFileBuilder::Build() const {
   std::vector<uint8_t> file(2, big_ ? 'M' : 'I');
   TiffPut(file, 42, 2, big_);
   TiffPut(file, uint32_t(8 + data_.size()), 4, big_);
   file.insert(file.end(), data_.begin(), data_.end());
   TiffPut(file, uint32_t(entries_.size()), 2, big_);
-  for (const auto& entry : entries_)
-    file.insert(file.end(), entry.begin(), entry.end());
+  for (const std::array<uint32_t, 4>& e : entries_) {
+    for (int k = 0; k < 3; ++k)
+      TiffPut(file, e[k], k < 2 ? 2 : 4, big_);
+    const bool oneShort = e[1] == 3 && e[2] == 1;
+    TiffPut(file, oneShort && big_ ? e[3] << 16 : e[3], 4, big_);
+  }
   TiffPut(file, 0, 4, big_);
   return file;
 }
@@ -194,7 +158,7 @@ TiffDirectory TiffReadDirectory(const std::vector<uint8_t>& file) {
   return d;
 }
 
-// ---- libtiff and Ghostscript
+// ---- libtiff
 
 bool TiffWriteWithLibtiff(const std::string& path, const TiffBitmap& bitmap, const TiffWriteOptions& options) {
 #ifdef TAV_HAVE_LIBTIFF
@@ -244,10 +208,15 @@ bool TiffWriteWithLibtiff(const std::string& path, const TiffBitmap& bitmap, con
 #endif
 }
 
-bool TiffDecodeWithLibtiff(const std::string& path, TiffBitmap* bitmap, TiffLibtiffTags* tags) {
+std::string TiffWritten(const std::string& name, const TiffBitmap& bitmap, const TiffWriteOptions& options) {
+  const std::string path = drftest::TempPath(name);
+  EXPECT_TRUE(TiffWriteWithLibtiff(path, bitmap, options)) << "libtiff could not write " << path;
+  return path;
+}
+
+bool TiffDecodeWithLibtiff(const std::string& path, TiffBitmap* bitmap) {
 #ifdef TAV_HAVE_LIBTIFF
-  // Tests judge by what libtiff finds, not by its messages (a tag of count
-  // 0, as the converter writes without hotspots, is reported and dropped).
+  // Tests judge by what libtiff finds, not by its messages.
   TIFFSetWarningHandler(nullptr);
   TIFFSetErrorHandler(nullptr);
   TIFF* tif = TIFFOpen(path.c_str(), "r");
@@ -256,17 +225,6 @@ bool TiffDecodeWithLibtiff(const std::string& path, TiffBitmap* bitmap, TiffLibt
   uint32_t width = 0, height = 0;
   TIFFGetField(tif, TIFFTAG_IMAGEWIDTH, &width);
   TIFFGetField(tif, TIFFTAG_IMAGELENGTH, &height);
-  if (tags != nullptr) {
-    uint16_t photometric = 0;
-    if (TIFFGetField(tif, TIFFTAG_PHOTOMETRIC, &photometric))
-      tags->photometric = photometric;
-    uint64_t* counts = nullptr;
-    if (TIFFGetField(tif, TIFFTAG_STRIPBYTECOUNTS, &counts) && counts != nullptr)
-      tags->stripByteCounts.assign(counts, counts + TIFFNumberOfStrips(tif));
-    void* values = nullptr;
-    tags->hasHotspotTag =
-        TIFFFindField(tif, 65024, TIFF_ANY) != nullptr && TIFFGetField(tif, 65024, &tags->hotspotCount, &values) == 1;
-  }
   *bitmap = TiffBitmap((int)width, (int)height);
   std::vector<uint8_t> row(TIFFScanlineSize(tif));
   bool ok = true;
@@ -278,13 +236,13 @@ bool TiffDecodeWithLibtiff(const std::string& path, TiffBitmap* bitmap, TiffLibt
   TIFFClose(tif);
   return ok;
 #else
-  (void)path, (void)bitmap, (void)tags;
+  (void)path, (void)bitmap;
   return false;
 #endif
 }
 
 std::vector<uint8_t> TiffEncodeRows(const TiffBitmap& bitmap, std::vector<uint32_t>* lengths) {
-  std::string path = TiffScratchPath("encode-rows.tif");
+  std::string path = drftest::TempPath("encode-rows.tif");
   std::vector<uint8_t> file, rows;
   if (TiffWriteWithLibtiff(path, bitmap, TiffWriteOptions{1}))
     file = TiffReadBytes(path);
@@ -295,58 +253,6 @@ std::vector<uint8_t> TiffEncodeRows(const TiffBitmap& bitmap, std::vector<uint32
   if (lengths != nullptr)
     *lengths = counts != nullptr ? counts->values : std::vector<uint32_t>();
   return rows;
-}
-
-bool TiffRowsAtStripEnds(const std::string& path, const TiffBitmap& source, std::vector<bool>* white,
-                         std::string* message) {
-  std::vector<uint8_t> file = TiffReadBytes(path);
-  TiffDirectory d = TiffReadDirectory(file);
-  const TiffDirEntry *offsets = d.Find(273), *counts = d.Find(279), *perStripEntry = d.Find(278);
-  std::vector<uint32_t> lengths;
-  TiffEncodeRows(source, &lengths);
-  size_t rows = source.height;
-  if (offsets == nullptr || lengths.size() != rows) {
-    *message = "no strips";
-    return false;
-  }
-  white->assign(rows, false);
-  uint32_t copyLength = uint32_t(file.size() / 10240 + 1) * 10240;
-  uint32_t perStrip =
-      perStripEntry != nullptr && !perStripEntry->values.empty() ? perStripEntry->values[0] : (uint32_t)rows;
-  const std::vector<uint32_t>& at = offsets->values;
-  for (size_t s = 0; s < at.size() && s * perStrip < rows; ++s) {
-    size_t first = s * perStrip, end = std::min(rows, (s + 1) * perStrip);
-    uint32_t held = counts != nullptr ? counts->values[s] : s + 1 < at.size() ? at[s + 1] - at[s] : copyLength - at[s];
-    // Where each row begins; the strip's last row only has to fit.
-    uint32_t start = 0, whiteRows = 0;
-    for (size_t r = first; r < end; ++r) {
-      (*white)[r] = start + 4 >= held;
-      whiteRows += (*white)[r];
-      start += lengths[r];
-    }
-    if (start - lengths[end - 1] >= held || (counts != nullptr && start > held) || whiteRows > 4) {
-      *message =
-          "strip " + std::to_string(s) + " holds " + std::to_string(held) + " bytes, its rows " + std::to_string(start);
-      return false;
-    }
-  }
-  return true;
-}
-
-bool TiffHaveGhostscript() {
-  return system("gs --version >/dev/null 2>&1") == 0;
-}
-
-bool TiffRenderPostScript(const std::vector<std::string>& sources, const std::string& path, int width, int height,
-                          int dpi) {
-  std::ostringstream command;
-  command << "gs -q -dNOPAUSE -dBATCH -dSAFER -sDEVICE=tiffcrle -r" << dpi << " -g" << width << "x" << height
-          << " -sOutputFile='" << path << "'";
-  for (const std::string& source : sources)
-    command << " '" << source << "'";
-  command << " >/dev/null 2>&1";
-  remove(path.c_str());
-  return system(command.str().c_str()) == 0 && !TiffReadBytes(path).empty();
 }
 
 // ---- Records

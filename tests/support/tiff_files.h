@@ -1,7 +1,6 @@
 // Test support for TIFF pictures: bilevel bitmaps, Compression 2 files
-// written by libtiff or rendered by Ghostscript, hand-made files, libtiff's
-// decode as the oracle, a directory reader, and picture records loaded
-// straight from a path.
+// written by libtiff, hand-made files, libtiff's decode as the oracle, a
+// directory reader, and picture records loaded straight from a path.
 #ifndef TAV_TESTS_SUPPORT_TIFF_FILES_H
 #define TAV_TESTS_SUPPORT_TIFF_FILES_H
 
@@ -12,6 +11,7 @@
 
 #include <stdint.h>
 
+#include <array>
 #include <string>
 #include <vector>
 
@@ -28,8 +28,6 @@ struct TiffBitmap {
 // Random runs of both colours, from single pixels up to beyond 2560.
 TiffBitmap TiffRandomBitmap(int width, int height, uint32_t seed);
 
-// A file in the test's scratch folder.
-std::string TiffScratchPath(const std::string& name);
 std::vector<uint8_t> TiffReadBytes(const std::string& path);
 
 struct TiffWriteOptions {
@@ -42,16 +40,11 @@ struct TiffWriteOptions {
 // Compression 2 through libtiff (a 1-bit is stored for every black pixel).
 // False when libtiff is not there or fails.
 bool TiffWriteWithLibtiff(const std::string& path, const TiffBitmap& bitmap, const TiffWriteOptions& options);
+// The same into a fresh file of that name (the test fails when it cannot).
+std::string TiffWritten(const std::string& name, const TiffBitmap& bitmap, const TiffWriteOptions& options = {});
 
-// What libtiff finds in a file besides its pixels.
-struct TiffLibtiffTags {
-  int photometric = -1;
-  std::vector<uint64_t> stripByteCounts;
-  bool hasHotspotTag = false;
-  uint32_t hotspotCount = 0;
-};
 // libtiff's decode of a Compression 2 file (stored 1-bits as 1).
-bool TiffDecodeWithLibtiff(const std::string& path, TiffBitmap* bitmap, TiffLibtiffTags* tags = nullptr);
+bool TiffDecodeWithLibtiff(const std::string& path, TiffBitmap* bitmap);
 // The Modified Huffman rows of bitmap, one byte-aligned row after another,
 // as libtiff encodes them; lengths gets the length of each.
 std::vector<uint8_t> TiffEncodeRows(const TiffBitmap& bitmap, std::vector<uint32_t>* lengths = nullptr);
@@ -73,24 +66,6 @@ TiffDirectory TiffReadDirectory(const std::vector<uint8_t>& file);
 // A little-endian 32-bit number of a file.
 uint32_t TiffLe32(const std::vector<uint8_t>& file, size_t at);
 
-// Rows the library leaves white because they begin in the last 4 bytes of
-// their strip as it holds the strip (a strip without byte count reaching to
-// the next strip, the last one to the end of the memory copy). False with a
-// message when the rows libtiff encodes for source do not add up to the
-// strips of the file at path.
-bool TiffRowsAtStripEnds(const std::string& path, const TiffBitmap& source, std::vector<bool>* white,
-                         std::string* message);
-
-// Renders the PostScript files with Ghostscript's tiffcrle device at the
-// given size in pixels and resolution; false when Ghostscript fails.
-bool TiffRenderPostScript(const std::vector<std::string>& sources, const std::string& path, int width, int height,
-                          int dpi);
-bool TiffHaveGhostscript();
-
-// Bytes from a string of '0' and '1' ('|' fills up the byte with zero bits,
-// other characters are ignored), the last byte filled up too.
-std::vector<uint8_t> TiffBits(const char* bits);
-
 // A record of tag 65024.
 struct TiffSpot {
   uint16_t x, y, width, height;
@@ -106,10 +81,12 @@ public:
   // Appends data; returns its file offset.
   uint32_t AddBytes(const std::vector<uint8_t>& bytes);
   uint32_t AddNumbers(const std::vector<uint32_t>& values, int size);
-  // An entry whose value field is value as one 32-bit number.
-  void Entry(uint16_t tag, uint16_t type, uint32_t count, uint32_t value);
-  // A SHORT entry with its value in the first two bytes of the field.
-  void ShortEntry(uint16_t tag, uint16_t value);
+  // An entry whose value field is value as one 32-bit number, but a single
+  // SHORT's, which takes the first two bytes of the field.
+  void Entry(uint16_t tag, uint16_t type, uint32_t count, uint32_t value) {
+    entries_.push_back({tag, type, count, value});
+  }
+  void ShortEntry(uint16_t tag, uint16_t value) { Entry(tag, 3, 1, value); }
   void LongEntry(uint16_t tag, uint32_t value) { Entry(tag, 4, 1, value); }
   // The file; the IFD follows the data, entries in the order given.
   std::vector<uint8_t> Build() const;
@@ -118,7 +95,7 @@ public:
 private:
   bool big_;
   std::vector<uint8_t> data_; // everything after the 8-byte header
-  std::vector<std::vector<uint8_t>> entries_;
+  std::vector<std::array<uint32_t, 4>> entries_;
 };
 // Appends v in size bytes in the given byte order.
 void TiffPut(std::vector<uint8_t>& out, uint32_t v, int size, bool big);

@@ -12,10 +12,23 @@
 
 namespace {
 
-// The strip: the rows, then padding so that the last row is decoded.
-std::vector<BYTE> Strip(std::vector<BYTE> rows, size_t padding = 8) {
-  rows.insert(rows.end(), padding, 0);
-  return rows;
+// Bytes from a string of '0' and '1' ('|' fills up the byte with zero bits,
+// other characters are ignored), the last byte filled up too.
+std::vector<uint8_t> Bits(const char* bits) {
+  std::vector<uint8_t> bytes;
+  int n = 0;
+  for (const char* p = bits; *p != 0; ++p) {
+    if (*p == '|')
+      n = (n + 7) / 8 * 8;
+    if (*p != '0' && *p != '1')
+      continue;
+    if (n % 8 == 0)
+      bytes.push_back(0);
+    if (*p == '1')
+      bytes.back() |= uint8_t(0x80 >> (n % 8));
+    ++n;
+  }
+  return bytes;
 }
 
 TEST(TiffMHRow, HandWrittenRows) {
@@ -61,7 +74,8 @@ TEST(TiffMHRow, HandWrittenRows) {
       {"endless make-up codes", makeUps, 0, 0, 100, 0, 100, 0, {}},
   };
   for (const Case& c : cases) {
-    std::vector<BYTE> strip = Strip(TiffBits(c.bits.c_str()), c.padding);
+    std::vector<BYTE> strip = Bits(c.bits.c_str());
+    strip.insert(strip.end(), c.padding, 0); // so that the last row is decoded
     int columns = int(c.xEnd - c.xStart);
     std::vector<BYTE> row((columns + 7) / 8 + 8, 0); // 8 bytes that must stay white behind the row
     DWORD position = c.start;

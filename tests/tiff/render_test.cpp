@@ -25,23 +25,14 @@ uint32_t LevelColour(int level) {
   return grey << 16 | grey << 8 | grey;
 }
 
-std::string Written(const TiffBitmap& bitmap, uint32_t rowsPerStrip = 0) {
-  static int n = 0;
-  std::string path = TiffScratchPath("render" + std::to_string(++n) + ".tif");
-  EXPECT_TRUE(TiffWriteWithLibtiff(path, bitmap, TiffWriteOptions{rowsPerStrip}));
-  return path;
-}
-
 // A loaded picture and a window to draw it into; the fill brush is red, so
 // that what the drawing does not output stays red.
 class Drawing {
 public:
-  Drawing(const std::string& path, int windowWidth, int windowHeight) {
+  Drawing(const std::string& path, int windowWidth, int windowHeight) : window_(0, 0, windowWidth, windowHeight) {
     EXPECT_EQ(record_.Load(path), 1);
     TAVIMG_SetBkColor(record_.get(), RGB(255, 0, 0), 0);
-    window_ = host::CreateTestWindow(0, 0, windowWidth, windowHeight);
   }
-  ~Drawing() { DestroyWindow(window_); }
   ImgStruct* record() const { return record_.get(); }
 
   // DrawTIFF of the source window into destWidth x destHeight at (0, 0),
@@ -51,8 +42,8 @@ public:
   std::vector<uint32_t> Draw(int x0, int x1, int y0, int y1, int destWidth, int destHeight,
                              const std::optional<RECT>& area = std::nullopt) {
     RECT client;
-    GetClientRect(window_, &client);
-    HDC dc = GetDC(window_);
+    GetClientRect(window_.hwnd(), &client);
+    HDC dc = GetDC(window_.hwnd());
     HRGN region = nullptr;
     if (area) {
       HBRUSH blue = CreateSolidBrush(RGB(0, 0, 255));
@@ -65,13 +56,13 @@ public:
     SelectClipRgn(dc, nullptr);
     if (region != nullptr)
       DeleteObject(region);
-    ReleaseDC(window_, dc);
-    return host::ReadClientPixels(window_);
+    ReleaseDC(window_.hwnd(), dc);
+    return host::ReadClientPixels(window_.hwnd());
   }
 
 private:
   TiffRecord record_;
-  HWND window_;
+  viewtest::HostWindow window_;
 };
 
 struct Draw {
@@ -147,7 +138,7 @@ TEST(TiffRender, ReductionsAndEnlargementsAcrossStripsAndBands) {
   std::set<uint32_t> seen;
   for (const Case& c : cases) {
     TiffBitmap bitmap = TiffRandomBitmap(c.width, c.height, c.seed);
-    Drawing drawing(Written(bitmap, c.rowsPerStrip), c.windowWidth, c.windowHeight);
+    Drawing drawing(TiffWritten("render.tif", bitmap, {c.rowsPerStrip}), c.windowWidth, c.windowHeight);
     for (const Draw& d : c.draws) {
       ExpectDrawn(drawing.Draw(d.x0, d.x1, d.y0, d.y1, d.dw, d.dh, d.area), c.windowWidth, bitmap, d, kRed, &seen);
       if (HasFatalFailure())
@@ -164,7 +155,7 @@ TEST(TiffRender, ReductionsAndEnlargementsAcrossStripsAndBands) {
 }
 
 TEST(TiffRender, OddRequestsDrawSafelyAndLeaveNothingBehind) {
-  Drawing drawing(Written(TiffRandomBitmap(200, 50, 4)), 40, 40);
+  Drawing drawing(TiffWritten("odd.tif", TiffRandomBitmap(200, 50, 4)), 40, 40);
   long blocks = tavwin::LiveGlobalBlocks();
   const Draw requests[] = {
       {0, 200, 0, 50, 1, 1},      {0, 200, 0, 50, 1, 40},   {0, 200, 0, 50, 130000, 3}, {0, 200, 0, 50, 200000, 3},
@@ -184,7 +175,7 @@ TEST(TiffRender, RowsBeyondTheDataAreNotWalkedOneByOne) {
   TiffFileBuilder file = TiffSimpleFile(TiffRandomBitmap(64, 20, 5));
   file.LongEntry(257, 0x7FFFFFFF);
   file.LongEntry(278, 0xFFFFFFFF);
-  std::string path = TiffScratchPath("tall.tif");
+  std::string path = drftest::TempPath("tall.tif");
   ASSERT_TRUE(file.Write(path));
   Drawing drawing(path, 64, 100);
   drawing.Draw(0, 64, 0, 0x7FFFFFFF, 64, 0x7FFFFFFF);

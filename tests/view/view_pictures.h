@@ -57,9 +57,9 @@ inline std::string PictureTiff(bool (*black)(int x, int y), int width, int heigh
   for (int y = 0; y < height; ++y)
     for (int x = 0; x < width; ++x)
       picture.at(x, y) = black(x, y);
-  return WriteTiff(std::string(black == StripeBlack ? "view_stripes_" : "view_blocks_") + std::to_string(width) + "x" +
-                       std::to_string(height) + ".tif",
-                   picture);
+  return TiffWritten(std::string(black == StripeBlack ? "view_stripes_" : "view_blocks_") + std::to_string(width) +
+                         "x" + std::to_string(height) + ".tif",
+                     picture, {64});
 }
 
 // A DRF of random pixels (named after its seed) with these hotspots.
