@@ -256,10 +256,8 @@ TEST(ToolRender, HoverAndRubberBandZoom) {
 // Failures exit with 1 and say why; usage errors exit with 2 and say what
 // was wrong in one line, with where to read more.
 TEST(ToolErrors, MissingFilesNonPicturesAndBadOptions) {
-  std::string text = TempPath("notes.txt"), badJson = TempPath("bad.json"), spotsDrf = TempPath("spots.drf");
-  std::string smallBmp = TempPath("small.bmp");
+  std::string text = TempPath("notes.txt"), spotsDrf = TempPath("spots.drf"), smallBmp = TempPath("small.bmp");
   std::ofstream(text) << "These are notes about the drive unit, not a picture of it.\n";
-  std::ofstream(badJson) << "[{\"name\": \"a\", \"rect\": [1, 2, 3]}]";
   WriteBmp24(smallBmp, 40, 30, std::vector<uint32_t>(40 * 30, 0x808080));
   // A DRF that the library cannot decode into its 16 bands: made with a
   // warning, refused when drawn or exported.
@@ -273,8 +271,8 @@ TEST(ToolErrors, MissingFilesNonPicturesAndBadOptions) {
   std::string lzw = TempPath("lzw.tif"), tiffBytes = ReadFile(Sample("drive-unit.tif"));
   tiffBytes[tiffBytes.find(std::string("\x03\x01\x03\x00\x01\x00\x00\x00\x02\x00", 10)) + 8] = 5;
   std::ofstream(lzw, std::ios::binary) << tiffBytes;
-  // make-drf with one hotspot: outside the picture, inverted, or with a
-  // character that Windows-1252 lacks.
+  // make-drf with one hotspot: short of a corner, outside the picture,
+  // inverted, or with a character that Windows-1252 lacks.
   auto spots = [&](const std::string& name, const char* rect) {
     std::string path = TempPath("spots" + std::to_string(std::hash<std::string>()(name + rect)) + ".json");
     std::ofstream(path) << "[{\"name\": \"ok\", \"rect\": [0, 0, 40, 30]}, {\"name\": \"" << name << "\", \"rect\": ["
@@ -294,9 +292,7 @@ TEST(ToolErrors, MissingFilesNonPicturesAndBadOptions) {
       {{"info", lzw}, 1, "Unsupported TIFF-Compression (5)"}, // the value read from the file
       {{"html", text, "-o", TempPath("notes-page")}, 1, "not a DRF or TIFF picture"},
       {{"make-drf", text, "--kind", "5", "-o", TempPath("x.drf")}, 1, "neither a BMP nor a PNG"},
-      {{"make-drf", smallBmp, "--kind", "5", "--hotspots", badJson, "-o", TempPath("y.drf")},
-       1,
-       "\"rect\" must be [left, top, right, bottom]"},
+      {spots("short", "1, 2, 3"), 1, "hotspot 1: \"rect\" must be [left, top, right, bottom]"},
       {spots("wide", "30, 0, 41, 10"), 1, "hotspot 1 ('wide'): its rectangle reaches outside the 40x30 picture"},
       {spots("above", "0, -1, 10, 10"), 1, "hotspot 1 ('above'): its rectangle reaches outside"},
       {spots("backw\u00e4rts", "20, 0, 10, 10"), 1, "hotspot 1 ('backw\xc3\xa4rts'): its rectangle is inverted"},

@@ -1,6 +1,7 @@
 // "tavoimg html FOLDER" against what strangers' folders and many machines
 // bring: shares run as separate processes and merged, two runs into one site,
-// names that could steer a terminal or a link, and failures that must count.
+// names that could steer a terminal (their links are the browser stage's),
+// and failures that must count.
 #include "drf_files.h"
 #include "tool_run.h"
 
@@ -11,7 +12,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <regex>
 
 using drftest::TempPath;
 using namespace tooltest;
@@ -76,15 +76,10 @@ TEST(ToolSite, ThreeSharesMergedAreTheSiteOfOneRun) {
   EXPECT_EQ(Tree(whole), a);
 }
 
-TEST(ToolSite, HostileNamesReachNeitherTerminalNorLinkRaw) {
+TEST(ToolSite, HostileNamesReachTheTerminalEscaped) {
   std::string folder = TempPath("hostile"), site = TempPath("hostile-site");
   fs::create_directories(folder);
-  const char* names[] = {"esc\x1b]0;owned\x07.drf",
-                         "new\nline.drf",
-                         "javascript:alert(1).drf",
-                         "a#b?c=1%20.drf",
-                         "-dash.drf",
-                         "\xff\xfe.drf",
+  const char* names[] = {"esc\x1b]0;owned\x07.drf", "new\nline.drf", "\xff\xfe.drf",
                          "c1\xc2\x9b"
                          "2J.drf"};
   for (const char* name : names)
@@ -96,19 +91,12 @@ TEST(ToolSite, HostileNamesReachNeitherTerminalNorLinkRaw) {
   EXPECT_EQ(run.status, 1);
   EXPECT_NE(run.err.find("loop.drf: Too many levels of symbolic links"), std::string::npos) << run.err;
   EXPECT_NE(run.err.find("sub/up: skipped, a link back"), std::string::npos) << run.err;
-  EXPECT_NE(run.out.find("(7 converted, 0 up to date, 1 failed, 0 removed)"), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("(4 converted, 0 up to date, 1 failed, 0 removed)"), std::string::npos) << run.out;
   std::string printed = run.out + run.err;
   for (const char* shown : {"esc\\x1b]0;owned\\x07.drf", "new\\x0aline.drf", "\\xff\\xfe.drf", "c1\\xc2\\x9b2J.drf"})
     EXPECT_NE(printed.find(shown), std::string::npos) << shown;
   EXPECT_TRUE(std::none_of(printed.begin(), printed.end(),
                            [](char c) { return (static_cast<unsigned char>(c) < 0x20 && c != '\n') || c == 0x7f; }));
-  // Every link of the index is "./" and percent-encoded bytes.
-  std::string index = ReadFile(site + "/index.json");
-  std::regex link("\"(page|thumb)\":\"([^\"]*)\"");
-  int links = 0;
-  for (std::sregex_iterator it(index.begin(), index.end(), link), end; it != end; ++it, ++links)
-    EXPECT_TRUE(std::regex_match((*it)[2].str(), std::regex("\\./[A-Za-z0-9._~%-]+"))) << (*it)[2];
-  EXPECT_EQ(links, 14);
 }
 
 } // namespace
