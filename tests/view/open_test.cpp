@@ -37,7 +37,7 @@ std::string Kind5Drf() {
 }
 
 std::string SmallTiff() {
-  return viewtest::PictureTiff(viewtest::StripeBlack, 64, 40);
+  return viewtest::PictureTiff(64, 40);
 }
 
 TEST_F(ViewOpen, FileTypesPathsAndTheCompanionTiff) {
