@@ -1,28 +1,19 @@
 // Drives a TavoView session from outside, as an accessibility tool would:
-// starts the viewer, prepares and reads its settings, and reads its state
+// starts the viewer (or regedit, for its settings) and reads its state
 // through its controls. Runs in the same Wine session as the viewer (one
 // wineserver), so the test starts this program once and talks to it:
 //   viewer_inspect.exe ANSWERS
 // reads one command a line from standard input and writes the answer to
 // command N (from 1) as ANSWERS/N.txt, key=value lines, made whole at once.
-// Commands:
-//   start PROGRAM [ARGS...]   starts the viewer
-//   state                     title, status bar parts, info line, rows,
-//                             selected rows, the row under the mouse, the
-//                             display mode, view, picture and frame rects,
-//                             the picture's scroll bars (position, page,
-//                             maximum)
-//   row N                     screen point in the middle of row N
-//   box                       waits for a message box of the viewer, gives
-//                             its caption and text, presses OK
-//   field                     waits for a file dialog of the viewer, gives its
-//                             title and the middle of its file name field
-//   drop PATH                 drops the file on the viewer's frame (a Unix
-//                             path is taken as Wine's Z: drive shows it)
-//   exit                      waits for the viewer to end, gives its status
-//   settings                  the viewer's registry values
-//   set-number NAME N, set-text NAME TEXT, clear-settings
-//   quit
+// Commands: start PROGRAM [ARGS...]; state (title, status bar parts, info
+// line, rows, selected rows, the row under the mouse, display mode, view,
+// picture and frame rects, the picture's scroll bars as position, page,
+// maximum); row N (the screen point in the middle of row N); box (waits for
+// a message box of the viewer, gives its text, presses OK); field (waits for
+// a file dialog of the viewer: its title and the middle of its file name
+// field); drop PATH (drops the file on the frame; a Unix path is taken as
+// Wine's Z: drive shows it); exit (waits for the program started to end: its
+// status); quit.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -37,9 +28,8 @@
 
 namespace {
 
-// Must match the viewer's identifiers and settings key.
+// Must match the viewer's identifiers.
 const char kFrameClass[] = "TavoViewFrame";
-const char kSettingsKey[] = "Software\\TavoIMG\\TavoView";
 enum { kIdPicture = 100, kIdHotspotList = 101, kIdInfoLine = 102, kIdStatusBar = 103, kIdView = 104 };
 
 PROCESS_INFORMATION g_viewer{};
@@ -216,7 +206,6 @@ void PutBox(std::ostream& out) {
     out << "box=none\n";
     return;
   }
-  out << "box-caption=" << TextOf(box) << '\n';
   // A message box's text is its static control 0xFFFF.
   std::string text = TextOf(GetDlgItem(box, 0xFFFF));
   for (char& c : text)
@@ -253,45 +242,11 @@ bool Drop(HWND frame, std::string path) {
   return written;
 }
 
-// ---- Settings.
-
-void PutSettings(std::ostream& out) {
-  HKEY key = nullptr;
-  if (RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_READ, &key) != ERROR_SUCCESS)
-    return;
-  for (DWORD i = 0;; ++i) {
-    char name[256];
-    BYTE data[1024];
-    DWORD nameSize = sizeof name, dataSize = sizeof data - 1, type = 0;
-    if (RegEnumValueA(key, i, name, &nameSize, nullptr, &type, data, &dataSize) != ERROR_SUCCESS)
-      break;
-    if (type == REG_DWORD && dataSize == 4) {
-      DWORD value;
-      std::memcpy(&value, data, 4);
-      out << name << '=' << value << '\n';
-    } else if (type == REG_SZ) {
-      data[dataSize] = 0;
-      out << name << '=' << reinterpret_cast<char*>(data) << '\n';
-    }
-  }
-  RegCloseKey(key);
-}
-
-bool SetSetting(const std::string& name, DWORD type, const void* data, DWORD size) {
-  HKEY key = nullptr;
-  if (RegCreateKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) !=
-      ERROR_SUCCESS)
-    return false;
-  bool done = RegSetValueExA(key, name.c_str(), 0, type, static_cast<const BYTE*>(data), size) == ERROR_SUCCESS;
-  RegCloseKey(key);
-  return done;
-}
-
 // ---- Commands.
 
 void Run(const std::string& line, std::ostream& out) {
   std::istringstream words(line);
-  std::string command, name;
+  std::string command;
   words >> command;
   std::string rest;
   std::getline(words >> std::ws, rest);
@@ -307,20 +262,6 @@ void Run(const std::string& line, std::ostream& out) {
     if (g_viewer.hProcess && WaitForSingleObject(g_viewer.hProcess, 10000) == WAIT_OBJECT_0)
       GetExitCodeProcess(g_viewer.hProcess, &status);
     out << "exit=" << (status == STILL_ACTIVE ? std::string("running") : std::to_string(status)) << '\n';
-  } else if (command == "settings") {
-    PutSettings(out);
-  } else if (command == "clear-settings") {
-    RegDeleteKeyA(HKEY_CURRENT_USER, kSettingsKey);
-    out << "cleared=1\n";
-  } else if (command == "set-number" || command == "set-text") {
-    std::istringstream args(rest);
-    std::string value;
-    args >> name;
-    std::getline(args >> std::ws, value);
-    DWORD number = static_cast<DWORD>(std::strtoul(value.c_str(), nullptr, 10));
-    bool done = command == "set-number" ? SetSetting(name, REG_DWORD, &number, sizeof number)
-                                        : SetSetting(name, REG_SZ, value.c_str(), static_cast<DWORD>(value.size() + 1));
-    out << "set=" << (done ? 1 : 0) << '\n';
   } else if (command == "box") {
     PutBox(out);
   } else if (command == "field") {
