@@ -43,7 +43,7 @@ void Module(winhost::Context& context) {
   context.Check(LoadCursorA(module, MAKEINTRESOURCEA(103)) != nullptr, "cursor 103 does not load");
 
   // The record is a global memory block, as a host may treat it.
-  HostWindow window(100, 80);
+  HostWindow window;
   ImgStruct* record = TAVIMG_GetImgStruct(window.handle);
   HGLOBAL block = record != nullptr ? GlobalHandle(record) : nullptr;
   context.Check(block != nullptr && GlobalSize(block) >= sizeof(ImgStruct), "the record block holds %zu bytes, not %zu",

@@ -16,7 +16,6 @@ using winhost::TestPicture;
 
 namespace {
 
-const int kWindowWidth = 240, kWindowHeight = 180;
 const uint8_t kGuard = 0xEE;
 
 // Bytes of a packed DIB: header, colour table and rows.
@@ -67,7 +66,7 @@ void ReadClipboard(Context& context, const std::string& step, UINT format) {
 
 // Copies the picture as shown, then (zoom) the section a rubber-band zoom shows.
 void Clipboard(Context& context, const TestPicture& picture, DWORD mode, bool zoom) {
-  HostWindow window(kWindowWidth, kWindowHeight);
+  HostWindow window;
   ImgStruct* record = Show(context, window, picture, mode);
   if (record == nullptr)
     return;
@@ -89,7 +88,7 @@ void Clipboard(Context& context, const TestPicture& picture, DWORD mode, bool zo
 // The DIB a host gets from TAVIMG_DecodeDRF2DIB or TAVIMG_DecodeTIFF2DIB, in
 // a buffer as the host sizes it with guard bytes after it.
 void Export(Context& context, const TestPicture& picture) {
-  HostWindow window(kWindowWidth, kWindowHeight);
+  HostWindow window;
   const bool drf = picture.fileType == TAVIMG_FILE_DRF;
   ImgStruct* record = Show(context, window, picture, drf ? 0 : 1);
   if (record == nullptr)
@@ -111,7 +110,7 @@ void Export(Context& context, const TestPicture& picture) {
 
 // FILE_DRF2TIFF_Hotspots, the file written byte for byte.
 void Convert(Context& context, const TestPicture& picture) {
-  HostWindow window(kWindowWidth, kWindowHeight);
+  HostWindow window;
   ImgStruct* record = window.Open(picture, 1, false);
   if (!context.Check(record != nullptr, "%s does not open", picture.drf))
     return;

@@ -15,8 +15,6 @@ using winhost::TestPicture;
 
 namespace {
 
-const int kWindowWidth = 240, kWindowHeight = 180;
-
 HotspotDataRecord Spot(ImgStruct* record, LONG number) {
   HotspotDataRecord data;
   memset(&data, 0, sizeof data);
@@ -35,7 +33,7 @@ void Observe(Context& context, const HostWindow& window, const std::string& step
     GetScrollRange(window.handle, bar, &low, &high);
     state += Format("bar %d: %d..%d at %d\n", bar, low, high, GetScrollPos(window.handle, bar));
   }
-  context.ExpectImage(step, window.Capture());
+  context.ExpectImage(step, window.handle);
   context.ExpectText(step, state);
 }
 
@@ -66,7 +64,7 @@ void Hover(Context& context, HostWindow& window) {
   for (const winhost::Notification& n : winhost::Notifications())
     told |= n.message == WM_RBUTTONDOWN && n.name == secondName;
   context.Check(told, "the host callback did not get WM_RBUTTONDOWN with \"%s\"", secondName.c_str());
-  window.Mouse(WM_MOUSEMOVE, 2, kWindowHeight - 3);
+  window.Mouse(WM_MOUSEMOVE, 2, winhost::kWindowHeight - 3);
   window.Pump();
   Observe(context, window, "away");
 }
@@ -98,7 +96,7 @@ void Zoom(Context& context, HostWindow& window) {
                  {SB_VERT, SB_LINEUP, 0, 2, "line-up"}};
   for (const auto& s : scrolls) {
     for (int i = 0; i < s.times; ++i)
-      window.Scroll(s.bar, s.code, s.position);
+      SendMessageA(window.handle, s.bar == SB_HORZ ? WM_HSCROLL : WM_VSCROLL, MAKEWPARAM(s.code, s.position), 0);
     window.Pump();
     Observe(context, window, s.step);
   }
@@ -140,7 +138,7 @@ struct ViewScenarios {
       const bool pointer = strcmp(what, "zoom") == 0;
       winhost::RegisterScenario(Format("%s/%s/mode%lu", what, picture.id, (unsigned long)mode),
                                 [run, &picture, mode, pointer](Context& context) {
-                                  HostWindow window(kWindowWidth, kWindowHeight);
+                                  HostWindow window;
                                   window.pointer = pointer;
                                   if (Show(context, window, picture, mode) != nullptr)
                                     run(context, window);

@@ -119,10 +119,12 @@ void Context::Expect(const std::string& file, const std::vector<uint8_t>& bytes)
 }
 
 // Images are kept as binary PPM files, so that they can be looked at.
-void Context::ExpectImage(const std::string& name, const Image& image) {
-  const std::string header = Format("P6\n%d %d\n255\n", image.width, image.height);
+void Context::ExpectImage(const std::string& name, HWND window) {
+  int width = 0, height = 0;
+  const std::vector<uint32_t> pixels = host::ReadClientPixels(window, &width, &height);
+  const std::string header = Format("P6\n%d %d\n255\n", width, height);
   std::vector<uint8_t> ppm(header.begin(), header.end());
-  for (uint32_t p : image.pixels)
+  for (uint32_t p : pixels)
     ppm.insert(ppm.end(), {(uint8_t)(p >> 16), (uint8_t)(p >> 8), (uint8_t)p});
   Expect(name + ".ppm", ppm);
 }
@@ -157,7 +159,7 @@ LRESULT CALLBACK HostProcedure(HWND window, UINT message, WPARAM wParam, LPARAM 
   return DefWindowProcA(window, message, wParam, lParam);
 }
 
-HWND CreateHostWindow(int width, int height) {
+HWND CreateHostWindow() {
   static bool registered = false;
   if (!registered) {
     WNDCLASSA wc;
@@ -169,8 +171,8 @@ HWND CreateHostWindow(int width, int height) {
     wc.lpszClassName = kClassName;
     registered = RegisterClassA(&wc) != 0;
   }
-  return CreateWindowExA(0, kClassName, "TavoIMG test", WS_POPUP | WS_VISIBLE, 0, 0, width, height, nullptr, nullptr,
-                         GetModuleHandleA(nullptr), nullptr);
+  return CreateWindowExA(0, kClassName, "TavoIMG test", WS_POPUP | WS_VISIBLE, 0, 0, kWindowWidth, kWindowHeight,
+                         nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
 }
 
 // Moves the pointer out of the way of the test windows (Windows only): the
@@ -184,7 +186,7 @@ void ParkPointer() {
 
 } // namespace
 
-HostWindow::HostWindow(int width, int height) : handle(CreateHostWindow(width, height)) {}
+HostWindow::HostWindow() : handle(CreateHostWindow()) {}
 
 HostWindow::~HostWindow() {
   if (pointer)
@@ -250,16 +252,6 @@ void HostWindow::Mouse(UINT message, int x, int y, WPARAM keys) {
   }
 #endif
   SendMessageA(handle, message, keys, MAKELPARAM(x, y));
-}
-
-void HostWindow::Scroll(int bar, int code, int position) {
-  SendMessageA(handle, bar == SB_HORZ ? WM_HSCROLL : WM_VSCROLL, MAKEWPARAM(code, position), 0);
-}
-
-Image HostWindow::Capture() const {
-  Image image;
-  image.pixels = host::ReadClientPixels(handle, &image.width, &image.height);
-  return image;
 }
 
 // -------------------------------------------------------------- scenarios

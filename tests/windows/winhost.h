@@ -19,12 +19,10 @@
 
 // printf-style checking of format strings; the Windows build uses the
 // mingw-w64 printf (__USE_MINGW_ANSI_STDIO), which knows %zu.
-#if defined(__MINGW32__)
+#ifdef __MINGW32__
 #  define WINHOST_PRINTF(f, a) __attribute__((format(gnu_printf, f, a)))
-#elif defined(__GNUC__)
-#  define WINHOST_PRINTF(f, a) __attribute__((format(printf, f, a)))
 #else
-#  define WINHOST_PRINTF(f, a)
+#  define WINHOST_PRINTF(f, a) __attribute__((format(printf, f, a)))
 #endif
 
 namespace winhost {
@@ -49,13 +47,6 @@ const TestPicture kPictures[] = {
 };
 const TestPicture& PictureById(const char* id);
 
-// A window's client area as 0x00RRGGBB pixels, top row first.
-struct Image {
-  int width = 0;
-  int height = 0;
-  std::vector<uint32_t> pixels;
-};
-
 class Context {
 public:
   // writing: record expected results in resultsDir/expected; otherwise
@@ -68,7 +59,8 @@ public:
   // An assertion of both runs; the message is printf-style.
   bool Check(bool ok, const char* format, ...) WINHOST_PRINTF(3, 4);
   // Observations compared between the two runs, named within the scenario.
-  void ExpectImage(const std::string& name, const Image& image);
+  // The window's client area, read back through BitBlt and GetDIBits.
+  void ExpectImage(const std::string& name, HWND window);
   void ExpectBytes(const std::string& name, const std::vector<uint8_t>& bytes);
   void ExpectText(const std::string& name, const std::string& text);
 
@@ -104,8 +96,9 @@ void CALLBACK NotifyHost(DWORD zero, UINT message, char* name);
 // message to TAVIMG_OnMessage with the window's record (and what the library
 // does not handle to DefWindowProc), logging each one. Destroying it unloads
 // the record.
+const int kWindowWidth = 240, kWindowHeight = 180;
 struct HostWindow {
-  HostWindow(int width, int height);
+  HostWindow();
   ~HostWindow();
   HostWindow(const HostWindow&) = delete;
   HostWindow& operator=(const HostWindow&) = delete;
@@ -121,10 +114,6 @@ struct HostWindow {
   // buttons pressed through the system's input, which then delivers its own
   // messages.
   void Mouse(UINT message, int x, int y, WPARAM keys = 0);
-  // A scroll bar message: SB_HORZ or SB_VERT, the code and its position.
-  void Scroll(int bar, int code, int position = 0);
-  // The client area read back through BitBlt and GetDIBits.
-  Image Capture() const;
 
   const HWND handle;
   ImgStruct* record = nullptr;
