@@ -4,6 +4,7 @@
 #include <afx.h>
 #include <tavwin_module.h>
 
+#include "drf_files.h"
 #include "write_limits.h"
 
 #include <gtest/gtest.h>
@@ -11,7 +12,6 @@
 #include <errno.h>
 #include <stdio.h>
 #include <string.h>
-#include <unistd.h>
 
 #include <string>
 
@@ -29,10 +29,6 @@ template <typename F> bool ThrowsFileException(F f) {
     return true;
   }
   return false;
-}
-
-std::string TempPath(const char* name) {
-  return std::string(TAV_BINARY_DIR) + "/mfc_test_" + std::to_string(getpid()) + "_" + name;
 }
 
 TEST(MemFile, GrowsAsWrittenAndReadsShortAtTheEnd) {
@@ -76,7 +72,7 @@ TEST(MemFile, ASeekTo2To31OrMoreOrBeforeTheStartThrows) {
 }
 
 TEST(File, WritesWithTheCreateFlagsAndReadsWithTheReadFlags) {
-  std::string path = TempPath("file.bin");
+  std::string path = drftest::TempPath("mfc_file.bin");
   {
     CFile out;
     ASSERT_TRUE(out.Open(path.c_str(), kCreateForWriting));

@@ -159,7 +159,14 @@ bool NothingDecoded(const ImgStruct* record) {
   return true;
 }
 
-std::vector<std::vector<uint8_t>> DecodePaddedRows(ImgStruct* record) {
+std::vector<std::vector<uint8_t>> DecodedRows(int kind, int width, int height, const std::vector<uint8_t>& data) {
+  drfenc::DrfPicture picture;
+  picture.kind = kind;
+  picture.width = width;
+  picture.height = height;
+  LoadedDrf drf;
+  EXPECT_EQ(drf.Load(WriteRaw("rows.drf", picture, data)), 1);
+  ImgStruct* record = drf.record;
   std::vector<std::vector<uint8_t>> rows;
   record->DrfShown = 1;
   if (!DecodeDRFPicture(nullptr, record))

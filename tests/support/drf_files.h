@@ -69,10 +69,10 @@ int StripeCount(const ImgStruct* record);
 // No bitmap header and no band is held, decoded or locked.
 bool NothingDecoded(const ImgStruct* record);
 
-// Decodes the record's picture into bands (DrfShown set) and returns every
-// padded row, top first (pixel indices, PaddedWidth per row); the bands are
-// freed again.
-std::vector<std::vector<uint8_t>> DecodePaddedRows(ImgStruct* record);
+// Loads raw picture data as a picture of kind, width x height, decodes it
+// into bands and returns every padded row, top first (pixel indices,
+// PaddedWidth per row).
+std::vector<std::vector<uint8_t>> DecodedRows(int kind, int width, int height, const std::vector<uint8_t>& data);
 
 // What call reported while the failAlloc-th GlobalAlloc and the failLock-th
 // GlobalLock from its start failed (0: none fails): its result, the last
