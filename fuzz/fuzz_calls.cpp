@@ -23,17 +23,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   fuzz::ByteReader in(data, size);
   const std::string& sample = samples[in.U8() % samples.size()];
   const bool tiff = fuzz::IsTiffName(sample);
-  HWND window = fuzz::CreateHostWindow(240 + in.U8(), 180 + in.U8());
+  fuzz::Window host(240 + in.U8(), 180 + in.U8());
+  HWND window = host.hwnd();
   DWORD mode = in.U8() % 5;
   ImgStruct* record =
       tiff ? TAVIMG_LoadPicture(window, 0, nullptr, sample.c_str(), "", mode, TAVIMG_FILE_TIFF, 0)
            : TAVIMG_LoadPicture(window, 0, nullptr, "", sample.c_str(), mode % 2 == 0 ? 0 : 3, TAVIMG_FILE_DRF, 0);
   if (record == nullptr) {
     TAVIMG_UnloadPicture(window, TAVIMG_GetImgStruct(window));
-    fuzz::DestroyHostWindow(window);
     return 0;
   }
-  fuzz::Attach(window, record);
+  host.Attach(record);
   char out1[64], out2[64];
   for (int step = 0; step < 64 && !in.Empty() && IsWindow(window); ++step) {
     switch (in.U8() % 20) {
@@ -128,6 +128,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
   }
   TAVIMG_UnloadPicture(window, record);
-  fuzz::DestroyHostWindow(window);
   return 0;
 }

@@ -1,47 +1,13 @@
 #include "fuzz_common.h"
 
-#include <dirent.h>
-#include <stdio.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 
 namespace fuzz {
-
-static LRESULT CALLBACK HostProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  ImgStruct* record = (ImgStruct*)GetWindowLongPtrA(window, GWLP_USERDATA);
-  if (record != nullptr)
-    return (LRESULT)TAVIMG_OnMessage(window, message, wParam, lParam, record);
-  return DefWindowProcA(window, message, wParam, lParam);
-}
-
-HWND CreateHostWindow(int width, int height) {
-  static bool registered = false;
-  if (!registered) {
-    WNDCLASSA wc = {};
-    wc.lpfnWndProc = HostProc;
-    wc.lpszClassName = "TavFuzzHost";
-    wc.hbrBackground = (HBRUSH)GetStockObject(WHITE_BRUSH);
-    RegisterClassA(&wc);
-    registered = true;
-    TAVIMG_ShowErrorMessages(0);
-  }
-  return CreateWindowExA(0, "TavFuzzHost", "fuzz", WS_POPUP | WS_VISIBLE, 0, 0, width, height, nullptr, nullptr,
-                         nullptr, nullptr);
-}
-
-void Attach(HWND window, ImgStruct* record) {
-  SetWindowLongPtrA(window, GWLP_USERDATA, (LONG_PTR)record);
-}
-
-void DestroyHostWindow(HWND window) {
-  if (IsWindow(window)) {
-    SetWindowLongPtrA(window, GWLP_USERDATA, 0);
-    DestroyWindow(window);
-  }
-}
 
 std::string TempPath(const char* slot) {
   const char* dir = access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
@@ -50,11 +16,7 @@ std::string TempPath(const char* slot) {
 
 std::string WriteTempFile(const char* slot, const uint8_t* data, size_t size) {
   std::string path = TempPath(slot);
-  if (FILE* f = fopen(path.c_str(), "wb")) {
-    if (size > 0)
-      fwrite(data, 1, size, f);
-    fclose(f);
-  }
+  std::ofstream(path, std::ios::binary).write((const char*)data, (std::streamsize)size);
   return path;
 }
 
@@ -63,25 +25,17 @@ std::vector<uint8_t> ReadFile(const std::string& path) {
   return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-static bool EndsWith(const std::string& path, const char* ending) {
-  return path.size() > 4 && path.compare(path.size() - 4, 4, ending) == 0;
-}
-
 bool IsTiffName(const std::string& path) {
-  return EndsWith(path, ".tif");
+  return std::filesystem::path(path).extension() == ".tif";
 }
 
 const std::vector<std::string>& SampleFiles() {
   static const std::vector<std::string> files = [] {
     std::vector<std::string> found;
-    if (DIR* dir = opendir(TAV_SAMPLES_DIR)) {
-      while (dirent* e = readdir(dir)) {
-        const std::string path = std::string(TAV_SAMPLES_DIR) + "/" + e->d_name;
-        if (IsTiffName(path) || EndsWith(path, ".drf"))
-          found.push_back(path);
-      }
-      closedir(dir);
-    }
+    std::error_code error;
+    for (const auto& e : std::filesystem::directory_iterator(TAV_SAMPLES_DIR, error))
+      if (IsTiffName(e.path()) || e.path().extension() == ".drf")
+        found.push_back(e.path());
     std::sort(found.begin(), found.end());
     return found;
   }();
@@ -122,16 +76,16 @@ static UINT LastErrorCode() {
 }
 
 Used Use(bool tiff, const std::string& tiffPath, const std::string& drfPath) {
-  HWND window = CreateHostWindow(200, 150);
+  Window host(200, 150);
+  HWND window = host.hwnd();
   ImgStruct* record = TAVIMG_OpenImage(window, 0, nullptr, tiffPath.c_str(), drfPath.c_str(), tiff ? 1 : 0,
                                        tiff ? TAVIMG_FILE_TIFF : TAVIMG_FILE_DRF, 0);
   Used used = {record != nullptr, LastErrorCode(), 0};
   if (record == nullptr) {
     TAVIMG_UnloadPicture(window, TAVIMG_GetImgStruct(window));
-    DestroyHostWindow(window);
     return used;
   }
-  Attach(window, record);
+  host.Attach(record);
   TAVIMG_RedrawPicture(window, record);
   used.paintCode = LastErrorCode();
   TAVIMG_ActivateAllHotspots(1, record);
@@ -150,7 +104,6 @@ Used Use(bool tiff, const std::string& tiffPath, const std::string& drfPath) {
   }
   Export(record, tiff);
   TAVIMG_UnloadPicture(window, record);
-  DestroyHostWindow(window);
   return used;
 }
 

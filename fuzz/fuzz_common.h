@@ -1,9 +1,10 @@
-// Shared pieces of the fuzz targets and the bad-input suite: a host window
-// that forwards its messages to the library, the temporary files the library
-// opens by path, the bundled samples, and a picture opened and used as a host
-// would.
+// Shared pieces of the fuzz targets and the bad-input suite: the tests' host
+// window, the temporary files the library opens by path, the bundled samples,
+// and a picture opened and used as a host would.
 #ifndef TAV_FUZZ_COMMON_H
 #define TAV_FUZZ_COMMON_H
+
+#include "host_window.h"
 
 #include <tavoimg/tavoimg.h>
 
@@ -14,11 +15,10 @@
 
 namespace fuzz {
 
-// A visible popup window of the given size whose procedure forwards every
-// message to TAVIMG_OnMessage for the record attached with Attach().
-HWND CreateHostWindow(int width, int height);
-void Attach(HWND window, ImgStruct* record);
-void DestroyHostWindow(HWND window);
+// The tests' host window at (0, 0), with the library's message boxes off.
+struct Window : viewtest::HostWindow {
+  Window(int width, int height) : HostWindow(0, 0, width, height) { TAVIMG_ShowErrorMessages(0); }
+};
 
 // Writes bytes to a file of this process named by slot; returns its path.
 std::string WriteTempFile(const char* slot, const uint8_t* data, size_t size);

@@ -17,21 +17,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string tif = fuzz::WriteTempFile("ctif", in.Rest(), in.RestSize());
   std::string out = fuzz::TempPath("cout");
 
-  HWND window = fuzz::CreateHostWindow(200, 160);
+  fuzz::Window host(200, 160);
+  HWND window = host.hwnd();
   ImgStruct* record = TAVIMG_OpenImage(window, 0, nullptr, tif.c_str(), drf.c_str(), 0, TAVIMG_FILE_DRF, 0);
   if (record != nullptr && FILE_DRF2TIFF_Hotspots(0, record, CString(out.c_str())) == 1) {
-    HWND second = fuzz::CreateHostWindow(200, 160);
+    fuzz::Window other(200, 160);
+    HWND second = other.hwnd();
     ImgStruct* converted = TAVIMG_OpenImage(second, 0, nullptr, out.c_str(), "", 1, TAVIMG_FILE_TIFF, 0);
     if (converted != nullptr) {
-      fuzz::Attach(second, converted);
+      other.Attach(converted);
       TAVIMG_RedrawPicture(second, converted);
       fuzz::Export(converted, true);
     }
     TAVIMG_UnloadPicture(second, TAVIMG_GetImgStruct(second));
-    fuzz::DestroyHostWindow(second);
   }
   TAVIMG_UnloadPicture(window, TAVIMG_GetImgStruct(window));
-  fuzz::DestroyHostWindow(window);
   remove(out.c_str());
   return 0;
 }

@@ -3,24 +3,19 @@
 // and fails when there was nothing to replay.
 #include "fuzz_common.h"
 
-#include <dirent.h>
 #include <stdio.h>
-#include <unistd.h>
+
+#include <filesystem>
 
 int main(int argc, char** argv) {
   long count = 0;
   for (int i = 1; i < argc; ++i) {
-    std::vector<std::string> files;
-    if (DIR* dir = opendir(argv[i])) {
-      while (dirent* e = readdir(dir))
-        if (e->d_name[0] != '.')
-          files.push_back(std::string(argv[i]) + "/" + e->d_name);
-      closedir(dir);
-    } else {
-      files.push_back(argv[i]);
-    }
-    for (const std::string& file : files) {
-      if (access(file.c_str(), R_OK) != 0)
+    std::vector<std::filesystem::path> files(1, argv[i]);
+    std::error_code error;
+    if (std::filesystem::is_directory(argv[i], error))
+      files.assign(std::filesystem::directory_iterator(argv[i]), std::filesystem::directory_iterator());
+    for (const std::filesystem::path& file : files) {
+      if (file.filename().string()[0] == '.' || !std::filesystem::is_regular_file(file, error))
         continue;
       const std::vector<uint8_t> bytes = fuzz::ReadFile(file);
       LLVMFuzzerTestOneInput(bytes.data(), bytes.size());

@@ -95,7 +95,7 @@ void CALLBACK RecordNotification(DWORD zero, UINT message, char* hotspotName) {
 }
 
 HostWindow::~HostWindow() {
-  if (hwnd_ != nullptr) {
+  if (IsWindow(hwnd_)) {
     host::AttachRecord(hwnd_, nullptr);
     DestroyWindow(hwnd_);
   }
