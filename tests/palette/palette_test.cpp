@@ -50,7 +50,7 @@ struct PaletteRecord {
     entries.resize(GetPaletteEntries(record->Palette, 0, 256, entries.data()));
     return entries;
   }
-  HWND window = drftest::FakeWindow();
+  HWND window = FrameFakeWindow();
   ImgStruct* record;
   std::vector<uint8_t> bytes;
 };

@@ -88,12 +88,6 @@ std::vector<uint8_t> Hex(const char* text) {
   return bytes;
 }
 
-HWND FakeWindow() {
-  static uintptr_t next = 0x7D0000;
-  next += 0x10;
-  return (HWND)next;
-}
-
 LoadedDrf::LoadedDrf(HWND w) : FrameRecord(w) {
   EXPECT_NE(record, nullptr);
 }

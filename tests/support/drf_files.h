@@ -36,15 +36,12 @@ drfenc::DrfPicture RandomPicture(int kind, int width, int height, unsigned seed,
 // Parses "00 07 25" into bytes.
 std::vector<uint8_t> Hex(const char* text);
 
-// A window handle that only names a slot; no window stands behind it.
-HWND FakeWindow();
-
 // A record of a window with a DRF file loaded the way the opening does it:
 // InitImgStruct, DrfPath, DisplayMode, LoadDRFPicture. The slot is freed at
 // the end.
 class LoadedDrf : public FrameRecord {
 public:
-  explicit LoadedDrf(HWND window = FakeWindow());
+  explicit LoadedDrf(HWND window = FrameFakeWindow());
 
   // Result of LoadDRFPicture.
   int Load(const std::string& path, DWORD displayMode = 0);

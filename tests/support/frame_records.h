@@ -13,10 +13,14 @@
 #include <initializer_list>
 #include <vector>
 
-// A window handle for tests of the slot table, which only compares handles;
-// never a window the stand-in knows.
+// A window handle that only names a slot (the slot table only compares
+// handles), never a window the stand-in knows; without n a fresh one.
 inline HWND FrameFakeWindow(int n) {
   return reinterpret_cast<HWND>(static_cast<uintptr_t>(0x7E000000u + 16u * n));
+}
+inline HWND FrameFakeWindow() {
+  static int n = 4096;
+  return FrameFakeWindow(++n);
 }
 
 // The record of a window, reset as an opening resets it; unloaded when the

@@ -160,7 +160,7 @@ TiffDirectory TiffReadDirectory(const std::vector<uint8_t>& file) {
 
 // ---- libtiff
 
-bool TiffWriteWithLibtiff(const std::string& path, const TiffBitmap& bitmap, const TiffWriteOptions& options) {
+static bool WriteWithLibtiff(const std::string& path, const TiffBitmap& bitmap, const TiffWriteOptions& options) {
 #ifdef TAV_HAVE_LIBTIFF
   TIFFSetWarningHandler(nullptr);
   TIFFSetErrorHandler(nullptr);
@@ -210,7 +210,7 @@ bool TiffWriteWithLibtiff(const std::string& path, const TiffBitmap& bitmap, con
 
 std::string TiffWritten(const std::string& name, const TiffBitmap& bitmap, const TiffWriteOptions& options) {
   const std::string path = drftest::TempPath(name);
-  EXPECT_TRUE(TiffWriteWithLibtiff(path, bitmap, options)) << "libtiff could not write " << path;
+  EXPECT_TRUE(WriteWithLibtiff(path, bitmap, options)) << "libtiff could not write " << path;
   return path;
 }
 
@@ -244,7 +244,7 @@ bool TiffDecodeWithLibtiff(const std::string& path, TiffBitmap* bitmap) {
 std::vector<uint8_t> TiffEncodeRows(const TiffBitmap& bitmap, std::vector<uint32_t>* lengths) {
   std::string path = drftest::TempPath("encode-rows.tif");
   std::vector<uint8_t> file, rows;
-  if (TiffWriteWithLibtiff(path, bitmap, TiffWriteOptions{1}))
+  if (WriteWithLibtiff(path, bitmap, TiffWriteOptions{1}))
     file = TiffReadBytes(path);
   TiffDirectory d = TiffReadDirectory(file);
   const TiffDirEntry *offsets = d.Find(273), *counts = d.Find(279);
@@ -257,7 +257,7 @@ std::vector<uint8_t> TiffEncodeRows(const TiffBitmap& bitmap, std::vector<uint32
 
 // ---- Records
 
-TiffRecord::TiffRecord() : FrameRecord(drftest::FakeWindow()) {}
+TiffRecord::TiffRecord() : FrameRecord(FrameFakeWindow()) {}
 
 int TiffRecord::Load(const std::string& path) {
   if (get() == nullptr)

@@ -37,10 +37,8 @@ struct TiffWriteOptions {
   uint16_t photometric = 0;
 };
 
-// Compression 2 through libtiff (a 1-bit is stored for every black pixel).
-// False when libtiff is not there or fails.
-bool TiffWriteWithLibtiff(const std::string& path, const TiffBitmap& bitmap, const TiffWriteOptions& options);
-// The same into a fresh file of that name (the test fails when it cannot).
+// Compression 2 through libtiff (a 1-bit is stored for every black pixel)
+// into a fresh file of that name; the test fails when libtiff cannot.
 std::string TiffWritten(const std::string& name, const TiffBitmap& bitmap, const TiffWriteOptions& options = {});
 
 // libtiff's decode of a Compression 2 file (stored 1-bits as 1).
