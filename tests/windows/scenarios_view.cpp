@@ -5,7 +5,11 @@
 // Linux suites').
 #include "winhost.h"
 
+#include <host_window.h>
+
 #include <string.h>
+
+#include <algorithm>
 
 using winhost::Context;
 using winhost::Format;
@@ -59,11 +63,10 @@ void Hover(Context& context, HostWindow& window) {
   window.Pump();
   Observe(context, window, "over-second");
   window.Mouse(WM_RBUTTONDOWN, second.x, second.y, MK_RBUTTON);
-  const std::string secondName = Spot(record, 1).Name;
-  bool told = false;
-  for (const winhost::Notification& n : winhost::Notifications())
-    told |= n.message == WM_RBUTTONDOWN && n.name == secondName;
-  context.Check(told, "the host callback did not get WM_RBUTTONDOWN with \"%s\"", secondName.c_str());
+  const viewtest::Notification told(0, WM_RBUTTONDOWN, Spot(record, 1).Name);
+  const auto& calls = viewtest::Notifications();
+  context.Check(std::count(calls.begin(), calls.end(), told) != 0,
+                "the host callback did not get 0, WM_RBUTTONDOWN and \"%s\"", std::get<2>(told).c_str());
   window.Mouse(WM_MOUSEMOVE, 2, winhost::kWindowHeight - 3);
   window.Pump();
   Observe(context, window, "away");

@@ -139,15 +139,6 @@ void Context::ExpectText(const std::string& name, const std::string& text) {
 
 // ---------------------------------------------------------------- windows
 
-std::vector<Notification>& Notifications() {
-  static std::vector<Notification> log;
-  return log;
-}
-
-void CALLBACK NotifyHost(DWORD, UINT message, char* name) {
-  Notifications().push_back({message, name != nullptr ? name : "(null)"});
-}
-
 namespace {
 
 const char kClassName[] = "TavoIMGTestHost";
@@ -203,8 +194,8 @@ HostWindow::~HostWindow() {
 }
 
 ImgStruct* HostWindow::Open(const TestPicture& picture, DWORD displayMode, bool draw) {
-  ImgStruct* opened = (draw ? TAVIMG_LoadPicture : TAVIMG_OpenImage)(handle, 0, NotifyHost, picture.tiff, picture.drf,
-                                                                     displayMode, picture.fileType, 0);
+  ImgStruct* opened = (draw ? TAVIMG_LoadPicture : TAVIMG_OpenImage)(
+      handle, 0, viewtest::RecordNotification, picture.tiff, picture.drf, displayMode, picture.fileType, 0);
   if (opened == nullptr)
     return nullptr;
   record = opened;
@@ -274,7 +265,7 @@ int RunScenarios(Context& context, const std::string& filter) {
       continue;
     context.BeginScenario(scenario.first);
     TAVIMG_ShowErrorMessages(0); // a message box would wait for a click
-    Notifications().clear();
+    viewtest::Notifications().clear();
     scenario.second(context);
     context.EndScenario();
   }

@@ -83,15 +83,6 @@ std::string Format(const char* format, ...) WINHOST_PRINTF(1, 2);
 // The library's last error as the host reads it: "result \"text\"".
 std::string LastError();
 
-// Messages the library passed to the host callback: message number and the
-// hotspot name it was given.
-struct Notification {
-  UINT message;
-  std::string name;
-};
-std::vector<Notification>& Notifications();
-void CALLBACK NotifyHost(DWORD zero, UINT message, char* name);
-
 // A visible WS_POPUP window of a white class whose procedure forwards every
 // message to TAVIMG_OnMessage with the window's record (and what the library
 // does not handle to DefWindowProc), logging each one. Destroying it unloads
@@ -104,7 +95,7 @@ struct HostWindow {
   HostWindow& operator=(const HostWindow&) = delete;
 
   // Opens the picture with TAVIMG_LoadPicture (draw) or TAVIMG_OpenImage and
-  // NotifyHost, keeps the record and delivers the paints.
+  // viewtest::RecordNotification, keeps the record and delivers the paints.
   ImgStruct* Open(const TestPicture& picture, DWORD displayMode, bool draw = true);
   // Delivers what is pending: posted messages, then the paint of whatever
   // is invalid.
