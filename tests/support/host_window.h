@@ -69,7 +69,6 @@ public:
   void Mouse(UINT message, int x, int y, WPARAM keys = 0) { Send(message, keys, MAKELPARAM(x, y)); }
   // Delivers pending paints as a message loop would; the number delivered.
   int Pump() { return host::PumpPaints(hwnd_); }
-  bool HasInvalidArea() { return GetUpdateRect(hwnd_, nullptr, FALSE) != 0; }
   // The sides of the window (with GetWindowRect) or of its client area
   // (GetClientRect).
   std::string Rect(BOOL(WINAPI* get)(HWND, LPRECT)) const {

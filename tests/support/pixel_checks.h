@@ -1,5 +1,4 @@
-// Checks of what a host window shows: pixels against a rule, and frames
-// drawn by inversion.
+// Checks of what a host window shows: frames drawn by inversion.
 #ifndef TAV_TESTS_SUPPORT_PIXEL_CHECKS_H
 #define TAV_TESTS_SUPPORT_PIXEL_CHECKS_H
 
@@ -12,11 +11,6 @@
 
 namespace viewtest {
 
-// Every pixel of [x0, x1) x [y0, y1) has the colour that expected gives it;
-// the failure names the first wrong pixels.
-::testing::AssertionResult PixelsAre(const Pixels& pixels, int x0, int y0, int x1, int y1,
-                                     const std::function<COLORREF(int x, int y)>& expected);
-
 // A set of window pixels.
 using Region = std::function<bool(int x, int y)>;
 // What Rectangle(l, t, r, b) inverts with R2_NOT for each of rects (a pixel
@@ -25,7 +19,8 @@ using Region = std::function<bool(int x, int y)>;
 // one-pixel outline; width 2 covers one more column and row to the left and
 // top, with a two-pixel outline.
 Region Inverts(const std::vector<RECT>& rects, bool hollow = false, int penWidth = 1);
-// after equals before but for the pixels of inverted, which are inverted.
+// after equals before but for the pixels of inverted, which are inverted;
+// the failure names the first wrong pixels.
 ::testing::AssertionResult InvertedWhere(const Pixels& before, const Pixels& after, const Region& inverted);
 
 } // namespace viewtest
