@@ -1,7 +1,7 @@
 // A C++ host without MFC, built by MinGW from the installed tree alone (the
 // header, the MFC subset's afx.h and static library, the import library): the
 // subset's CString receives the library's error text and crosses an export by
-// value. scripts/windows builds it after installing and runs it under Wine.
+// value. The sample project of the release archive builds it.
 #include <afx.h>
 
 #include <tavoimg/tavoimg.h>

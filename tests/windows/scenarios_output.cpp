@@ -111,8 +111,8 @@ void Export(Context& context, const TestPicture& picture) {
 // FILE_DRF2TIFF_Hotspots, the file written byte for byte.
 void Convert(Context& context, const TestPicture& picture) {
   HostWindow window;
-  ImgStruct* record = window.Open(picture, 1, false);
-  if (!context.Check(record != nullptr, "%s does not open", picture.drf))
+  ImgStruct* record = Show(context, window, picture, 1);
+  if (record == nullptr)
     return;
   const std::string output = std::string("converted-") + picture.id + ".tif";
   remove(output.c_str());

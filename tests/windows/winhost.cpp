@@ -193,23 +193,16 @@ HostWindow::~HostWindow() {
   }
 }
 
-ImgStruct* HostWindow::Open(const TestPicture& picture, DWORD displayMode, bool draw) {
-  ImgStruct* opened = (draw ? TAVIMG_LoadPicture : TAVIMG_OpenImage)(
-      handle, 0, viewtest::RecordNotification, picture.tiff, picture.drf, displayMode, picture.fileType, 0);
-  if (opened == nullptr)
-    return nullptr;
-  record = opened;
-  SetWindowLongPtrA(handle, GWLP_USERDATA, (LONG_PTR)opened);
-  if (draw)
-    Pump();
-  return opened;
-}
-
 ImgStruct* Show(Context& context, HostWindow& window, const TestPicture& picture, DWORD mode) {
-  ImgStruct* record = window.Open(picture, mode);
-  context.Check(record != nullptr, "%s%s does not load in display mode %lu: %s", picture.tiff, picture.drf,
-                (unsigned long)mode, LastError().c_str());
-  return record;
+  ImgStruct* opened = TAVIMG_LoadPicture(window.handle, 0, viewtest::RecordNotification, picture.tiff, picture.drf,
+                                         mode, picture.fileType, 0);
+  if (!context.Check(opened != nullptr, "%s%s does not load in display mode %lu: %s", picture.tiff, picture.drf,
+                     (unsigned long)mode, LastError().c_str()))
+    return nullptr;
+  window.record = opened;
+  SetWindowLongPtrA(window.handle, GWLP_USERDATA, (LONG_PTR)opened);
+  window.Pump();
+  return opened;
 }
 
 void HostWindow::Pump() {

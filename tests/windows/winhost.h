@@ -85,8 +85,7 @@ std::string LastError();
 
 // A visible WS_POPUP window of a white class whose procedure forwards every
 // message to TAVIMG_OnMessage with the window's record (and what the library
-// does not handle to DefWindowProc), logging each one. Destroying it unloads
-// the record.
+// does not handle to DefWindowProc). Destroying it unloads the record.
 const int kWindowWidth = 240, kWindowHeight = 180;
 struct HostWindow {
   HostWindow();
@@ -94,9 +93,6 @@ struct HostWindow {
   HostWindow(const HostWindow&) = delete;
   HostWindow& operator=(const HostWindow&) = delete;
 
-  // Opens the picture with TAVIMG_LoadPicture (draw) or TAVIMG_OpenImage and
-  // viewtest::RecordNotification, keeps the record and delivers the paints.
-  ImgStruct* Open(const TestPicture& picture, DWORD displayMode, bool draw = true);
   // Delivers what is pending: posted messages, then the paint of whatever
   // is invalid.
   void Pump();
@@ -111,7 +107,9 @@ struct HostWindow {
   bool pointer = false;
 };
 
-// Opens the picture into window with TAVIMG_LoadPicture; a check of context.
+// Opens the picture into window with TAVIMG_LoadPicture and
+// viewtest::RecordNotification (a check of context), keeps the record in the
+// window and delivers the paints.
 ImgStruct* Show(Context& context, HostWindow& window, const TestPicture& picture, DWORD mode);
 
 std::vector<uint8_t> ReadFile(const std::string& path);
