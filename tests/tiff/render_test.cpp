@@ -25,6 +25,11 @@ uint32_t LevelColour(int level) {
   return grey << 16 | grey << 8 | grey;
 }
 
+struct Draw {
+  int x0, x1, y0, y1, dw, dh;
+  std::optional<RECT> area = std::nullopt; // a paint area: the pixels outside it keep the client's blue
+};
+
 // A loaded picture and a window to draw it into; the fill brush is red, so
 // that what the drawing does not output stays red.
 class Drawing {
@@ -35,24 +40,23 @@ public:
   }
   ImgStruct* record() const { return record_.get(); }
 
-  // DrawTIFF of the source window into destWidth x destHeight at (0, 0),
+  // DrawTIFF of the source window (x0..x1, y0..y1) into dw x dh at (0, 0),
   // the whole client area filled first; returns the client pixels. With a
   // paint area, the client is blue and the drawing clipped to the area and
   // filling it, as a paint of that area is.
-  std::vector<uint32_t> Draw(int x0, int x1, int y0, int y1, int destWidth, int destHeight,
-                             const std::optional<RECT>& area = std::nullopt) {
+  std::vector<uint32_t> Paint(const Draw& d) {
     RECT client;
     GetClientRect(window_.hwnd(), &client);
     HDC dc = GetDC(window_.hwnd());
     HRGN region = nullptr;
-    if (area) {
+    if (d.area) {
       HBRUSH blue = CreateSolidBrush(RGB(0, 0, 255));
       FillRect(dc, &client, blue);
       DeleteObject(blue);
-      region = CreateRectRgn(area->left, area->top, area->right, area->bottom);
+      region = CreateRectRgn(d.area->left, d.area->top, d.area->right, d.area->bottom);
       SelectClipRgn(dc, region);
     }
-    DrawTIFF(0, 0, x0, x1, y0, y1, destWidth, destHeight, record_.get(), dc, area ? &*area : &client);
+    DrawTIFF(0, 0, d.x0, d.x1, d.y0, d.y1, d.dw, d.dh, record_.get(), dc, d.area ? &*d.area : &client);
     SelectClipRgn(dc, nullptr);
     if (region != nullptr)
       DeleteObject(region);
@@ -63,11 +67,6 @@ public:
 private:
   TiffRecord record_;
   viewtest::HostWindow window_;
-};
-
-struct Draw {
-  int x0, x1, y0, y1, dw, dh;
-  std::optional<RECT> area = std::nullopt; // a paint area: the pixels outside it keep the client's blue
 };
 
 // The client pixels after a drawing of the source window (x0..x1, y0..y1)
@@ -140,7 +139,7 @@ TEST(TiffRender, ReductionsAndEnlargementsAcrossStripsAndBands) {
     TiffBitmap bitmap = TiffRandomBitmap(c.width, c.height, c.seed);
     Drawing drawing(TiffWritten("render.tif", bitmap, {c.rowsPerStrip}), c.windowWidth, c.windowHeight);
     for (const Draw& d : c.draws) {
-      ExpectDrawn(drawing.Draw(d.x0, d.x1, d.y0, d.y1, d.dw, d.dh, d.area), c.windowWidth, bitmap, d, kRed, &seen);
+      ExpectDrawn(drawing.Paint(d), c.windowWidth, bitmap, d, kRed, &seen);
       if (HasFatalFailure())
         return;
     }
@@ -164,7 +163,7 @@ TEST(TiffRender, OddRequestsDrawSafelyAndLeaveNothingBehind) {
       {0, 200, 1000, 2000, 5, 5}, {0, 1, 0, 1, 40, 40},
   };
   for (const Draw& q : requests)
-    drawing.Draw(q.x0, q.x1, q.y0, q.y1, q.dw, q.dh);
+    drawing.Paint(q);
   EXPECT_EQ(+drawing.record()->BitmapInfoHandle, nullptr);
   EXPECT_EQ(tavwin::LiveGlobalBlocks(), blocks);
 }
@@ -178,8 +177,8 @@ TEST(TiffRender, RowsBeyondTheDataAreNotWalkedOneByOne) {
   std::string path = drftest::TempPath("tall.tif");
   ASSERT_TRUE(file.Write(path));
   Drawing drawing(path, 64, 100);
-  drawing.Draw(0, 64, 0, 0x7FFFFFFF, 64, 0x7FFFFFFF);
-  EXPECT_EQ(drawing.Draw(0, 64, 0, 0x7FFFFFFF, 64, 100)[64 * 50], kWhite); // drawn, not left red
+  drawing.Paint({0, 64, 0, 0x7FFFFFFF, 64, 0x7FFFFFFF});
+  EXPECT_EQ(drawing.Paint({0, 64, 0, 0x7FFFFFFF, 64, 100})[64 * 50], kWhite); // drawn, not left red
 }
 
 #endif
