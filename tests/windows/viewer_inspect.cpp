@@ -11,9 +11,8 @@
 // maximum); row N (the screen point in the middle of row N); box (waits for
 // a message box of the viewer, gives its text, presses OK); field (waits for
 // a file dialog of the viewer: its title and the middle of its file name
-// field); drop PATH (drops the file on the frame; a Unix path is taken as
-// Wine's Z: drive shows it); exit (waits for the program started to end: its
-// status); quit.
+// field); drop PATH (drops the file, a Windows path in UTF-8, on the frame);
+// exit (waits for the program started to end: its status); quit.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -217,13 +216,7 @@ void PutBox(std::ostream& out) {
 
 // A file dropped on the frame: the drop's block is made in the viewer's
 // process, where the frame reads it.
-bool Drop(HWND frame, std::string path) {
-  if (!path.empty() && path[0] == '/') {
-    path = "Z:" + path;
-    for (char& c : path)
-      if (c == '/')
-        c = '\\';
-  }
+bool Drop(HWND frame, const std::string& path) {
   wchar_t wide[MAX_PATH * 2] = L"";
   int length = MultiByteToWideChar(CP_UTF8, 0, path.c_str(), -1, wide, MAX_PATH * 2);
   if (length <= 0)
