@@ -9,8 +9,7 @@
 //
 // Use: TAV_IMGSTRUCT_LAYOUT(X) calls X(field, offset32, pointersBefore,
 // size32, pointersInside) for each field in order, three fields a line;
-// TAV_CHECK_FIELD_OF_* below turn it into compile-time checks,
-// TavImgStructLayout into a table that run-time tests can walk.
+// TAV_CHECK_FIELD_OF_* below turn it into compile-time checks.
 #ifndef TAV_TESTS_SUPPORT_LAYOUT_OFFSETS_H
 #define TAV_TESTS_SUPPORT_LAYOUT_OFFSETS_H
 
@@ -58,31 +57,14 @@
   X(Text, 70, 0, 27, 0)  X(State, 97, 0, 4, 0)      X(Kind, 101, 0, 4, 0)
 // clang-format on
 
-// Offset and size of a field for the pointer size of this build.
-constexpr size_t TavLayoutOffset(size_t offset32, size_t pointersBefore) {
-  return offset32 + pointersBefore * (sizeof(void*) - 4);
-}
-constexpr size_t TavLayoutSize(size_t size32, size_t pointersInside) {
-  return size32 + pointersInside * (sizeof(void*) - 4);
-}
-
 // Compile-time checks of every field of one structure:
 //   TAV_IMGSTRUCT_LAYOUT(TAV_CHECK_FIELD_OF_IMGSTRUCT)
 #define TAV_CHECK_FIELD(type, field, offset32, pointersBefore, size32, pointersInside)                                 \
-  static_assert(offsetof(type, field) == TavLayoutOffset(offset32, pointersBefore), #type "." #field " offset");       \
-  static_assert(sizeof(((type*)nullptr)->field) == TavLayoutSize(size32, pointersInside), #type "." #field " size");
+  static_assert(offsetof(type, field) == offset32 + pointersBefore * (sizeof(void*) - 4), #type "." #field " offset"); \
+  static_assert(sizeof(((type*)nullptr)->field) == size32 + pointersInside * (sizeof(void*) - 4),                      \
+                #type "." #field " size");
 #define TAV_CHECK_FIELD_OF_IMGSTRUCT(...) TAV_CHECK_FIELD(ImgStruct, __VA_ARGS__)
 #define TAV_CHECK_FIELD_OF_HOTSPOTENTRY(...) TAV_CHECK_FIELD(HotspotEntry, __VA_ARGS__)
 #define TAV_CHECK_FIELD_OF_HOTSPOTDATARECORD(...) TAV_CHECK_FIELD(HotspotDataRecord, __VA_ARGS__)
-
-// The record's table for run-time walks (name, offset and size in this build).
-struct TavFieldLayout {
-  const char* name;
-  size_t offset;
-  size_t size;
-};
-#define TAV_LAYOUT_ENTRY(field, offset32, pointersBefore, size32, pointersInside)                                      \
-  {#field, TavLayoutOffset(offset32, pointersBefore), TavLayoutSize(size32, pointersInside)},
-static const TavFieldLayout TavImgStructLayout[] = {TAV_IMGSTRUCT_LAYOUT(TAV_LAYOUT_ENTRY)};
 
 #endif
