@@ -152,13 +152,10 @@ bool Check(bool ok, const char* name, const char* what) {
   return ok;
 }
 void Report(bool ok, const char* name) {
-  if (ok) {
+  if (ok)
     printf("PASS %s\n", name);
-    fflush(nullptr);
-    g_passed++;
-  } else {
-    g_failed++;
-  }
+  fflush(nullptr);
+  ++(ok ? g_passed : g_failed);
 }
 
 // A block the DLL made and handed over: held once by one string, the text's
