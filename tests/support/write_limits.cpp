@@ -1,6 +1,5 @@
 #include "write_limits.h"
 
-#include <dirent.h>
 #include <errno.h>
 #include <signal.h>
 #include <string.h>
@@ -10,6 +9,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <filesystem>
 
 namespace writelimits {
 
@@ -50,13 +50,9 @@ FileSizeLimit::~FileSizeLimit() {
 
 std::vector<std::string> FolderEntries(const std::string& folder) {
   std::vector<std::string> names;
-  if (DIR* dir = opendir(folder.c_str())) {
-    while (const dirent* entry = readdir(dir)) {
-      if (strcmp(entry->d_name, ".") != 0 && strcmp(entry->d_name, "..") != 0)
-        names.push_back(entry->d_name);
-    }
-    closedir(dir);
-  }
+  std::error_code error;
+  for (const auto& entry : std::filesystem::directory_iterator(folder, error))
+    names.push_back(entry.path().filename());
   std::sort(names.begin(), names.end());
   return names;
 }
