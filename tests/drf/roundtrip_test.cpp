@@ -130,7 +130,9 @@ TEST(DrfExport, UndrawablePicturesExportNothingAndAreNoError) {
     EXPECT_EQ(TAVIMG_GetDRFColorInfo(drf.record, &bits, &colours), 0);
     EXPECT_EQ(bits, -1);
     EXPECT_EQ(CopyDRFToGlobal(drf.record), nullptr);
-    return TAVIMG_DecodeDRF2DIB(drf.record, buffer.data()) + TAVIMG_DecodeDRF2DIB(empty.record, buffer.data());
+    // Nor does a call without a record or without a buffer.
+    return TAVIMG_DecodeDRF2DIB(drf.record, buffer.data()) + TAVIMG_DecodeDRF2DIB(empty.record, buffer.data()) +
+           TAVIMG_DecodeDRF2DIB(nullptr, buffer.data()) + TAVIMG_DecodeDRF2DIB(empty.record, nullptr);
   });
   EXPECT_EQ(got.result, 0);
   EXPECT_TRUE(drftest::Reports(got, 0));

@@ -131,6 +131,12 @@ TEST_F(HotspotTable, SelectionByNumberAndByName) {
   EXPECT_STREQ(TAVIMG_GetHotspot(record.get(), out1, out2), "");
   EXPECT_EQ(TAVIMG_SetAllHotspots(window(), 0, record.get()), 1);
   EXPECT_EQ(Marked(), "0000");
+
+  // A selection the host's lower count has left behind is not unmarked.
+  EXPECT_EQ(TAVIMG_SetHotspotNr(window(), 3, 1, record.get()), 1);
+  EXPECT_EQ(TAVIMG_SetHotspotCount(record.get(), 3), 1);
+  TAVIMG_SetHotspotNr(window(), 0, 0, record.get());
+  EXPECT_EQ(Marked(), "0001");
 }
 
 TEST_F(HotspotTable, TheKindBytesBufferNeverReadsPastTheEntry) {
