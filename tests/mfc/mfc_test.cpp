@@ -155,7 +155,7 @@ TEST(CString, BlocksAreSharedWrittenAndReleasedAsTheHostsMfcDoes) {
     CString b(a);
     EXPECT_EQ(b.GetString(), a.GetString());
     EXPECT_EQ(block->nRefs, 2);
-    b = "other"; // shared: b gets a block of its own
+    b = "abc"; // shared, though it fits: b gets a block of its own
     EXPECT_STREQ(a, "text");
     EXPECT_EQ(block->nRefs, 1);
     CStringValue handed = a; // a reference for a receiver
