@@ -169,7 +169,8 @@ TEST_F(ViewSteps, EveryModeOfTheSamples) {
        0x32aa428b67e14cb4},
       {"drive-unit.tif", "drive-unit.drf", 0, 500, 400, "p60,40 z450,100,490,200 z100,360,200,390 d0 z100,10,200,40",
        0x437ac3b3e8d72f77},
-      {"drive-unit-hotspots.tif", "", 1, 300, 300, "z50,50,150,150 a b50,283,150,290 e150,290", 0xa2f9920873affe52},
+      {"drive-unit-hotspots.tif", "", 1, 300, 300, "z50,50,150,150 a b50,283,150,290 e150,290 a b50,0,150,90 e150,90",
+       0x28c40376e77355d9},
   };
   ZoomCursor(); // loaded once for the whole process
   for (const Case& c : cases) {
